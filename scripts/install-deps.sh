@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Brimvale needs to build, run and test.
+# Does nothing (and needs no network) when everything is already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6-dev libqt6svg6
+  libsqlite3-dev sqlite3
+  libbenchmark-dev
+  xvfb xauth xclip x11-utils
+  fonts-dejavu-core
+  clang-format
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,1 @@
+#include "Classifier.h"

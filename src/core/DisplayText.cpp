@@ -1,0 +1,1 @@
+#include "DisplayText.h"

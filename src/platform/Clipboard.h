@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+// The system clipboard as Brimvale uses it: plain text only.
+class Clipboard : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Clipboard)
+
+public:
+    using QObject::QObject;
+    ~Clipboard() override = default;
+
+    // The clipboard's plain text exactly as the owner gave it, or nullopt when it
+    // holds none. A text a password manager marked as secret counts as none, so it
+    // never reaches the history. Implementations may serve a remembered text while
+    // they know the clipboard has not changed, since reading can be expensive.
+    virtual std::optional<QString> readText() = 0;
+
+    // Removes every content of every type.
+    virtual void clear() = 0;
+
+    // Clears, then offers exactly `text` as plain text.
+    virtual void writeText(const QString &text) = 0;
+
+signals:
+    // The platform reported that the clipboard's contents changed. Not every
+    // platform reports this, so users must poll as well.
+    void changed();
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+
+// Brimvale's own icons, drawn from SVG and tinted, so they follow light and dark
+// palettes.
+enum class IconName {
+    Globe,          // URL category
+    CodeBrackets,   // Code category
+    Document,       // Text category
+    DocumentFilled, // tray icon
+    LockClosed,
+    LockOpen,
+    Dock,
+    RectangleSlash,
+    Copy,
+    Trash,
+};
+
+QIcon themedIcon(IconName name, const QColor &color);
