@@ -19,3 +19,5 @@ enum class IconName {
 };
 
 QIcon themedIcon(IconName name, const QColor &color);
+// In the application palette's text colour.
+QIcon themedIcon(IconName name);

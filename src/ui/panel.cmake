@@ -1,1 +1,3 @@
-list(APPEND BRIMVALE_UI_SOURCES)
+list(APPEND BRIMVALE_UI_SOURCES
+  Icons.h Icons.cpp icons.qrc
+)
