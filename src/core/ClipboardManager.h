@@ -79,6 +79,7 @@ private:
     void loadItems();
     void replaceList(const ListChange &change, const QStringList &items);
     void insertItem(const QString &text, Category category);
+    void adoptMerged(const HistoryPersistence::Lists &lists);
 
     Clipboard &m_clipboard;
     PreferencesStore &m_store;

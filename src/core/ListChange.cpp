@@ -1,5 +1,7 @@
 #include "ListChange.h"
 
+#include <QPointF>
+
 namespace {
 ListAnimation bezier(QPointF c1, QPointF c2, int durationMs)
 {

@@ -26,9 +26,10 @@ struct StoredList
 struct StoredHistory
 {
     enum class State {
-        Absent,    // nothing was ever stored
-        Loaded,    // `lists` holds every list of the record, by key
-        Unreadable // some value is not a list of texts; `problem` says which
+        Absent,     // nothing was ever stored
+        Loaded,     // `lists` holds every list of the record, by key
+        Unreadable, // some value is not a list of texts; `problem` says which
+        Failed      // the store could not be read now (see lastError()); try again later
     };
     State state = State::Absent;
     QHash<QString, StoredList> lists;

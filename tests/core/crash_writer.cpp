@@ -1,0 +1,27 @@
+// Child process of the crash test: records texts one after another into the
+// store given on the command line and reports each one as soon as it is saved,
+// until it is killed.
+#include "ClipboardManager.h"
+#include "MemoryClipboard.h"
+#include "SqlitePreferencesStore.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 3)
+        return 2;
+    const int first = args.at(2).toInt();
+    MemoryClipboard clipboard;
+    SqlitePreferencesStore store(args.at(1));
+    ClipboardManager manager(clipboard, store);
+    for (int n = first;; ++n) {
+        manager.addItem(QStringLiteral("crash test item %1").arg(n));
+        std::printf("%d\n", n);
+        std::fflush(stdout);
+    }
+}

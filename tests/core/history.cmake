@@ -1,0 +1,15 @@
+set(core_libs brimvale_core brimvale_platform)
+brimvale_add_test(NAME tst_historystore SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_historystore.cpp LIBS ${core_libs})
+brimvale_add_test(NAME tst_clipboardmonitor SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_clipboardmonitor.cpp LIBS ${core_libs})
+brimvale_add_test(NAME tst_historypersistence SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_historypersistence.cpp LIBS ${core_libs})
+brimvale_add_test(NAME tst_historyexport SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_historyexport.cpp LIBS ${core_libs})
+foreach(t tst_historystore tst_clipboardmonitor tst_historypersistence tst_historyexport)
+  target_include_directories(${t} PRIVATE ${CMAKE_SOURCE_DIR}/tests/common)
+endforeach()
+
+add_executable(crash_writer ${CMAKE_CURRENT_LIST_DIR}/crash_writer.cpp)
+target_link_libraries(crash_writer PRIVATE ${core_libs} brimvale_options)
+brimvale_add_test(NAME tst_crashsafety SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_crashsafety.cpp
+                  LIBS brimvale_platform SQLite::SQLite3)
+target_compile_definitions(tst_crashsafety PRIVATE CRASH_WRITER="$<TARGET_FILE:crash_writer>")
+add_dependencies(tst_crashsafety crash_writer)

@@ -1,0 +1,176 @@
+#include "ClipboardManager.h"
+#include "HistoryExport.h"
+#include "MemoryClipboard.h"
+#include "MemoryPreferencesStore.h"
+#include "SaveDialog.h"
+#include "StreamCapture.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+// Answers the save dialog when the test says so.
+class ScriptedSaveDialog final : public SaveDialog
+{
+public:
+    void ask(const QString &suggestedName, const QStringList &fileTypes, Completion done) override
+    {
+        ++asked;
+        lastName = suggestedName;
+        lastTypes = fileTypes;
+        pending = std::move(done);
+    }
+    void answer(const std::optional<QString> &path)
+    {
+        auto done = std::move(pending);
+        pending = nullptr;
+        done(path);
+    }
+
+    int asked = 0;
+    QString lastName;
+    QStringList lastTypes;
+    Completion pending;
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return file.readAll();
+}
+} // namespace
+
+// Writing a category's list to the file the user picks.
+class HistoryExportTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_manager = std::make_unique<ClipboardManager>(m_clipboard, m_store);
+        m_dirHolder = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dirHolder->isValid());
+    }
+    void cleanup()
+    {
+        m_manager.reset();
+        m_dirHolder.reset();
+    }
+
+    void dialog_offersTxtThenCsvAndSuggestsNameFromCategory()
+    {
+        m_manager->exportItems(QStringLiteral("Code"), m_dialog);
+        QCOMPARE(m_dialog.lastName, QStringLiteral("clipboard_export.code"));
+        QCOMPARE(m_dialog.lastTypes, QStringList({QStringLiteral("txt"), QStringLiteral("csv")}));
+        m_manager->exportItems(QStringLiteral("URL"), m_dialog);
+        QCOMPARE(m_dialog.lastName, QStringLiteral("clipboard_export.url"));
+    }
+
+    void twoItems_areJoinedByTwoLineFeeds_noFinalLineFeed()
+    {
+        m_manager->setItems(Category::Code, {QStringLiteral("a"), QStringLiteral("b")});
+        const QString path = m_dirHolder->filePath(QStringLiteral("out.txt"));
+        m_manager->exportItems(QStringLiteral("Code"), m_dialog);
+        m_dialog.answer(path);
+        QCOMPARE(readAll(path), QByteArray("a\n\nb"));
+    }
+
+    void itemsAreWrittenUnchangedAsUtf8WithoutBom_sameForCsv()
+    {
+        const QString multiLine = QStringLiteral("line one\nline \"two\", é 👍");
+        m_manager->setItems(Category::Text, {multiLine, QStringLiteral("x")});
+        const QString path = m_dirHolder->filePath(QStringLiteral("out.csv"));
+        m_manager->exportItems(QStringLiteral("Text"), m_dialog);
+        m_dialog.answer(path);
+        QCOMPARE(readAll(path), (multiLine + QStringLiteral("\n\nx")).toUtf8());
+    }
+
+    void emptyList_givesEmptyFile()
+    {
+        const QString path = m_dirHolder->filePath(QStringLiteral("empty.txt"));
+        m_manager->exportItems(QStringLiteral("URL"), m_dialog);
+        m_dialog.answer(path);
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(readAll(path), QByteArray());
+    }
+
+    void listIsReadWhenConfirmed_categoryWhenAsked()
+    {
+        m_manager->setItems(Category::Url, {QStringLiteral("https://old")});
+        m_manager->exportItems(QStringLiteral("URL"), m_dialog);
+        m_manager->addItem(QStringLiteral("https://captured-meanwhile"));
+        m_manager->addItem(QStringLiteral("some text meanwhile"));
+        const QString path = m_dirHolder->filePath(QStringLiteral("urls.txt"));
+        m_dialog.answer(path);
+        QCOMPARE(readAll(path), QByteArray("https://captured-meanwhile\n\nhttps://old"));
+    }
+
+    void cancel_writesAndPrintsNothing()
+    {
+        m_manager->setItems(Category::Text, {QStringLiteral("t")});
+        StreamCapture out(stdout);
+        m_manager->exportItems(QStringLiteral("Text"), m_dialog);
+        m_dialog.answer(std::nullopt);
+        QCOMPARE(out.take(), QByteArray());
+        QVERIFY(QDir(m_dirHolder->path()).isEmpty());
+    }
+
+    void unwritableLocation_printsOneLine()
+    {
+        m_manager->setItems(Category::Text, {QStringLiteral("t")});
+        const QString path = m_dirHolder->filePath(QStringLiteral("no/such/folder/out.txt"));
+        StreamCapture out(stdout);
+        m_manager->exportItems(QStringLiteral("Text"), m_dialog);
+        m_dialog.answer(path);
+        const QByteArray said = out.take();
+        QVERIFY2(said.startsWith("Failed to export items: "), said.constData());
+        QVERIFY(said.endsWith('\n'));
+        QCOMPARE(said.count('\n'), 1);
+        QVERIFY(said.size() > qsizetype(sizeof("Failed to export items: \n")));
+    }
+
+    void failedWrite_leavesExistingFileWhole()
+    {
+        const QString path = m_dirHolder->filePath(QStringLiteral("existing.txt"));
+        {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("the previous export");
+        }
+        m_manager->setItems(Category::Text, {QString(200000, u'x')});
+        // A file-size limit makes the write fail midway, even for root.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &small);
+        StreamCapture out(stdout);
+        m_manager->exportItems(QStringLiteral("Text"), m_dialog);
+        m_dialog.answer(path);
+        const QByteArray said = out.take();
+        setrlimit(RLIMIT_FSIZE, &saved);
+
+        QVERIFY2(said.startsWith("Failed to export items: "), said.constData());
+        QCOMPARE(readAll(path), QByteArray("the previous export"));
+        QCOMPARE(QDir(m_dirHolder->path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("existing.txt")});
+    }
+
+private:
+    MemoryClipboard m_clipboard;
+    MemoryPreferencesStore m_store;
+    std::unique_ptr<ClipboardManager> m_manager;
+    ScriptedSaveDialog m_dialog;
+    std::unique_ptr<QTemporaryDir> m_dirHolder;
+};
+
+QTEST_GUILESS_MAIN(HistoryExportTest)
+#include "tst_historyexport.moc"

@@ -1,0 +1,176 @@
+#include "ClipboardManager.h"
+#include "MemoryClipboard.h"
+#include "MemoryPreferencesStore.h"
+#include "SqlitePreferencesStore.h"
+#include "StreamCapture.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+StoredHistory record(std::initializer_list<std::pair<QString, QStringList>> lists)
+{
+    StoredHistory history;
+    history.state = StoredHistory::State::Loaded;
+    for (const auto &[key, texts] : lists)
+        history.lists.insert(key, StoredList{texts, {}});
+    return history;
+}
+} // namespace
+
+// Loading the stored history, writing only what changed, and what happens when
+// the store misbehaves.
+class HistoryPersistenceTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_store = std::make_unique<MemoryPreferencesStore>(); }
+    void cleanup()
+    {
+        m_manager.reset();
+        m_store.reset();
+    }
+
+    void firstStart_startsEmptyAndWritesNothing()
+    {
+        create();
+        for (Category category : allCategories)
+            QVERIFY(m_manager->items(category).isEmpty());
+        QCOMPARE(m_store->writeCount(), 0);
+        QVERIFY(m_store->storedListKeys().isEmpty());
+    }
+
+    void storedLists_loadInOrder_missingKeysEmpty()
+    {
+        m_store->setStoredHistory(
+            record({{QStringLiteral("urls"),
+                     {QStringLiteral("https://new"), QStringLiteral("https://old")}}}));
+        create();
+        QCOMPARE(m_manager->urls(),
+                 QStringList({QStringLiteral("https://new"), QStringLiteral("https://old")}));
+        QVERIFY(m_manager->codes().isEmpty());
+        QVERIFY(m_manager->texts().isEmpty());
+    }
+
+    void storedDuplicates_areLoadedUnchanged()
+    {
+        m_store->setStoredHistory(
+            record({{QStringLiteral("texts"), {QStringLiteral("a"), QStringLiteral("a")}}}));
+        create();
+        QCOMPARE(m_manager->texts(), QStringList({QStringLiteral("a"), QStringLiteral("a")}));
+    }
+
+    void extraKeyWithTexts_loadsAndIsDropped()
+    {
+        m_store->setStoredHistory(record({{QStringLiteral("texts"), {QStringLiteral("t")}},
+                                          {QStringLiteral("pinned"), {QStringLiteral("p")}}}));
+        create();
+        QCOMPARE(m_manager->texts(), QStringList{QStringLiteral("t")});
+        QVERIFY(!m_store->storedListKeys().contains(QStringLiteral("pinned")));
+        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts,
+                 QStringList{QStringLiteral("t")});
+    }
+
+    void unreadableRecord_startsEmptyAndIsSetAsideNotOverwritten()
+    {
+        StoredHistory broken = record({{QStringLiteral("urls"), {QStringLiteral("https://kept")}}});
+        broken.state = StoredHistory::State::Unreadable;
+        broken.problem = QStringLiteral("item 3 of \"urls\" is an integer");
+        m_store->setStoredHistory(broken);
+        StreamCapture err(stderr);
+        create();
+        const QByteArray said = err.take();
+        QCOMPARE(said.count('\n'), 1);
+        QVERIFY(said.contains("item 3 of \"urls\" is an integer"));
+        QVERIFY(m_manager->urls().isEmpty());
+        QCOMPARE(m_store->setAsideRecords().size(), 1);
+        QCOMPARE(m_store->setAsideRecords().constFirst().lists.value(QStringLiteral("urls")).texts,
+                 QStringList{QStringLiteral("https://kept")});
+
+        m_manager->addItem(QStringLiteral("https://new"));
+        QCOMPARE(m_store->storedList(QStringLiteral("urls")).texts,
+                 QStringList{QStringLiteral("https://new")});
+        QCOMPARE(m_store->setAsideRecords().size(), 1);
+    }
+
+    void eachChange_writesOnlyWhatChanged()
+    {
+        create();
+        m_manager->addItem(QStringLiteral("one"));
+        m_manager->addItem(QStringLiteral("two"));
+        QCOMPARE(m_store->writeCount(), 2);
+        m_store->resetCounts();
+        m_manager->setItemsWithout(Category::Text, 1, ListAnimation::none());
+        QCOMPARE(m_store->writeCount(), 1);
+        m_store->resetCounts();
+        m_manager->clearHistory();
+        QCOMPARE(m_store->writeCount(), 3);
+    }
+
+    void failingWrites_keepHistoryInMemoryAndCatchUpAtNextChange()
+    {
+        create();
+        m_manager->addItem(QStringLiteral("saved"));
+        m_store->setFailWrites(true);
+        StreamCapture err(stderr);
+        m_manager->addItem(QStringLiteral("kept in memory"));
+        m_manager->setItemsWithout(Category::Text, 1, ListAnimation::none());
+        QCOMPARE(err.take().count('\n'), 1);
+        QCOMPARE(m_manager->texts(), QStringList{QStringLiteral("kept in memory")});
+        // Nothing already stored was lost while writes failed.
+        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts,
+                 QStringList{QStringLiteral("saved")});
+
+        m_store->setFailWrites(false);
+        m_manager->addItem(QStringLiteral("https://later"));
+        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts, m_manager->texts());
+        QCOMPARE(m_store->storedList(QStringLiteral("urls")).texts, m_manager->urls());
+
+        // Back in step: a deletion is one write again.
+        m_store->resetCounts();
+        m_manager->setItemsWithout(Category::Url, 0, ListAnimation::none());
+        QCOMPARE(m_store->writeCount(), 1);
+        QVERIFY(m_store->storedList(QStringLiteral("urls")).texts.isEmpty());
+    }
+
+    void realFile_historySurvivesRestart()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+        const QString withNul = QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b;");
+        MemoryClipboard clipboard;
+        {
+            SqlitePreferencesStore store(path);
+            ClipboardManager manager(clipboard, store);
+            for (const QString &text :
+                 {QStringLiteral("https://one"), QStringLiteral("x = 1"), QStringLiteral("prose"),
+                  withNul, QStringLiteral("https://two"), QStringLiteral("more prose")})
+                manager.addItem(text);
+            manager.setItemsWithout(Category::Text, 1, ListAnimation::none());
+        }
+        SqlitePreferencesStore store(path);
+        ClipboardManager manager(clipboard, store);
+        QCOMPARE(manager.urls(),
+                 QStringList({QStringLiteral("https://two"), QStringLiteral("https://one")}));
+        QCOMPARE(manager.codes(), QStringList({withNul, QStringLiteral("x = 1")}));
+        QCOMPARE(manager.texts(), QStringList{QStringLiteral("more prose")});
+
+        manager.clearHistory();
+        SqlitePreferencesStore reopened(path);
+        const StoredHistory stored = reopened.loadHistory();
+        for (Category category : allCategories)
+            QVERIFY(stored.lists.value(listKey(category)).texts.isEmpty());
+    }
+
+private:
+    void create() { m_manager = std::make_unique<ClipboardManager>(m_clipboard, *m_store); }
+
+    MemoryClipboard m_clipboard;
+    std::unique_ptr<MemoryPreferencesStore> m_store;
+    std::unique_ptr<ClipboardManager> m_manager;
+};
+
+QTEST_GUILESS_MAIN(HistoryPersistenceTest)
+#include "tst_historypersistence.moc"
