@@ -1,0 +1,112 @@
+// The history model at the size people reach: 100,000 items in a real SQLite file.
+#include "ClipboardManager.h"
+#include "HistoryGenerator.h"
+#include "MemoryClipboard.h"
+#include "SqlitePreferencesStore.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+constexpr int historySize = 100000;
+
+struct Fixture
+{
+    Fixture()
+    {
+        path = dir.filePath(QStringLiteral("brimvale.sqlite3"));
+        const QStringList items = HistoryGenerator::history(historySize);
+        SqlitePreferencesStore store(path);
+        // A third of the history in each list, as capture would spread it.
+        for (Category category : allCategories) {
+            QStringList list;
+            for (qsizetype i = qsizetype(category); i < items.size(); i += 3)
+                list << items.at(i);
+            store.replaceList(listKey(category), list);
+        }
+        middleText = items.at(items.size() / 2);
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    QString middleText;
+};
+
+Fixture &fixture()
+{
+    static Fixture instance;
+    return instance;
+}
+
+struct Session
+{
+    Session() : store(fixture().path), manager(clipboard, store) {}
+    MemoryClipboard clipboard;
+    SqlitePreferencesStore store;
+    ClipboardManager manager;
+};
+
+void BM_LoadAtStart(benchmark::State &state)
+{
+    fixture();
+    for (auto _ : state) {
+        Session session;
+        benchmark::DoNotOptimize(session.manager.texts().size());
+    }
+}
+BENCHMARK(BM_LoadAtStart)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_AddItemCommitted(benchmark::State &state)
+{
+    Session session;
+    // Repetitions reopen the same file: keep every text new.
+    static int n = 0;
+    for (auto _ : state)
+        session.manager.addItem(
+            QStringLiteral("new clipboard text number %1 for the benchmark").arg(n++));
+    state.counters["items"] =
+        double(session.manager.texts().size() + session.manager.codes().size() +
+               session.manager.urls().size());
+}
+BENCHMARK(BM_AddItemCommitted)->Unit(benchmark::kMicrosecond)->Iterations(500)->Repetitions(5);
+
+void BM_DuplicateRejected(benchmark::State &state)
+{
+    Session session;
+    const QString copy = QString(fixture().middleText.constData(), fixture().middleText.size());
+    for (auto _ : state)
+        session.manager.addItem(copy);
+}
+BENCHMARK(BM_DuplicateRejected)->Unit(benchmark::kMicrosecond)->Repetitions(5);
+
+void BM_DeleteFromMiddleSaved(benchmark::State &state)
+{
+    Session session;
+    for (auto _ : state) {
+        const qsizetype middle = session.manager.texts().size() / 2;
+        session.manager.setItemsWithout(Category::Text, middle, ListAnimation::none());
+    }
+}
+BENCHMARK(BM_DeleteFromMiddleSaved)->Unit(benchmark::kMicrosecond)->Iterations(500)->Repetitions(5);
+
+void BM_TickWithUnchangedClipboard(benchmark::State &state)
+{
+    Session session;
+    session.clipboard.setText(QString(5 * 1024 * 1024, u'x'));
+    QCoreApplication::processEvents();
+    for (auto _ : state)
+        session.manager.checkClipboard();
+}
+BENCHMARK(BM_TickWithUnchangedClipboard)->Unit(benchmark::kMicrosecond)->Repetitions(5);
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,72 @@
+// Resident memory of a process holding a 100,000-item history, next to the
+// history's own size in UTF-16. A child process writes the history first, so none
+// of the generator's memory counts.
+#include "ClipboardManager.h"
+#include "HistoryGenerator.h"
+#include "MemoryClipboard.h"
+#include "SqlitePreferencesStore.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+double residentMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').constFirst().toDouble() / 1024.0;
+    return -1;
+}
+
+void populate(const QString &path, int count)
+{
+    const QStringList items = HistoryGenerator::history(count);
+    SqlitePreferencesStore store(path);
+    for (Category category : allCategories) {
+        QStringList list;
+        for (qsizetype i = qsizetype(category); i < items.size(); i += 3)
+            list << items.at(i);
+        store.replaceList(listKey(category), list);
+    }
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("brimvale.sqlite3"));
+    const pid_t child = fork();
+    if (child == 0) {
+        populate(path, count);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+
+    QCoreApplication app(argc, argv);
+    const double before = residentMiB();
+    MemoryClipboard clipboard;
+    SqlitePreferencesStore store(path);
+    ClipboardManager manager(clipboard, store);
+    qint64 utf16Bytes = 0;
+    for (Category category : allCategories)
+        for (const QString &text : manager.items(category))
+            utf16Bytes += text.size() * 2;
+    const double after = residentMiB();
+    std::printf("items: %lld\nhistory in UTF-16: %.1f MiB\nresident before loading: %.1f MiB\n"
+                "resident holding the history: %.1f MiB (growth %.1f MiB, %.2fx the history)\n",
+                static_cast<long long>(manager.urls().size() + manager.codes().size() +
+                                       manager.texts().size()),
+                double(utf16Bytes) / 1048576.0, before, after, after - before,
+                (after - before) / (double(utf16Bytes) / 1048576.0));
+    return 0;
+}
