@@ -1,0 +1,2 @@
+add_executable(bench_classifier ${CMAKE_CURRENT_LIST_DIR}/bench_classifier.cpp)
+target_link_libraries(bench_classifier PRIVATE brimvale_core benchmark::benchmark brimvale_options)
