@@ -29,6 +29,13 @@ bool MemoryPreferencesStore::setBoolValue(const QString &key, bool value)
 StoredHistory MemoryPreferencesStore::loadHistory()
 {
     ++m_loadCount;
+    if (m_failReads) {
+        m_lastError = QStringLiteral("reading the history failed (simulated)");
+        StoredHistory failed;
+        failed.state = StoredHistory::State::Failed;
+        return failed;
+    }
+    m_lastError.clear();
     return m_unreadable ? *m_unreadable : rowsAsHistory();
 }
 
@@ -106,6 +113,9 @@ void MemoryPreferencesStore::setStoredHistory(const StoredHistory &history)
         return;
     case StoredHistory::State::Unreadable:
         m_unreadable = history;
+        return;
+    case StoredHistory::State::Failed:
+        m_failReads = true;
         return;
     case StoredHistory::State::Loaded:
         break;

@@ -34,9 +34,12 @@ public:
     // While set, every write fails and changes nothing stored (a boolean is still
     // kept for the session, as the real store does).
     void setFailWrites(bool fail) { m_failWrites = fail; }
+    // While set, loadHistory() reports Failed, as when the file cannot be read.
+    void setFailReads(bool fail) { m_failReads = fail; }
     // Replaces what is stored. A Loaded record keeps its ids when every list has
     // one per text; otherwise ids are given oldest first. An Unreadable record is
-    // what loadHistory() returns until setAsideHistory().
+    // what loadHistory() returns until setAsideHistory(). Failed empties the store
+    // and sets setFailReads(true).
     void setStoredHistory(const StoredHistory &history);
 
     // What is stored, as a later load would see it.
@@ -71,6 +74,7 @@ private:
     QList<StoredHistory> m_setAside;
     QString m_lastError;
     bool m_failWrites = false;
+    bool m_failReads = false;
     int m_writeCount = 0;
     int m_boolWriteCount = 0;
     int m_loadCount = 0;

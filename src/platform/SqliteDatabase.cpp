@@ -103,7 +103,8 @@ std::optional<QString> SqliteDatabase::moveAside(const QString &path, QString *e
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
     QString target = path + QStringLiteral(".unreadable-") + stamp;
-    for (int n = 2; QFileInfo::exists(target) || QFileInfo::exists(target + QStringLiteral("-wal")); ++n)
+    for (int n = 2; QFileInfo::exists(target) || QFileInfo::exists(target + QStringLiteral("-wal"));
+         ++n)
         target = path + QStringLiteral(".unreadable-") + stamp + u'-' + QString::number(n);
     // QFile::rename() never replaces an existing file.
     QFile file(path);

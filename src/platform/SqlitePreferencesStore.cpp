@@ -138,8 +138,10 @@ bool SqlitePreferencesStore::setBoolValue(const QString &key, bool value)
 StoredHistory SqlitePreferencesStore::loadHistory()
 {
     StoredHistory history;
-    if (!ensureOpen())
+    if (!ensureOpen()) {
+        history.state = StoredHistory::State::Failed;
         return history;
+    }
     SqliteStatement &select = m_connection->selectItems;
     // Few lists, many rows: a linear search over raw key bytes beats hashing a
     // QString per row.
@@ -170,6 +172,8 @@ StoredHistory SqlitePreferencesStore::loadHistory()
             m_damagedFileKeptAs = *keptAs;
             history.state = StoredHistory::State::Unreadable;
             history.problem = tr("the file is damaged; it was kept as %1").arg(*keptAs);
+        } else {
+            history.state = StoredHistory::State::Failed;
         }
         return history;
     }

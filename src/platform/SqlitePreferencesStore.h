@@ -27,8 +27,9 @@ public:
     bool boolValue(const QString &key) const override;
     bool setBoolValue(const QString &key, bool value) override;
 
-    // Absent when the file cannot be read (lastError() says why): what it holds
-    // stays there for a later start.
+    // Failed when the file cannot be read now (lastError() says why). A file found
+    // damaged is set aside at once: Unreadable, and setAsideHistory() then only
+    // reports where it was kept.
     StoredHistory loadHistory() override;
     std::optional<qint64> insertNewest(const QString &listKey, const QString &text) override;
     bool removeItem(qint64 id) override;

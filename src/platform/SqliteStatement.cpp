@@ -11,7 +11,7 @@ SqliteStatement::~SqliteStatement()
 
 SqliteStatement::SqliteStatement(SqliteStatement &&other) noexcept
     : m_statement(std::exchange(other.m_statement, nullptr)),
-      m_bindError(std::exchange(other.m_bindError, 0))
+      m_boundTexts(std::move(other.m_boundTexts)), m_bindError(std::exchange(other.m_bindError, 0))
 {
 }
 
@@ -20,6 +20,7 @@ SqliteStatement &SqliteStatement::operator=(SqliteStatement &&other) noexcept
     if (this != &other) {
         finalize();
         m_statement = std::exchange(other.m_statement, nullptr);
+        m_boundTexts = std::move(other.m_boundTexts);
         m_bindError = std::exchange(other.m_bindError, 0);
     }
     return *this;
@@ -41,10 +42,12 @@ void SqliteStatement::bind(int index, qint64 value)
 
 void SqliteStatement::bind(int index, const QString &text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    const int rc = sqlite3_bind_text64(m_statement, index, utf8.constData(),
-                                       static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT,
-                                       SQLITE_UTF8);
+    // Kept until reset() so SQLite can use the bytes without copying them: a
+    // pasted text can be tens of megabytes.
+    const QByteArray &utf8 = m_boundTexts.emplace_back(text.toUtf8());
+    const int rc =
+        sqlite3_bind_text64(m_statement, index, utf8.constData(),
+                            static_cast<sqlite3_uint64>(utf8.size()), SQLITE_STATIC, SQLITE_UTF8);
     if (rc != SQLITE_OK && m_bindError == SQLITE_OK)
         m_bindError = rc;
 }
@@ -70,6 +73,7 @@ void SqliteStatement::reset()
     // sqlite3_reset() repeats the last step's error, which run() already returned.
     sqlite3_reset(m_statement);
     sqlite3_clear_bindings(m_statement);
+    m_boundTexts.clear();
     m_bindError = SQLITE_OK;
 }
 
@@ -102,5 +106,6 @@ void SqliteStatement::finalize()
         sqlite3_finalize(m_statement);
         m_statement = nullptr;
     }
+    m_boundTexts.clear();
     m_bindError = SQLITE_OK;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -45,5 +48,6 @@ private:
     void finalize();
 
     sqlite3_stmt *m_statement = nullptr;
+    std::vector<QByteArray> m_boundTexts;
     int m_bindError = 0;
 };
