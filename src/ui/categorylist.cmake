@@ -1,1 +1,13 @@
-list(APPEND BRIMVALE_UI_SOURCES)
+list(APPEND BRIMVALE_UI_SOURCES
+  HistoryListModel.h HistoryListModel.cpp
+  SearchFilterModel.h SearchFilterModel.cpp
+  ClipSelection.h ClipSelection.cpp
+  ClipRowActions.h ClipRowActions.cpp
+  RowGeometry.h RowGeometry.cpp
+  ClipDelegate.h ClipDelegate.cpp
+  TextBlocks.h TextBlocks.cpp
+  PreviewTextView.h PreviewTextView.cpp
+  PreviewPanel.h PreviewPanel.cpp
+  ClipListView.h ClipListView.cpp ClipListViewChanges.cpp ClipListViewInput.cpp
+  CategoryView.h CategoryView.cpp
+)

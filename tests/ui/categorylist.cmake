@@ -1,6 +1,12 @@
-# The category list: its text helpers, models and view.
-set(categorylist_tests tst_textsearch tst_displaytext)
+# The category list: its text helpers, models, geometry and view.
 brimvale_add_test(NAME tst_textsearch SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_textsearch.cpp
                   LIBS brimvale_core)
 brimvale_add_test(NAME tst_displaytext SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_displaytext.cpp
                   ${CMAKE_CURRENT_LIST_DIR}/GuardedText.h LIBS brimvale_core)
+brimvale_add_test(NAME tst_listgeometry SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_listgeometry.cpp
+                  LIBS brimvale_ui)
+brimvale_add_test(NAME tst_categorylistmodels
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_categorylistmodels.cpp
+                  LIBS brimvale_ui brimvale_platform)
+brimvale_add_test(NAME tst_categoryview SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_categoryview.cpp
+                  LIBS brimvale_ui brimvale_platform)

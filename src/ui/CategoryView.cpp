@@ -1,0 +1,78 @@
+#include "CategoryView.h"
+
+#include "ClipListView.h"
+#include "ClipRowActions.h"
+#include "ClipSelection.h"
+#include "ClipboardManager.h"
+#include "HistoryListModel.h"
+#include "SearchFilterModel.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget *parent)
+    : QWidget(parent), m_manager(manager), m_category(category),
+      m_items(new HistoryListModel(manager, category, this)),
+      // Before the filter, so that it knows where its text went when rows change.
+      m_selection(new ClipSelection(*m_items, this)),
+      m_filtered(new SearchFilterModel(*m_items, this)), m_search(new QLineEdit),
+      m_empty(new QLabel(tr("No matching items"))),
+      m_list(new ClipListView(*m_filtered, *m_selection, this))
+{
+    m_search->setObjectName(QStringLiteral("searchField"));
+    m_search->setPlaceholderText(tr("Search..."));
+    m_search->setClearButtonEnabled(false);
+    m_empty->setObjectName(QStringLiteral("emptyLabel"));
+    QPalette gray = m_empty->palette();
+    gray.setColor(QPalette::WindowText, QColor(Qt::gray));
+    m_empty->setPalette(gray);
+
+    m_list->setHeader(m_search);
+    m_list->setPlaceholder(m_empty);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_list);
+    setTabOrder(m_search, m_list);
+    setFocusProxy(m_search);
+
+    connect(m_search, &QLineEdit::textChanged, m_filtered, &SearchFilterModel::setSearchText);
+    connect(m_list, &ClipListView::textActivated, this, &CategoryView::toggleSelection);
+    connect(m_list, &ClipListView::copyRequested, this, &CategoryView::copyItem);
+    connect(m_list, &ClipListView::deleteRequested, this, &CategoryView::deleteItem);
+    connect(m_list, &ClipListView::previewClicked, m_selection, &ClipSelection::clear);
+}
+
+CategoryView::~CategoryView() = default;
+
+QString CategoryView::searchText() const
+{
+    return m_search->text();
+}
+
+std::optional<QString> CategoryView::selectedText() const
+{
+    return m_selection->text();
+}
+
+void CategoryView::toggleSelection(int row)
+{
+    const int sourceRow = m_filtered->mapToSource(row);
+    if (sourceRow >= 0)
+        m_selection->toggle(sourceRow);
+}
+
+void CategoryView::copyItem(int row)
+{
+    if (row >= 0 && row < m_filtered->rowCount())
+        ClipRowActions::copyItem(m_manager.clipboard(), m_filtered->textAt(row));
+}
+
+void CategoryView::deleteItem(int row)
+{
+    if (row < 0 || row >= m_filtered->rowCount())
+        return;
+    // A copy: the list the text lives in is about to change.
+    const QString item = m_filtered->textAt(row);
+    ClipRowActions::deleteItem(m_manager, m_category, item, m_filtered->mapToSource(row));
+}

@@ -1,0 +1,194 @@
+#include "ClipDelegate.h"
+
+#include "Icons.h"
+#include "PanelStyle.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QToolTip>
+
+namespace {
+
+// What stands for a line break in a row: the return symbol.
+constexpr QChar lineBreakMark(0x23CE);
+
+bool isLineBreak(QChar c)
+{
+    switch (c.unicode()) {
+    case u'\n':
+    case u'\r':
+    case u'\v':
+    case u'\f':
+    case 0x0085:
+    case 0x2028:
+    case 0x2029:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+ClipDelegate::ClipDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
+
+void ClipDelegate::setMetrics(const QFontMetrics &metrics, int rowSpacing)
+{
+    m_iconSize = std::max(16, metrics.height() - 2);
+    m_buttonSize = m_iconSize + 6;
+    m_lineHeight = std::max(metrics.height(), m_buttonSize);
+    m_rowSpacing = rowSpacing;
+    m_buttonSpacing = rowSpacing;
+}
+
+int ClipDelegate::rowHeight() const
+{
+    // Padding, the line, the entry's spacing, the divider, padding, then the
+    // spacing between entries.
+    return m_padding + m_lineHeight + m_padding + 1 + m_padding + m_rowSpacing;
+}
+
+QRect ClipDelegate::lineRect(const QRect &row) const
+{
+    return {row.left(), row.top() + m_padding, row.width(), m_lineHeight};
+}
+
+QRect ClipDelegate::deleteButtonRect(const QRect &row) const
+{
+    const QRect line = lineRect(row);
+    return {line.right() + 1 - m_buttonSize, line.top() + (m_lineHeight - m_buttonSize) / 2,
+            m_buttonSize, m_buttonSize};
+}
+
+QRect ClipDelegate::copyButtonRect(const QRect &row) const
+{
+    return deleteButtonRect(row).translated(-(m_buttonSize + m_buttonSpacing), 0);
+}
+
+QRect ClipDelegate::textRect(const QRect &row) const
+{
+    const QRect line = lineRect(row);
+    const int right = copyButtonRect(row).left() - m_buttonSpacing;
+    return {line.left(), line.top(), std::max(0, right - line.left()), line.height()};
+}
+
+QRect ClipDelegate::previewRect(const QRect &row) const
+{
+    const QRect line = lineRect(row);
+    return {line.left(), line.bottom() + 1 + m_padding, previewWidth, previewHeight};
+}
+
+ClipDelegate::Element ClipDelegate::elementAt(const QRect &row, const QPoint &position) const
+{
+    if (deleteButtonRect(row).contains(position))
+        return Element::DeleteButton;
+    if (copyButtonRect(row).contains(position))
+        return Element::CopyButton;
+    if (textRect(row).contains(position))
+        return Element::Text;
+    return Element::None;
+}
+
+QString ClipDelegate::toolTip(Element element)
+{
+    switch (element) {
+    case Element::CopyButton:
+        return tr("Copy to clipboard");
+    case Element::DeleteButton:
+        return tr("Delete item");
+    case Element::Text:
+    case Element::None:
+        break;
+    }
+    return {};
+}
+
+QString ClipDelegate::singleLine(const QString &text)
+{
+    QString line;
+    line.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!isLineBreak(c)) {
+            line.append(c);
+            continue;
+        }
+        line.append(lineBreakMark);
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+    }
+    return line;
+}
+
+const QIcon &ClipDelegate::icon(bool destructive, const QColor &color) const
+{
+    QIcon &cached = destructive ? m_deleteIcon : m_copyIcon;
+    QColor &cachedColor = destructive ? m_deleteColor : m_copyColor;
+    if (cached.isNull() || cachedColor != color) {
+        cached = themedIcon(destructive ? IconName::Trash : IconName::Copy, color);
+        cachedColor = color;
+    }
+    return cached;
+}
+
+void ClipDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                         const QModelIndex &index) const
+{
+    const QRect row = option.rect;
+    const QPalette &palette = option.palette;
+    painter->save();
+
+    const QRect text = textRect(row);
+    const QString shown = singleLine(index.data(Qt::DisplayRole).toString());
+    painter->setFont(option.font);
+    painter->setPen(palette.color(QPalette::Text));
+    painter->drawText(text, Qt::AlignLeading | Qt::AlignVCenter | Qt::TextSingleLine,
+                      option.fontMetrics.elidedText(shown, Qt::ElideRight, text.width()));
+
+    const QSize iconSize(m_iconSize, m_iconSize);
+    const auto drawIcon = [&](const QRect &button, const QIcon &icon) {
+        const QRect target(button.center() - QPoint(m_iconSize / 2, m_iconSize / 2), iconSize);
+        icon.paint(painter, target);
+    };
+    drawIcon(copyButtonRect(row), icon(false, palette.color(QPalette::Text)));
+    drawIcon(deleteButtonRect(row), icon(true, PanelStyle::destructiveRed(palette)));
+
+    if (option.state & QStyle::State_HasFocus) {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(option);
+        focus.rect = lineRect(row).adjusted(-2, -2, 2, 2);
+        focus.backgroundColor = palette.color(QPalette::Base);
+        QWidget *widget = const_cast<QWidget *>(option.widget);
+        QApplication::style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+    }
+
+    const int dividerY = row.bottom() - m_padding - m_rowSpacing;
+    painter->setPen(palette.color(QPalette::Mid));
+    painter->drawLine(row.left(), dividerY, row.right(), dividerY);
+    painter->restore();
+}
+
+QSize ClipDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    return {option.rect.width(), rowHeight()};
+}
+
+bool ClipDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
+                             const QStyleOptionViewItem &option, const QModelIndex &index)
+{
+    if (!event || !view || event->type() != QEvent::ToolTip || !index.isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    const Element element = elementAt(option.rect, event->pos());
+    const QString tip = toolTip(element);
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return false;
+    }
+    const QRect button = element == Element::CopyButton ? copyButtonRect(option.rect)
+                                                        : deleteButtonRect(option.rect);
+    QToolTip::showText(event->globalPos(), tip, view->viewport(), button);
+    return true;
+}

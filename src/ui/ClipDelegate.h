@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QStyledItemDelegate>
+
+// Paints every clip row of the list: the shortened item on one line, the copy and
+// the delete button, and the divider under the entry. The row's preview is a
+// widget of the view placed in the space this delegate leaves under the line.
+class ClipDelegate final : public QStyledItemDelegate
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ClipDelegate)
+
+public:
+    enum class Element { None, Text, CopyButton, DeleteButton };
+
+    static constexpr int previewWidth = 300;
+    static constexpr int previewHeight = 150;
+
+    explicit ClipDelegate(QObject *parent = nullptr);
+
+    // Sizes follow the view's font and the style's spacing.
+    void setMetrics(const QFontMetrics &metrics, int rowSpacing);
+    int rowHeight() const;
+    // What an open preview adds to its row.
+    int previewExtent() const { return m_padding + previewHeight; }
+
+    // Parts of a row given the row's full rectangle (with its preview's space
+    // when it has one).
+    QRect lineRect(const QRect &row) const;
+    QRect textRect(const QRect &row) const;
+    QRect copyButtonRect(const QRect &row) const;
+    QRect deleteButtonRect(const QRect &row) const;
+    QRect previewRect(const QRect &row) const;
+    Element elementAt(const QRect &row, const QPoint &position) const;
+    static QString toolTip(Element element);
+
+    // The text as painted: line breaks become a visible mark so that it stays on
+    // one line. The item itself is never changed.
+    static QString singleLine(const QString &text);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override;
+
+private:
+    const QIcon &icon(bool destructive, const QColor &color) const;
+
+    int m_padding = 5;
+    int m_lineHeight = 22;
+    int m_buttonSize = 22;
+    int m_iconSize = 16;
+    int m_buttonSpacing = 6;
+    int m_rowSpacing = 6;
+    // Tinted icons are rendered from SVG; keep the last ones.
+    mutable QIcon m_copyIcon;
+    mutable QColor m_copyColor;
+    mutable QIcon m_deleteIcon;
+    mutable QColor m_deleteColor;
+};

@@ -1,0 +1,85 @@
+#include "ClipSelection.h"
+
+#include "HistoryListModel.h"
+#include "TextEquality.h"
+
+ClipSelection::ClipSelection(HistoryListModel &source, QObject *parent)
+    : QObject(parent), m_source(source)
+{
+    connect(&m_source, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) { rowsInserted(first, last); });
+    connect(
+        &m_source, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+        [this](const QModelIndex &, int first, int last) { rowsAboutToBeRemoved(first, last); });
+    connect(&m_source, &QAbstractItemModel::rowsRemoved, this, [this] {
+        if (m_text && m_sourceRow < 0)
+            locate();
+    });
+    connect(&m_source, &QAbstractItemModel::modelReset, this, &ClipSelection::locate);
+}
+
+bool ClipSelection::holds(const QString &text) const
+{
+    if (!m_text)
+        return false;
+    if (text.size() == m_text->size() && text.constData() == m_text->constData())
+        return true;
+    return canonicalForm(text) == m_canonical;
+}
+
+void ClipSelection::select(int sourceRow)
+{
+    const QString &text = m_source.items().at(sourceRow);
+    m_text = text;
+    m_canonical = canonicalForm(text);
+    // The first row holding the text is the one shown; normally it is this one.
+    m_sourceRow = int(m_source.indexOf(m_canonical, sourceRow));
+    emit changed();
+}
+
+void ClipSelection::clear()
+{
+    if (!m_text)
+        return;
+    m_text.reset();
+    m_canonical.clear();
+    m_sourceRow = -1;
+    emit changed();
+}
+
+void ClipSelection::toggle(int sourceRow)
+{
+    if (holds(m_source.items().at(sourceRow)))
+        clear();
+    else
+        select(sourceRow);
+}
+
+void ClipSelection::locate()
+{
+    m_sourceRow = m_text ? int(m_source.indexOf(m_canonical, m_sourceRow)) : -1;
+}
+
+void ClipSelection::rowsInserted(int first, int last)
+{
+    if (!m_text)
+        return;
+    const int count = last - first + 1;
+    if (m_sourceRow >= first)
+        m_sourceRow += count;
+    for (int row = first; row <= last; ++row) {
+        if ((m_sourceRow < 0 || row < m_sourceRow) && holds(m_source.items().at(row))) {
+            m_sourceRow = row;
+            break;
+        }
+    }
+}
+
+void ClipSelection::rowsAboutToBeRemoved(int first, int last)
+{
+    if (m_sourceRow < first)
+        return;
+    // A removed selected row leaves the text selected; an equal text further down
+    // (rows removed only shift it) takes its place.
+    m_sourceRow = m_sourceRow > last ? m_sourceRow - (last - first + 1) : -1;
+}

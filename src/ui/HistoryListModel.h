@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Category.h"
+#include "ListChange.h"
+
+#include <QAbstractListModel>
+#include <QStringList>
+
+class ClipboardManager;
+
+// One category's history list as an item model, newest first. It follows the
+// manager's change announcements row by row, so a new item costs one inserted row
+// and not a reset.
+class HistoryListModel final : public QAbstractListModel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(HistoryListModel)
+
+public:
+    enum Role {
+        TextRole = Qt::UserRole, // the full item (QString)
+        SourceRowRole,           // the item's position in the history list (int)
+    };
+
+    HistoryListModel(ClipboardManager &manager, Category category, QObject *parent = nullptr);
+
+    Category category() const { return m_category; }
+    const QStringList &items() const { return m_items; }
+    // How the change being signalled should be animated; none outside a change.
+    const ListAnimation &changeAnimation() const { return m_changeAnimation; }
+
+    // The first row holding a text equal to `text` (canonically), or -1; `hint`
+    // names the row that probably does.
+    qsizetype indexOf(const QString &text, qsizetype hint = -1) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+private:
+    void applyChange(const ListChange &change);
+
+    ClipboardManager &m_manager;
+    const Category m_category;
+    // Shares the manager's list; kept separately so that the model can report the
+    // old rows until it announces a change.
+    QStringList m_items;
+    ListAnimation m_changeAnimation;
+};
