@@ -1,4 +1,48 @@
-int main()
+#include "DataLocation.h"
+#include "InstanceLock.h"
+#include "Larkspan.h"
+#include "QtClipboard.h"
+#include "SqlitePreferencesStore.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QSystemTrayIcon>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
 {
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("brimvale"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Brimvale"));
+    QApplication::setApplicationVersion(QStringLiteral(BRIMVALE_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.brimvale.Brimvale"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QApplication::translate("main", "Keeps a history of the texts you copy."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption showOption(
+        QStringLiteral("show"), QApplication::translate("main", "Open the panel at launch."));
+    parser.addOption(showOption);
+    parser.process(app);
+
+    // Two running copies would record every copy twice; the second one leaves
+    // before it touches the history.
+    InstanceLock lock;
+    if (!lock.tryLock()) {
+        std::fputs("Brimvale is already running\n", stderr);
+        return 1;
+    }
+
+    SqlitePreferencesStore store(brimvaleStoreFile());
+    QtClipboard clipboard;
+
+    LaunchOptions options;
+    options.showPanel = parser.isSet(showOption);
+    options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    Larkspan larkspan(clipboard, store, options);
+    larkspan.launch();
+    return QApplication::exec();
 }

@@ -1,3 +1,10 @@
 list(APPEND BRIMVALE_UI_SOURCES
   Icons.h Icons.cpp icons.qrc
+  PanelStyle.h PanelStyle.cpp
+  ToggleSwitch.h ToggleSwitch.cpp
+  IconLabel.h IconLabel.cpp
+  CategoryPicker.h CategoryPicker.cpp
+  ClearConfirmation.h ClearConfirmation.cpp
+  ContentView.h ContentView.cpp
+  FileSaveDialog.h FileSaveDialog.cpp
 )

@@ -1,2 +1,21 @@
-brimvale_add_test(NAME test_icons SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_icons.cpp
+# The panel's views and the application shell around them.
+brimvale_add_test(NAME test_icons SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_icons.cpp
                   LIBS brimvale_ui LABELS ui)
+brimvale_add_test(NAME test_contentview
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_contentview.cpp
+                          ${CMAKE_CURRENT_LIST_DIR}/FakeSaveDialog.h
+                  LIBS brimvale_ui LABELS ui)
+brimvale_add_test(NAME test_clearconfirmation
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_clearconfirmation.cpp
+                          ${CMAKE_CURRENT_LIST_DIR}/FakeSaveDialog.h
+                  LIBS brimvale_ui LABELS ui)
+brimvale_add_test(NAME test_filesavedialog
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_filesavedialog.cpp
+                  LIBS brimvale_ui LABELS ui)
+brimvale_add_test(NAME test_panelplacement
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_panelplacement.cpp
+                  LIBS brimvale_app LABELS app)
+brimvale_add_test(NAME test_panelshell
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_panelshell.cpp
+                  LIBS brimvale_app LABELS app)
+target_include_directories(test_panelshell PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../common)

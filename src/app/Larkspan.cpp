@@ -1,0 +1,42 @@
+#include "Larkspan.h"
+
+#include "AppDelegate.h"
+#include "TrayShell.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+Larkspan::Larkspan(Clipboard &clipboard, PreferencesStore &store, const LaunchOptions &options,
+                   QObject *parent)
+    : QObject(parent), m_options(options),
+      m_shell(new TrayShell(clipboard, store, options.trayAvailable, this)),
+      m_delegate(new AppDelegate(store, *m_shell, this))
+{
+    // With a tray the program lives on when the panel closes; without one the
+    // panel is all there is, and closing it ends the program.
+    QApplication::setQuitOnLastWindowClosed(!options.trayAvailable);
+    connect(m_shell, &TrayShell::quitRequested, qApp, &QCoreApplication::quit,
+            Qt::QueuedConnection);
+}
+
+Larkspan::~Larkspan() = default;
+
+void Larkspan::launch()
+{
+    QTimer::singleShot(0, this, &Larkspan::finishLaunching);
+}
+
+void Larkspan::finishLaunching()
+{
+    m_delegate->applicationDidFinishLaunching();
+    if (!m_options.trayAvailable) {
+        std::fputs("Brimvale: no system tray is available, so the panel opens as a window.\n",
+                   stderr);
+        std::fflush(stderr);
+    }
+    if (!m_options.trayAvailable || m_options.showPanel)
+        m_shell->openPanel();
+    emit launched();
+}

@@ -1,0 +1,180 @@
+#include "PanelWindow.h"
+
+#include "ContentView.h"
+#include "FileSaveDialog.h"
+#include "IconLabel.h"
+#include "PanelStyle.h"
+#include "PreferencesStore.h"
+#include "ToggleSwitch.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int quitBottomPadding = 8;
+
+// Whether `window` is `panel` or one of the windows opened over it (the export
+// dialog), so that moving into it is no reason to close the panel.
+bool belongsToPanel(const QWidget *window, const QWidget *panel)
+{
+    for (const QWidget *widget = window; widget; widget = widget->parentWidget()) {
+        if (widget == panel)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+PanelWindow::PanelWindow(Clipboard &clipboard, PreferencesStore &store, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_store(store),
+      m_saveDialog(std::make_unique<FileSaveDialog>(this)),
+      m_content(new ContentView(clipboard, store, *m_saveDialog, this)),
+      m_dockLabel(new IconLabel(tr("Show in Dock"), this)), m_dockSwitch(new ToggleSwitch(this)),
+      m_quitButton(new QPushButton(tr("Quit"), this)),
+      m_showInDock(store.boolValue(PreferenceKeys::showInDock))
+{
+    setObjectName(QStringLiteral("panelWindow"));
+    setWindowTitle(tr("Brimvale"));
+    const int padding = style()->pixelMetric(QStyle::PM_LayoutLeftMargin, nullptr, this);
+
+    m_dockLabel->setObjectName(QStringLiteral("dockLabel"));
+    m_dockSwitch->setObjectName(QStringLiteral("dockSwitch"));
+    m_dockSwitch->setAccessibleName(tr("Show in Dock"));
+    auto *dockRow = new QHBoxLayout;
+    dockRow->setContentsMargins(padding, 0, padding, 0);
+    dockRow->addStretch();
+    dockRow->addWidget(m_dockLabel);
+    dockRow->addWidget(m_dockSwitch);
+    dockRow->addStretch();
+
+    m_quitButton->setObjectName(QStringLiteral("quitButton"));
+    m_quitButton->setAutoDefault(false);
+    auto *quitRow = new QHBoxLayout;
+    quitRow->setContentsMargins(0, 0, 0, quitBottomPadding);
+    quitRow->addStretch();
+    quitRow->addWidget(m_quitButton);
+    quitRow->addStretch();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(m_content);
+    layout->addWidget(PanelStyle::makeDivider(this));
+    layout->addLayout(dockRow);
+    layout->addWidget(PanelStyle::makeDivider(this));
+    layout->addLayout(quitRow);
+
+    setTabOrder(m_content->lastFocusable(), m_dockSwitch);
+    setTabOrder(m_dockSwitch, m_quitButton);
+
+    m_dockSwitch->setChecked(m_showInDock);
+    showDockState(m_showInDock);
+
+    connect(m_dockSwitch, &ToggleSwitch::toggled, this,
+            [this](bool on) { m_store.setBoolValue(PreferenceKeys::showInDock, on); });
+    // The store tells every change, the switch's own included; the label and the
+    // policy follow the stored value.
+    connect(&m_store, &PreferencesStore::boolValueChanged, this,
+            [this](const QString &key, bool value) {
+                if (key != PreferenceKeys::showInDock)
+                    return;
+                {
+                    const QSignalBlocker blocker(m_dockSwitch);
+                    m_dockSwitch->setChecked(value);
+                }
+                showDockState(value);
+                if (value == m_showInDock)
+                    return;
+                m_showInDock = value;
+                emit showInDockChanged(value);
+            });
+    connect(m_quitButton, &QPushButton::clicked, this, &PanelWindow::quitRequested);
+}
+
+PanelWindow::~PanelWindow()
+{
+    // The content view uses the save dialog, which goes with this object's members.
+    delete m_content;
+}
+
+void PanelWindow::setPopup(bool popup)
+{
+    if (popup == m_popup)
+        return;
+    m_popup = popup;
+    const bool wasVisible = isVisible();
+    const QPoint position = pos();
+    setWindowFlags(popup ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                         : Qt::Window);
+    // A frameless popup gets a hairline border (see paintEvent).
+    const int border = popup ? 1 : 0;
+    setContentsMargins(border, border, border, border);
+    if (wasVisible) {
+        move(position);
+        show();
+        raise();
+        activateWindow();
+    }
+}
+
+bool PanelWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowDeactivate && m_popup && isVisible()) {
+        // Activation moves on before the new active window is known everywhere;
+        // decide once the event loop has settled it.
+        QTimer::singleShot(0, this, &PanelWindow::hideIfFocusLeft);
+    }
+    return QWidget::event(event);
+}
+
+void PanelWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (m_popup && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PanelWindow::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (!m_popup)
+        return;
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void PanelWindow::showDockState(bool show)
+{
+    if (show)
+        m_dockLabel->setIcon(IconName::Dock, PanelStyle::positiveGreen(palette()));
+    else
+        m_dockLabel->setIcon(IconName::RectangleSlash);
+}
+
+void PanelWindow::hideIfFocusLeft()
+{
+    if (!m_popup || !isVisible() || isActiveWindow())
+        return;
+    if (belongsToPanel(QApplication::activeWindow(), this))
+        return;
+    const auto dialogs = findChildren<QDialog *>();
+    for (const QDialog *dialog : dialogs) {
+        if (dialog->isVisible())
+            return;
+    }
+    hide();
+    emit dismissedByFocusLoss();
+}

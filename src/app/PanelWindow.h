@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class Clipboard;
+class ContentView;
+class FileSaveDialog;
+class IconLabel;
+class PreferencesStore;
+class QPushButton;
+class ToggleSwitch;
+
+// The panel opened from the tray: the main content view, the "Show in Dock"
+// switch and "Quit". It is either an ordinary window with a task-bar entry, or a
+// popup without one that closes on Escape and when it loses focus.
+class PanelWindow final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PanelWindow)
+
+public:
+    PanelWindow(Clipboard &clipboard, PreferencesStore &store, QWidget *parent = nullptr);
+    ~PanelWindow() override;
+
+    ContentView &contentView() const { return *m_content; }
+
+    // Switches between the popup and the ordinary window; a shown panel stays shown.
+    void setPopup(bool popup);
+    bool isPopup() const { return m_popup; }
+
+signals:
+    // The user flipped "Show in Dock"; the new value is stored already.
+    void showInDockChanged(bool show);
+    // The popup closed by itself because it lost focus.
+    void dismissedByFocusLoss();
+    void quitRequested();
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void showDockState(bool show);
+    void hideIfFocusLeft();
+
+    PreferencesStore &m_store;
+    std::unique_ptr<FileSaveDialog> m_saveDialog;
+    ContentView *m_content;
+    IconLabel *m_dockLabel;
+    ToggleSwitch *m_dockSwitch;
+    QPushButton *m_quitButton;
+    bool m_showInDock;
+    bool m_popup = false;
+};

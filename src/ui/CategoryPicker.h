@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Category.h"
+
+#include <QWidget>
+
+class QAbstractButton;
+class QButtonGroup;
+
+// The three-segment control that chooses which category the panel shows. Each
+// segment is an icon with a tooltip; its value is the category's name.
+class CategoryPicker final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CategoryPicker)
+
+public:
+    explicit CategoryPicker(QWidget *parent = nullptr);
+
+    QString selectedName() const;
+    QAbstractButton *segment(Category category) const;
+
+signals:
+    // The user chose a segment (also when it was already selected).
+    void chosen(const QString &categoryName);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void updateIcons();
+
+    QButtonGroup *m_group;
+};

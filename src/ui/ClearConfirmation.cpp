@@ -1,0 +1,222 @@
+#include "ClearConfirmation.h"
+
+#include "ClipboardManager.h"
+#include "PanelStyle.h"
+
+#include <QApplication>
+#include <QGraphicsDropShadowEffect>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPropertyAnimation>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int cardWidth = 300;
+constexpr int cardSpacing = 20;
+constexpr qreal cardRadius = 10;
+
+// The card's rounded body in the window colour.
+class Card final : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(palette().color(QPalette::Window));
+        painter.drawRoundedRect(QRectF(rect()), cardRadius, cardRadius);
+    }
+};
+
+} // namespace
+
+ClearConfirmation::ClearConfirmation(ClipboardManager &manager, QWidget *parent)
+    : QWidget(parent), m_manager(manager), m_card(new Card(this)),
+      m_opacity(new QGraphicsOpacityEffect(this)),
+      m_fade(new QPropertyAnimation(m_opacity, "opacity", this))
+{
+    setObjectName(QStringLiteral("clearConfirmation"));
+    hide();
+
+    QWidget *card = m_card;
+    card->setObjectName(QStringLiteral("clearConfirmationCard"));
+    card->setFixedWidth(cardWidth);
+    auto *shadow = new QGraphicsDropShadowEffect(card);
+    shadow->setColor(QColor::fromRgbF(0, 0, 0, 0.33f));
+    shadow->setBlurRadius(10);
+    shadow->setOffset(0, 0);
+    card->setGraphicsEffect(shadow);
+
+    auto *title = new QLabel(tr("Clear History"), card);
+    QFont titleFont = title->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() + 1);
+    title->setFont(titleFont);
+    title->setAlignment(Qt::AlignCenter);
+
+    auto *message = new QLabel(tr("Are you sure you want to clear all clipboard history? "
+                                  "This action cannot be undone."),
+                               card);
+    message->setWordWrap(true);
+    message->setAlignment(Qt::AlignCenter);
+
+    m_cancelButton = new QPushButton(tr("Cancel"), card);
+    m_cancelButton->setObjectName(QStringLiteral("confirmCancelButton"));
+    m_clearButton = new QPushButton(tr("Clear"), card);
+    m_clearButton->setObjectName(QStringLiteral("confirmClearButton"));
+    PanelStyle::makeProminentDestructive(m_clearButton);
+    for (QPushButton *button : {m_cancelButton, m_clearButton})
+        button->setAutoDefault(false);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(cardSpacing);
+    buttons->addWidget(m_cancelButton);
+    buttons->addWidget(m_clearButton);
+
+    auto *cardLayout = new QVBoxLayout(card);
+    cardLayout->setSpacing(cardSpacing);
+    cardLayout->addWidget(title, 0, Qt::AlignHCenter);
+    cardLayout->addWidget(message);
+    cardLayout->addLayout(buttons);
+    buttons->setAlignment(Qt::AlignHCenter);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(card, 0, Qt::AlignCenter);
+
+    m_opacity->setEnabled(false);
+    setGraphicsEffect(m_opacity);
+    m_fade->setDuration(fadeDurationMs);
+    m_fade->setStartValue(1.0);
+    m_fade->setEndValue(0.0);
+    m_fade->setEasingCurve(QEasingCurve::InOutQuad);
+
+    connect(m_cancelButton, &QPushButton::clicked, this, &ClearConfirmation::cancel);
+    connect(m_clearButton, &QPushButton::clicked, this, &ClearConfirmation::clear);
+    connect(m_fade, &QPropertyAnimation::finished, this, &ClearConfirmation::finishFade);
+    // A window-wide Escape, so it cancels wherever the focus is; it is live only
+    // while this layer is visible.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &ClearConfirmation::cancel);
+}
+
+void ClearConfirmation::present()
+{
+    m_fade->stop();
+    finishFade();
+    setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    m_presented = true;
+    m_focusBefore = QApplication::focusWidget();
+    if (parentWidget())
+        setGeometry(parentWidget()->rect());
+    show();
+    raise();
+    keepFocusAboveParent(true);
+    m_cancelButton->setFocus(Qt::OtherFocusReason);
+}
+
+void ClearConfirmation::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (!m_snapshot.isNull()) {
+        painter.drawPixmap(0, 0, m_snapshot);
+        return;
+    }
+    QColor dim(128, 128, 128);
+    dim.setAlphaF(0.4f);
+    painter.fillRect(rect(), dim);
+}
+
+// The backdrop takes every pointer event so nothing beneath reacts.
+void ClearConfirmation::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void ClearConfirmation::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void ClearConfirmation::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void ClearConfirmation::wheelEvent(QWheelEvent *event)
+{
+    event->accept();
+}
+
+void ClearConfirmation::cancel()
+{
+    if (!m_presented)
+        return;
+    fadeOut();
+}
+
+void ClearConfirmation::clear()
+{
+    if (!m_presented)
+        return;
+    m_manager.clearHistory(ListAnimation::standard());
+    fadeOut();
+}
+
+void ClearConfirmation::fadeOut()
+{
+    m_presented = false;
+    keepFocusAboveParent(false);
+    // The view beneath is usable again from now on, while the layer still fades.
+    setAttribute(Qt::WA_TransparentForMouseEvents, true);
+    if (QWidget *focused = QApplication::focusWidget(); focused && isAncestorOf(focused)) {
+        if (m_focusBefore)
+            m_focusBefore->setFocus(Qt::OtherFocusReason);
+        else
+            focused->clearFocus();
+    }
+    m_snapshot = grab();
+    m_card->hide();
+    m_opacity->setOpacity(1.0);
+    m_opacity->setEnabled(true);
+    m_fade->start();
+}
+
+void ClearConfirmation::finishFade()
+{
+    hide();
+    m_snapshot = QPixmap();
+    m_card->show();
+    m_opacity->setEnabled(false);
+    setAttribute(Qt::WA_TransparentForMouseEvents, false);
+}
+
+void ClearConfirmation::keepFocusAboveParent(bool above)
+{
+    if (!above) {
+        for (const SavedFocus &saved : m_savedFocus) {
+            if (saved.widget)
+                saved.widget->setFocusPolicy(saved.policy);
+        }
+        m_savedFocus.clear();
+        return;
+    }
+    if (!parentWidget() || !m_savedFocus.empty())
+        return;
+    const auto widgets = parentWidget()->findChildren<QWidget *>();
+    for (QWidget *widget : widgets) {
+        if (widget == this || isAncestorOf(widget) || widget->focusPolicy() == Qt::NoFocus)
+            continue;
+        m_savedFocus.push_back({widget, widget->focusPolicy()});
+        widget->setFocusPolicy(Qt::NoFocus);
+    }
+}

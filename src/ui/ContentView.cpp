@@ -1,0 +1,193 @@
+#include "ContentView.h"
+
+#include "CategoryPicker.h"
+#include "CategoryView.h"
+#include "ClearConfirmation.h"
+#include "ClipboardManager.h"
+#include "IconLabel.h"
+#include "PanelStyle.h"
+#include "PreferencesStore.h"
+#include "ToggleSwitch.h"
+
+#include <QAbstractButton>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+ContentView::ContentView(Clipboard &clipboard, PreferencesStore &store, SaveDialog &saveDialog,
+                         QWidget *parent)
+    : QWidget(parent), m_manager(new ClipboardManager(clipboard, store, this)), m_store(store),
+      m_saveDialog(saveDialog), m_selectedCategory(categoryName(Category::Url)),
+      m_picker(new CategoryPicker(this)), m_privacyLabel(new IconLabel(tr("Privacy Mode"), this)),
+      m_privacySwitch(new ToggleSwitch(this)),
+      m_exportButton(new QPushButton(tr("Export Items"), this)),
+      m_clearButton(new QPushButton(tr("Clear History"), this))
+{
+    setObjectName(QStringLiteral("contentView"));
+    setFixedSize(viewWidth, viewHeight);
+    const int padding = style()->pixelMetric(QStyle::PM_LayoutLeftMargin, nullptr, this);
+
+    m_picker->setObjectName(QStringLiteral("categoryPicker"));
+    auto *pickerRow = new QHBoxLayout;
+    pickerRow->setContentsMargins(padding, 0, padding, 0);
+    pickerRow->addWidget(m_picker);
+
+    m_privacyLabel->setObjectName(QStringLiteral("privacyLabel"));
+    m_privacySwitch->setObjectName(QStringLiteral("privacySwitch"));
+    m_privacySwitch->setAccessibleName(tr("Privacy Mode"));
+    auto *privacyRow = new QHBoxLayout;
+    privacyRow->setContentsMargins(2 * padding, 0, 2 * padding, 0);
+    privacyRow->addStretch();
+    privacyRow->addWidget(m_privacyLabel);
+    privacyRow->addWidget(m_privacySwitch);
+    privacyRow->addStretch();
+
+    m_exportButton->setObjectName(QStringLiteral("exportButton"));
+    m_clearButton->setObjectName(QStringLiteral("clearHistoryButton"));
+    PanelStyle::makeProminentDestructive(m_clearButton);
+    for (QPushButton *button : {m_exportButton, m_clearButton})
+        button->setAutoDefault(false);
+    auto *actionRow = new QHBoxLayout;
+    actionRow->addStretch();
+    actionRow->addWidget(m_exportButton);
+    actionRow->addWidget(m_clearButton);
+    actionRow->addStretch();
+
+    m_list = new CategoryView(*m_manager, Category::Url, this);
+    m_list->setFixedHeight(listHeight);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addStretch();
+    layout->addLayout(pickerRow);
+    layout->addLayout(privacyRow);
+    layout->addWidget(m_list);
+    layout->addWidget(PanelStyle::makeDivider(this));
+    layout->addLayout(actionRow);
+    layout->addStretch();
+
+    // Last child, so it lies above everything else when shown.
+    m_confirmation = new ClearConfirmation(*m_manager, this);
+
+    updateTabOrder();
+
+    const bool privacy = m_store.boolValue(PreferenceKeys::privacyMode);
+    m_privacySwitch->setChecked(privacy);
+    showPrivacyMode(privacy);
+
+    connect(m_picker, &CategoryPicker::chosen, this, &ContentView::selectCategory);
+    connect(m_privacySwitch, &ToggleSwitch::toggled, this, [this](bool on) {
+        m_store.setBoolValue(PreferenceKeys::privacyMode, on);
+        showPrivacyMode(on);
+    });
+    connect(&m_store, &PreferencesStore::boolValueChanged, this,
+            [this](const QString &key, bool value) {
+                if (key != PreferenceKeys::privacyMode)
+                    return;
+                const QSignalBlocker blocker(m_privacySwitch);
+                m_privacySwitch->setChecked(value);
+                showPrivacyMode(value);
+            });
+    connect(m_exportButton, &QPushButton::clicked, this,
+            [this] { m_manager->exportItems(m_selectedCategory, m_saveDialog); });
+    connect(m_clearButton, &QPushButton::clicked, this, &ContentView::showClearConfirmation);
+}
+
+ContentView::~ContentView()
+{
+    // The list and the confirmation refer to the manager, which is an earlier
+    // child and would otherwise go first.
+    delete m_confirmation;
+    delete m_list;
+}
+
+bool ContentView::isClearConfirmationShown() const
+{
+    return m_confirmation->isPresented();
+}
+
+QWidget *ContentView::firstFocusable() const
+{
+    return m_picker->segment(Category::Url);
+}
+
+QWidget *ContentView::lastFocusable() const
+{
+    return m_clearButton;
+}
+
+void ContentView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Show and hide events can repeat (minimising, window flag changes); monitoring
+    // starts once per appearance and stops once per disappearance.
+    if (!m_monitoringWhileShown) {
+        m_monitoringWhileShown = true;
+        m_manager->startMonitoring();
+    }
+}
+
+void ContentView::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (m_monitoringWhileShown) {
+        m_monitoringWhileShown = false;
+        m_manager->stopMonitoring();
+    }
+}
+
+void ContentView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_confirmation->setGeometry(rect());
+}
+
+void ContentView::selectCategory(const QString &name)
+{
+    if (name == m_selectedCategory)
+        return;
+    m_selectedCategory = name;
+
+    // A fresh list per category: search text and selection do not carry over.
+    auto *fresh = new CategoryView(*m_manager, categoryForName(name), this);
+    fresh->setFixedHeight(listHeight);
+    delete layout()->replaceWidget(m_list, fresh);
+    delete m_list;
+    m_list = fresh;
+    updateTabOrder();
+    m_confirmation->raise();
+}
+
+void ContentView::updateTabOrder()
+{
+    // Reading order. The list is a container without focus of its own, so its
+    // focusable parts are placed one by one, in the order the list gave them.
+    QList<QWidget *> order;
+    for (const Category category : allCategories)
+        order.append(m_picker->segment(category));
+    order.append(m_privacySwitch);
+    for (QWidget *widget = m_list->nextInFocusChain(); widget != m_list;
+         widget = widget->nextInFocusChain()) {
+        if (m_list->isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus))
+            order.append(widget);
+    }
+    order.append(m_exportButton);
+    order.append(m_clearButton);
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void ContentView::showPrivacyMode(bool on)
+{
+    if (on)
+        m_privacyLabel->setIcon(IconName::LockClosed, PanelStyle::destructiveRed(palette()));
+    else
+        m_privacyLabel->setIcon(IconName::LockOpen);
+}
+
+void ContentView::showClearConfirmation()
+{
+    m_confirmation->present();
+}

@@ -1,0 +1,262 @@
+#include "ClearConfirmation.h"
+#include "ClipboardManager.h"
+#include "ContentView.h"
+#include "FakeSaveDialog.h"
+#include "MemoryClipboard.h"
+#include "MemoryPreferencesStore.h"
+#include "ToggleSwitch.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QGraphicsEffect>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+class TestClearConfirmation final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    // Showing
+    void clearHistoryButton_showsCardAtOnceOverWholeView();
+    void clearHistoryWithEmptyLists_stillShowsCard();
+    void card_is300WideWithItsTexts();
+
+    // Nothing beneath reacts
+    void clickOnDimmedLayer_changesNothingBeneath();
+    void keyboardFocus_staysOnCardWhileShown();
+    void dismissedCard_givesFocusBackToControlsBeneath();
+
+    // Buttons
+    void cancel_changesNothingAndFadesOut();
+    void clear_emptiesAllListsAndClipboard();
+    void clearWithEmptyHistory_stillClearsClipboard();
+    void escape_actsAsCancel();
+    void clear_keepsLastSeenText();
+
+private:
+    void fill();
+    QPushButton *button(const char *name) const;
+
+    std::unique_ptr<MemoryClipboard> m_clipboard;
+    std::unique_ptr<MemoryPreferencesStore> m_store;
+    std::unique_ptr<FakeSaveDialog> m_dialog;
+    std::unique_ptr<ContentView> m_view;
+};
+
+void TestClearConfirmation::init()
+{
+    m_clipboard = std::make_unique<MemoryClipboard>();
+    m_store = std::make_unique<MemoryPreferencesStore>();
+    m_dialog = std::make_unique<FakeSaveDialog>();
+    m_view = std::make_unique<ContentView>(*m_clipboard, *m_store, *m_dialog);
+    m_view->show();
+    m_view->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+}
+
+void TestClearConfirmation::cleanup()
+{
+    m_view.reset();
+    m_dialog.reset();
+    m_store.reset();
+    m_clipboard.reset();
+}
+
+void TestClearConfirmation::fill()
+{
+    ClipboardManager &manager = m_view->manager();
+    manager.setItems(Category::Url, {QStringLiteral("https://example.org")});
+    manager.setItems(Category::Code, {QStringLiteral("int main() { return 0; }")});
+    manager.setItems(Category::Text, {QStringLiteral("a note"), QStringLiteral("older note")});
+    m_clipboard->setText(QStringLiteral("a note"));
+    m_clipboard->resetCounts();
+    m_store->resetCounts();
+}
+
+QPushButton *TestClearConfirmation::button(const char *name) const
+{
+    auto *found = m_view->findChild<QPushButton *>(QLatin1String(name));
+    if (!found)
+        qFatal("no button %s", name);
+    return found;
+}
+
+void TestClearConfirmation::clearHistoryButton_showsCardAtOnceOverWholeView()
+{
+    auto *layer = m_view->findChild<ClearConfirmation *>();
+    QVERIFY(layer);
+    QVERIFY(!layer->isVisible());
+    QVERIFY(!m_view->isClearConfirmationShown());
+
+    QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
+    // No event processing in between: nothing is animated in.
+    QVERIFY(m_view->isClearConfirmationShown());
+    QVERIFY(layer->isVisible());
+    QCOMPARE(layer->geometry(), m_view->rect());
+    QVERIFY(layer->graphicsEffect() == nullptr || !layer->graphicsEffect()->isEnabled());
+}
+
+void TestClearConfirmation::clearHistoryWithEmptyLists_stillShowsCard()
+{
+    QVERIFY(m_view->manager().urls().isEmpty());
+    QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
+    QVERIFY(m_view->isClearConfirmationShown());
+}
+
+void TestClearConfirmation::card_is300WideWithItsTexts()
+{
+    QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
+    auto *card = m_view->findChild<QWidget *>(QStringLiteral("clearConfirmationCard"));
+    QVERIFY(card);
+    QCOMPARE(card->width(), 300);
+    QVERIFY(m_view->rect().contains(card->geometry()));
+    QCOMPARE(card->geometry().center().x(), m_view->rect().center().x());
+
+    QStringList texts;
+    for (const QLabel *label : card->findChildren<QLabel *>())
+        texts.append(label->text());
+    QVERIFY(texts.contains(QStringLiteral("Clear History")));
+    QVERIFY(texts.contains(QStringLiteral("Are you sure you want to clear all clipboard history? "
+                                          "This action cannot be undone.")));
+    QCOMPARE(button("confirmCancelButton")->text(), QStringLiteral("Cancel"));
+    QCOMPARE(button("confirmClearButton")->text(), QStringLiteral("Clear"));
+}
+
+void TestClearConfirmation::clickOnDimmedLayer_changesNothingBeneath()
+{
+    fill();
+    QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
+    auto *code = m_view->findChild<QAbstractButton *>(QStringLiteral("segmentCode"));
+    auto *privacy = m_view->findChild<ToggleSwitch *>(QStringLiteral("privacySwitch"));
+    for (QWidget *beneath : {static_cast<QWidget *>(code), static_cast<QWidget *>(privacy)}) {
+        const QPoint where = beneath->mapTo(m_view.get(), beneath->rect().center());
+        QWidget *hit = m_view->childAt(where);
+        QVERIFY(hit);
+        QVERIFY2(hit == m_view->findChild<ClearConfirmation *>(), qPrintable(hit->objectName()));
+        QTest::mouseClick(m_view->windowHandle(), Qt::LeftButton, {}, where);
+    }
+    QCOMPARE(m_view->selectedCategory(), QStringLiteral("URL"));
+    QVERIFY(!privacy->isChecked());
+    QVERIFY(m_view->isClearConfirmationShown());
+    QCOMPARE(m_store->boolWriteCount(), 0);
+    QCOMPARE(m_view->manager().texts().size(), 2);
+}
+
+void TestClearConfirmation::keyboardFocus_staysOnCardWhileShown()
+{
+    QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), button("confirmCancelButton"));
+    const QList<QWidget *> card{button("confirmCancelButton"), button("confirmClearButton")};
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY2(card.contains(QApplication::focusWidget()),
+                 qPrintable(QApplication::focusWidget() ? QApplication::focusWidget()->objectName()
+                                                        : QStringLiteral("nothing")));
+    }
+}
+
+void TestClearConfirmation::dismissedCard_givesFocusBackToControlsBeneath()
+{
+    auto *privacy = m_view->findChild<ToggleSwitch *>(QStringLiteral("privacySwitch"));
+    const Qt::FocusPolicy before = privacy->focusPolicy();
+    QVERIFY(before != Qt::NoFocus);
+    QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
+    QCOMPARE(privacy->focusPolicy(), Qt::NoFocus);
+    QTest::mouseClick(button("confirmCancelButton"), Qt::LeftButton);
+    QCOMPARE(privacy->focusPolicy(), before);
+    // Back where it was before the card showed.
+    QCOMPARE(QApplication::focusWidget(), button("clearHistoryButton"));
+}
+
+void TestClearConfirmation::cancel_changesNothingAndFadesOut()
+{
+    fill();
+    const QStringList urls = m_view->manager().urls();
+    const QStringList codes = m_view->manager().codes();
+    const QStringList texts = m_view->manager().texts();
+    QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
+    QTest::mouseClick(button("confirmCancelButton"), Qt::LeftButton);
+
+    QVERIFY(!m_view->isClearConfirmationShown());
+    auto *layer = m_view->findChild<ClearConfirmation *>();
+    // Hiding fades: the layer is still there for a moment, and no longer in the way.
+    QVERIFY(layer->isVisible());
+    QVERIFY(layer->testAttribute(Qt::WA_TransparentForMouseEvents));
+    QTRY_VERIFY_WITH_TIMEOUT(!layer->isVisible(), 2000);
+
+    QCOMPARE(m_view->manager().urls(), urls);
+    QCOMPARE(m_view->manager().codes(), codes);
+    QCOMPARE(m_view->manager().texts(), texts);
+    QCOMPARE(m_store->writeCount(), 0);
+    QCOMPARE(m_clipboard->clearCount(), 0);
+    QCOMPARE(m_clipboard->text(), std::optional<QString>(QStringLiteral("a note")));
+
+    // The view beneath works again.
+    QTest::mouseClick(m_view->findChild<QAbstractButton *>(QStringLiteral("segmentCode")),
+                      Qt::LeftButton);
+    QCOMPARE(m_view->selectedCategory(), QStringLiteral("Code"));
+}
+
+void TestClearConfirmation::clear_emptiesAllListsAndClipboard()
+{
+    fill();
+    QCOMPARE(m_view->selectedCategory(), QStringLiteral("URL"));
+    QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
+    QTest::mouseClick(button("confirmClearButton"), Qt::LeftButton);
+
+    QVERIFY(!m_view->isClearConfirmationShown());
+    QVERIFY(m_view->manager().urls().isEmpty());
+    QVERIFY(m_view->manager().codes().isEmpty());
+    QVERIFY(m_view->manager().texts().isEmpty());
+    for (const QString &key :
+         {QStringLiteral("urls"), QStringLiteral("codes"), QStringLiteral("texts")})
+        QVERIFY2(m_store->storedList(key).texts.isEmpty(), qPrintable(key));
+    QCOMPARE(m_clipboard->text(), std::nullopt);
+    QCOMPARE(m_clipboard->clearCount(), 1);
+    auto *layer = m_view->findChild<ClearConfirmation *>();
+    QTRY_VERIFY_WITH_TIMEOUT(!layer->isVisible(), 2000);
+}
+
+void TestClearConfirmation::clearWithEmptyHistory_stillClearsClipboard()
+{
+    m_clipboard->setText(QStringLiteral("something never captured"));
+    m_clipboard->resetCounts();
+    QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
+    QTest::mouseClick(button("confirmClearButton"), Qt::LeftButton);
+    QCOMPARE(m_clipboard->clearCount(), 1);
+    QCOMPARE(m_clipboard->text(), std::nullopt);
+}
+
+void TestClearConfirmation::escape_actsAsCancel()
+{
+    fill();
+    QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!m_view->isClearConfirmationShown());
+    QCOMPARE(m_view->manager().texts().size(), 2);
+    QCOMPARE(m_clipboard->clearCount(), 0);
+    QCOMPARE(m_store->writeCount(), 0);
+
+    // Escape with the card hidden does nothing to the history.
+    QTest::keyClick(m_view.get(), Qt::Key_Escape);
+    QCOMPARE(m_view->manager().texts().size(), 2);
+}
+
+void TestClearConfirmation::clear_keepsLastSeenText()
+{
+    m_clipboard->setText(QStringLiteral("captured last"));
+    m_view->manager().checkClipboard();
+    QTRY_COMPARE(m_view->manager().texts(), QStringList{QStringLiteral("captured last")});
+    QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
+    QTest::mouseClick(button("confirmClearButton"), Qt::LeftButton);
+    QCOMPARE(m_view->manager().lastCopiedText(),
+             std::optional<QString>(QStringLiteral("captured last")));
+}
+
+QTEST_MAIN(TestClearConfirmation)
+#include "test_clearconfirmation.moc"

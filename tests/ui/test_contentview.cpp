@@ -1,0 +1,340 @@
+#include "CategoryPicker.h"
+#include "CategoryView.h"
+#include "ClipboardManager.h"
+#include "ContentView.h"
+#include "FakeSaveDialog.h"
+#include "IconLabel.h"
+#include "MemoryClipboard.h"
+#include "MemoryPreferencesStore.h"
+#include "PanelStyle.h"
+#include "ToggleSwitch.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestContentView final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Category switch
+    void freshView_showsUrlSegmentSelected();
+    void choosingCodeSegment_selectsCodeWithTooltipCode();
+    void segments_showIconsWithTooltipsOnly();
+    void arrowKeyOnSegments_selectsNextCategory();
+    void switchingCategory_replacesListView();
+    void searchText_isEmptyAfterSwitchingAwayAndBack();
+    void previouslySelectedCategory_isNotRemembered();
+
+    // Privacy mode
+    void privacySwitchOn_storesTrueAndShowsClosedLockInRed();
+    void privacySwitchOff_storesFalseAndShowsOpenLockInTextColour();
+    void privacyStoredTrue_showsSwitchOnFromFirstFrame();
+    void privacyChangedInStore_isFollowedByView();
+
+    // Monitoring
+    void showingAndHidingView_startsAndStopsOneExtraTimer();
+    void repeatedShowEvents_startOnlyOneTimerPerAppearance();
+
+    // Layout
+    void view_isFixed350By450WithListArea300High();
+    void longList_keepsListArea300High();
+
+    // Export
+    void exportItems_asksForSelectedCategoryFile();
+    void exportItems_usesCategorySelectedAtClick();
+};
+
+namespace {
+
+struct Services
+{
+    MemoryClipboard clipboard;
+    MemoryPreferencesStore store;
+    FakeSaveDialog dialog;
+};
+
+template <typename T> T *child(const QWidget &parent, const char *name)
+{
+    auto *found = parent.findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no child named %s", name);
+    return found;
+}
+
+QAbstractButton *segment(const ContentView &view, const char *category)
+{
+    return child<QAbstractButton>(view, (QByteArray("segment") + category).constData());
+}
+
+} // namespace
+
+void TestContentView::freshView_showsUrlSegmentSelected()
+{
+    Services services;
+    ContentView view(services.clipboard, services.store, services.dialog);
+    QCOMPARE(view.selectedCategory(), QStringLiteral("URL"));
+    QVERIFY(segment(view, "URL")->isChecked());
+    QVERIFY(!segment(view, "Code")->isChecked());
+    QVERIFY(!segment(view, "Text")->isChecked());
+    QVERIFY(view.categoryView() != nullptr);
+}
+
+void TestContentView::choosingCodeSegment_selectsCodeWithTooltipCode()
+{
+    Services services;
+    ContentView view(services.clipboard, services.store, services.dialog);
+    QAbstractButton *code = segment(view, "Code");
+    QTest::mouseClick(code, Qt::LeftButton);
+    QCOMPARE(view.selectedCategory(), QStringLiteral("Code"));
+    QVERIFY(code->isChecked());
+    QVERIFY(!segment(view, "URL")->isChecked());
+    QCOMPARE(code->toolTip(), QStringLiteral("CODE"));
+
+    QTest::mouseClick(segment(view, "Text"), Qt::LeftButton);
+    QCOMPARE(view.selectedCategory(), QStringLiteral("Text"));
+}
+
+void TestContentView::segments_showIconsWithTooltipsOnly()
+{
+    Services services;
+    ContentView view(services.clipboard, services.store, services.dialog);
+    const QList<std::pair<const char *, QString>> expected{{"URL", QStringLiteral("URL")},
+                                                           {"Code", QStringLiteral("CODE")},
+                                                           {"Text", QStringLiteral("TEXT")}};
+    for (const auto &[name, tooltip] : expected) {
+        QAbstractButton *button = segment(view, name);
+        QCOMPARE(button->toolTip(), tooltip);
+        QVERIFY(button->text().isEmpty());
+        QVERIFY(!button->icon().isNull());
+    }
+}
+
+void TestContentView::arrowKeyOnSegments_selectsNextCategory()
+{
+    Services services;
+    ContentView view(services.clipboard, services.store, services.dialog);
+    view.show();
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    segment(view, "URL")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QCOMPARE(view.selectedCategory(), QStringLiteral("Code"));
+    QCOMPARE(QApplication::focusWidget(), segment(view, "Code"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QCOMPARE(view.selectedCategory(), QStringLiteral("Text"));
+}
+
+void TestContentView::switchingCategory_replacesListView()
+{
+    Services services;
+    ContentView view(services.clipboard, services.store, services.dialog);
+    QPointer<CategoryView> urlList = view.categoryView();
+    QTest::mouseClick(segment(view, "Code"), Qt::LeftButton);
+    QVERIFY(urlList.isNull());
+    QVERIFY(view.categoryView() != nullptr);
+    QCOMPARE(view.findChildren<CategoryView *>().size(), 1);
+
+    // Choosing the segment already selected keeps its list.
+    QPointer<CategoryView> codeList = view.categoryView();
+    QTest::mouseClick(segment(view, "Code"), Qt::LeftButton);
+    QCOMPARE(view.categoryView(), codeList.data());
+}
+
+void TestContentView::searchText_isEmptyAfterSwitchingAwayAndBack()
+{
+    Services services;
+    ContentView view(services.clipboard, services.store, services.dialog);
+    view.show();
+    auto *search = view.categoryView()->findChild<QLineEdit *>();
+    QVERIFY(search);
+    QTest::keyClicks(search, QStringLiteral("github"));
+    QCOMPARE(search->text(), QStringLiteral("github"));
+
+    QTest::mouseClick(segment(view, "Code"), Qt::LeftButton);
+    QTest::mouseClick(segment(view, "URL"), Qt::LeftButton);
+    QCOMPARE(view.selectedCategory(), QStringLiteral("URL"));
+    search = view.categoryView()->findChild<QLineEdit *>();
+    QVERIFY(search);
+    QCOMPARE(search->text(), QString());
+}
+
+void TestContentView::previouslySelectedCategory_isNotRemembered()
+{
+    Services services;
+    {
+        ContentView first(services.clipboard, services.store, services.dialog);
+        QTest::mouseClick(segment(first, "Text"), Qt::LeftButton);
+        QCOMPARE(first.selectedCategory(), QStringLiteral("Text"));
+    }
+    ContentView second(services.clipboard, services.store, services.dialog);
+    QCOMPARE(second.selectedCategory(), QStringLiteral("URL"));
+    QVERIFY(segment(second, "URL")->isChecked());
+}
+
+void TestContentView::privacySwitchOn_storesTrueAndShowsClosedLockInRed()
+{
+    Services services;
+    ContentView view(services.clipboard, services.store, services.dialog);
+    auto *privacy = child<ToggleSwitch>(view, "privacySwitch");
+    auto *label = child<IconLabel>(view, "privacyLabel");
+    QVERIFY(!privacy->isChecked());
+    QCOMPARE(label->iconName(), IconName::LockOpen);
+    QCOMPARE(label->text(), QStringLiteral("Privacy Mode"));
+
+    QTest::mouseClick(privacy, Qt::LeftButton);
+    QVERIFY(privacy->isChecked());
+    QCOMPARE(services.store.storedBool(PreferenceKeys::privacyMode), std::optional<bool>(true));
+    QCOMPARE(label->iconName(), IconName::LockClosed);
+    QCOMPARE(label->color(), PanelStyle::destructiveRed(view.palette()));
+
+    ContentView later(services.clipboard, services.store, services.dialog);
+    QVERIFY(child<ToggleSwitch>(later, "privacySwitch")->isChecked());
+}
+
+void TestContentView::privacySwitchOff_storesFalseAndShowsOpenLockInTextColour()
+{
+    Services services;
+    services.store.setBoolValue(PreferenceKeys::privacyMode, true);
+    ContentView view(services.clipboard, services.store, services.dialog);
+    auto *privacy = child<ToggleSwitch>(view, "privacySwitch");
+    auto *label = child<IconLabel>(view, "privacyLabel");
+
+    QTest::mouseClick(privacy, Qt::LeftButton);
+    QVERIFY(!privacy->isChecked());
+    QCOMPARE(services.store.storedBool(PreferenceKeys::privacyMode), std::optional<bool>(false));
+    QCOMPARE(label->iconName(), IconName::LockOpen);
+    QCOMPARE(label->color(), label->palette().color(QPalette::WindowText));
+}
+
+void TestContentView::privacyStoredTrue_showsSwitchOnFromFirstFrame()
+{
+    Services services;
+    services.store.setBoolValue(PreferenceKeys::privacyMode, true);
+    ContentView view(services.clipboard, services.store, services.dialog);
+    // Before any event is processed.
+    QVERIFY(child<ToggleSwitch>(view, "privacySwitch")->isChecked());
+    auto *label = child<IconLabel>(view, "privacyLabel");
+    QCOMPARE(label->iconName(), IconName::LockClosed);
+    QCOMPARE(label->color(), PanelStyle::destructiveRed(view.palette()));
+}
+
+void TestContentView::privacyChangedInStore_isFollowedByView()
+{
+    Services services;
+    ContentView view(services.clipboard, services.store, services.dialog);
+    services.store.setBoolValue(PreferenceKeys::privacyMode, true);
+    QVERIFY(child<ToggleSwitch>(view, "privacySwitch")->isChecked());
+    QCOMPARE(child<IconLabel>(view, "privacyLabel")->iconName(), IconName::LockClosed);
+    services.store.setBoolValue(PreferenceKeys::privacyMode, false);
+    QVERIFY(!child<ToggleSwitch>(view, "privacySwitch")->isChecked());
+    QCOMPARE(child<IconLabel>(view, "privacyLabel")->iconName(), IconName::LockOpen);
+}
+
+void TestContentView::showingAndHidingView_startsAndStopsOneExtraTimer()
+{
+    Services services;
+    ContentView view(services.clipboard, services.store, services.dialog);
+    ClipboardManager &manager = view.manager();
+    // The manager polls from its creation on, shown or not.
+    QCOMPARE(manager.runningTimerCount(), 1);
+    view.show();
+    QCOMPARE(manager.runningTimerCount(), 2);
+    view.hide();
+    QCOMPARE(manager.runningTimerCount(), 1);
+    view.show();
+    QCOMPARE(manager.runningTimerCount(), 2);
+    view.hide();
+    QCOMPARE(manager.runningTimerCount(), 1);
+}
+
+void TestContentView::repeatedShowEvents_startOnlyOneTimerPerAppearance()
+{
+    Services services;
+    QWidget window;
+    auto *view = new ContentView(services.clipboard, services.store, services.dialog, &window);
+    window.show();
+    QCOMPARE(view->manager().runningTimerCount(), 2);
+    // The window re-shown while already shown (as after a change of its flags).
+    window.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    window.show();
+    QCOMPARE(view->manager().runningTimerCount(), 2);
+    window.hide();
+    QCOMPARE(view->manager().runningTimerCount(), 1);
+}
+
+void TestContentView::view_isFixed350By450WithListArea300High()
+{
+    Services services;
+    ContentView view(services.clipboard, services.store, services.dialog);
+    view.show();
+    QCOMPARE(view.size(), QSize(350, 450));
+    QCOMPARE(view.minimumSize(), QSize(350, 450));
+    QCOMPARE(view.maximumSize(), QSize(350, 450));
+    QCOMPARE(view.categoryView()->height(), 300);
+    QCOMPARE(view.categoryView()->width(), 350);
+
+    QTest::mouseClick(segment(view, "Text"), Qt::LeftButton);
+    QCOMPARE(view.categoryView()->height(), 300);
+}
+
+void TestContentView::longList_keepsListArea300High()
+{
+    Services services;
+    ContentView view(services.clipboard, services.store, services.dialog);
+    QStringList many;
+    for (int i = 0; i < 200; ++i)
+        many.append(QStringLiteral("https://example.org/page/%1").arg(i));
+    view.manager().setItems(Category::Url, many);
+    view.show();
+    QCoreApplication::processEvents();
+    QCOMPARE(view.categoryView()->height(), 300);
+    QCOMPARE(view.size(), QSize(350, 450));
+}
+
+void TestContentView::exportItems_asksForSelectedCategoryFile()
+{
+    Services services;
+    ContentView view(services.clipboard, services.store, services.dialog);
+    QTest::mouseClick(child<QPushButton>(view, "exportButton"), Qt::LeftButton);
+    QCOMPARE(services.dialog.questions.size(), 1);
+    QCOMPARE(services.dialog.questions.last().suggestedName,
+             QStringLiteral("clipboard_export.url"));
+    QCOMPARE(services.dialog.questions.last().fileTypes,
+             QStringList({QStringLiteral("txt"), QStringLiteral("csv")}));
+
+    QTest::mouseClick(segment(view, "Code"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(view, "exportButton"), Qt::LeftButton);
+    QCOMPARE(services.dialog.questions.last().suggestedName,
+             QStringLiteral("clipboard_export.code"));
+}
+
+void TestContentView::exportItems_usesCategorySelectedAtClick()
+{
+    Services services;
+    ContentView view(services.clipboard, services.store, services.dialog);
+    view.manager().setItems(Category::Url, {QStringLiteral("https://example.org")});
+    view.manager().setItems(Category::Text, {QStringLiteral("second"), QStringLiteral("first")});
+
+    QTest::mouseClick(segment(view, "Text"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(view, "exportButton"), Qt::LeftButton);
+    // The user goes back to "URL" while the dialog is open.
+    QTest::mouseClick(segment(view, "URL"), Qt::LeftButton);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.txt"));
+    QCOMPARE(services.dialog.questions.last().suggestedName,
+             QStringLiteral("clipboard_export.text"));
+    services.dialog.answer(path);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("second\n\nfirst"));
+}
+
+QTEST_MAIN(TestContentView)
+#include "test_contentview.moc"

@@ -1,0 +1,418 @@
+#include "AppDelegate.h"
+#include "CategoryView.h"
+#include "ClipboardManager.h"
+#include "ContentView.h"
+#include "IconLabel.h"
+#include "Larkspan.h"
+#include "MemoryClipboard.h"
+#include "MemoryPreferencesStore.h"
+#include "PanelStyle.h"
+#include "PanelWindow.h"
+#include "StreamCapture.h"
+#include "ToggleSwitch.h"
+#include "TrayShell.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QtTest>
+
+class TestPanelShell final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    // Dock icon policy
+    void dockSwitchOn_storesTrueAndMakesRaisedWindowWithTaskbarEntry();
+    void dockSwitchOff_storesFalseAndMakesPopupWithoutTaskbarEntry();
+    void openingPanel_doesNotChangePolicy();
+    void policyChangedInStore_isAppliedOnce();
+
+    // Launch
+    void launchWithShowInDockStored_opensRegularWindow();
+    void launchOnEmptyStore_leavesPanelClosedAsPopup();
+    void launchWithoutTray_opensPanelAsWindowAndSaysWhy();
+    void launchWithShowOption_opensPanel();
+    void contentExistsBeforePanelOpens_capturing();
+    void trayIcon_isTitledBrimvaleWithDocumentIcon();
+
+    // Popup behaviour
+    void popup_closesOnEscape();
+    void popup_closesWhenAnotherWindowIsActivated();
+    void trayClickRightAfterFocusLoss_doesNotReopen();
+    void trayActivation_togglesPanel();
+
+    // Panel frame
+    void showingAndHidingPanel_startsAndStopsTimer();
+    void dockRow_showsLabelIconAndColour();
+    void dockAndQuit_stayUsableWhileConfirmationShows();
+    void tabOrder_visitsAllControlsInReadingOrder();
+    void quitButton_endsEventLoop();
+
+private:
+    std::unique_ptr<MemoryClipboard> m_clipboard;
+    std::unique_ptr<MemoryPreferencesStore> m_store;
+};
+
+namespace {
+
+template <typename T> T *child(const QWidget &parent, const char *name)
+{
+    auto *found = parent.findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no child named %s", name);
+    return found;
+}
+
+bool hasTaskbarEntry(const QWidget &window)
+{
+    return window.windowType() == Qt::Window;
+}
+
+bool isPopupWithoutTaskbarEntry(const QWidget &window)
+{
+    return window.windowType() == Qt::Tool &&
+           window.windowFlags().testFlag(Qt::FramelessWindowHint);
+}
+
+void launchAndWait(Larkspan &app)
+{
+    QSignalSpy launched(&app, &Larkspan::launched);
+    app.launch();
+    QVERIFY(launched.isEmpty()); // only once the event loop runs
+    QVERIFY(launched.wait(2000));
+}
+
+} // namespace
+
+void TestPanelShell::init()
+{
+    m_clipboard = std::make_unique<MemoryClipboard>();
+    m_store = std::make_unique<MemoryPreferencesStore>();
+}
+
+void TestPanelShell::cleanup()
+{
+    m_store.reset();
+    m_clipboard.reset();
+}
+
+void TestPanelShell::dockSwitchOn_storesTrueAndMakesRaisedWindowWithTaskbarEntry()
+{
+    TrayShell shell(*m_clipboard, *m_store, true);
+    PanelWindow &panel = shell.panel();
+    QVERIFY(isPopupWithoutTaskbarEntry(panel));
+    shell.openPanel();
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+
+    QTest::mouseClick(child<ToggleSwitch>(panel, "dockSwitch"), Qt::LeftButton);
+    QCOMPARE(m_store->storedBool(PreferenceKeys::showInDock), std::optional<bool>(true));
+    QVERIFY(hasTaskbarEntry(panel));
+    QVERIFY(panel.isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    auto *label = child<IconLabel>(panel, "dockLabel");
+    QCOMPARE(label->iconName(), IconName::Dock);
+    QCOMPARE(label->color(), PanelStyle::positiveGreen(panel.palette()));
+
+    // An ordinary window stays open on focus loss.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QTest::qWait(50);
+    QVERIFY(panel.isVisible());
+}
+
+void TestPanelShell::dockSwitchOff_storesFalseAndMakesPopupWithoutTaskbarEntry()
+{
+    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    TrayShell shell(*m_clipboard, *m_store, true);
+    AppDelegate delegate(*m_store, shell);
+    delegate.applicationDidFinishLaunching();
+    PanelWindow &panel = shell.panel();
+    QVERIFY(hasTaskbarEntry(panel));
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+
+    QTest::mouseClick(child<ToggleSwitch>(panel, "dockSwitch"), Qt::LeftButton);
+    QCOMPARE(m_store->storedBool(PreferenceKeys::showInDock), std::optional<bool>(false));
+    QVERIFY(isPopupWithoutTaskbarEntry(panel));
+    // The panel the user is working in stays open.
+    QVERIFY(panel.isVisible());
+    auto *label = child<IconLabel>(panel, "dockLabel");
+    QCOMPARE(label->iconName(), IconName::RectangleSlash);
+    QCOMPARE(label->color(), label->palette().color(QPalette::WindowText));
+    QCOMPARE(label->text(), QStringLiteral("Show in Dock"));
+}
+
+void TestPanelShell::openingPanel_doesNotChangePolicy()
+{
+    TrayShell shell(*m_clipboard, *m_store, true);
+    AppDelegate delegate(*m_store, shell);
+    delegate.applicationDidFinishLaunching();
+    m_store->resetCounts();
+    for (int i = 0; i < 2; ++i) {
+        shell.togglePanel();
+        QVERIFY(shell.panel().isVisible());
+        QVERIFY(isPopupWithoutTaskbarEntry(shell.panel()));
+        shell.togglePanel();
+        QVERIFY(!shell.panel().isVisible());
+    }
+    QCOMPARE(m_store->boolWriteCount(), 0);
+}
+
+void TestPanelShell::policyChangedInStore_isAppliedOnce()
+{
+    TrayShell shell(*m_clipboard, *m_store, true);
+    QSignalSpy changes(&shell.panel(), &PanelWindow::showInDockChanged);
+    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    QCOMPARE(changes.size(), 1);
+    QVERIFY(hasTaskbarEntry(shell.panel()));
+    QVERIFY(child<ToggleSwitch>(shell.panel(), "dockSwitch")->isChecked());
+    m_store->setBoolValue(PreferenceKeys::showInDock, false);
+    QCOMPARE(changes.size(), 2);
+    QVERIFY(isPopupWithoutTaskbarEntry(shell.panel()));
+}
+
+void TestPanelShell::launchWithShowInDockStored_opensRegularWindow()
+{
+    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = true});
+    QVERIFY(!app.shell().panel().isVisible());
+    launchAndWait(app);
+    PanelWindow &panel = app.shell().panel();
+    QVERIFY(panel.isVisible());
+    QVERIFY(hasTaskbarEntry(panel));
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    QVERIFY(!QApplication::quitOnLastWindowClosed());
+}
+
+void TestPanelShell::launchOnEmptyStore_leavesPanelClosedAsPopup()
+{
+    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = true});
+    launchAndWait(app);
+    QVERIFY(!app.shell().panel().isVisible());
+    QVERIFY(isPopupWithoutTaskbarEntry(app.shell().panel()));
+    QCOMPARE(m_store->boolWriteCount(), 0);
+}
+
+void TestPanelShell::launchWithoutTray_opensPanelAsWindowAndSaysWhy()
+{
+    StreamCapture errors(stderr);
+    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = false});
+    launchAndWait(app);
+    const QByteArray said = errors.take();
+    QVERIFY(!app.shell().hasTray());
+    QVERIFY(app.shell().panel().isVisible());
+    QVERIFY(hasTaskbarEntry(app.shell().panel()));
+    QVERIFY(QApplication::quitOnLastWindowClosed());
+    QCOMPARE(said.count('\n'), 1);
+    QVERIFY2(said.contains("no system tray"), said.constData());
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestPanelShell::launchWithShowOption_opensPanel()
+{
+    Larkspan app(*m_clipboard, *m_store, {.showPanel = true, .trayAvailable = true});
+    launchAndWait(app);
+    QVERIFY(app.shell().panel().isVisible());
+    QVERIFY(isPopupWithoutTaskbarEntry(app.shell().panel()));
+}
+
+void TestPanelShell::contentExistsBeforePanelOpens_capturing()
+{
+    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = true});
+    ClipboardManager &manager = app.shell().panel().contentView().manager();
+    QCOMPARE(manager.runningTimerCount(), 1);
+    m_clipboard->setText(QStringLiteral("copied before the panel was ever opened"));
+    manager.checkClipboard();
+    QTRY_COMPARE(manager.texts().size(), 1);
+    QVERIFY(!app.shell().panel().isVisible());
+}
+
+void TestPanelShell::trayIcon_isTitledBrimvaleWithDocumentIcon()
+{
+    TrayShell shell(*m_clipboard, *m_store, true);
+    QVERIFY(shell.trayIcon());
+    QCOMPARE(shell.trayIcon()->toolTip(), QStringLiteral("Brimvale"));
+    const QImage shown = shell.trayIcon()->icon().pixmap(QSize(24, 24), 1.0).toImage();
+    const QImage documentIcon =
+        themedIcon(IconName::DocumentFilled, QGuiApplication::palette().color(QPalette::WindowText))
+            .pixmap(QSize(24, 24), 1.0)
+            .toImage();
+    QCOMPARE(shown, documentIcon);
+}
+
+void TestPanelShell::popup_closesOnEscape()
+{
+    TrayShell shell(*m_clipboard, *m_store, true);
+    shell.openPanel();
+    QVERIFY(QTest::qWaitForWindowActive(&shell.panel()));
+    QTest::keyClick(&shell.panel(), Qt::Key_Escape);
+    QVERIFY(!shell.panel().isVisible());
+}
+
+void TestPanelShell::popup_closesWhenAnotherWindowIsActivated()
+{
+    TrayShell shell(*m_clipboard, *m_store, true);
+    QSignalSpy dismissed(&shell.panel(), &PanelWindow::dismissedByFocusLoss);
+    shell.openPanel();
+    QVERIFY(QTest::qWaitForWindowActive(&shell.panel()));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QTRY_VERIFY(!shell.panel().isVisible());
+    QCOMPARE(dismissed.size(), 1);
+}
+
+void TestPanelShell::trayClickRightAfterFocusLoss_doesNotReopen()
+{
+    TrayShell shell(*m_clipboard, *m_store, true);
+    shell.openPanel();
+    QVERIFY(QTest::qWaitForWindowActive(&shell.panel()));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTRY_VERIFY(!shell.panel().isVisible());
+    // The click on the tray icon that took the focus away arrives now.
+    shell.togglePanel();
+    QVERIFY(!shell.panel().isVisible());
+    QTest::qWait(400);
+    shell.togglePanel();
+    QVERIFY(shell.panel().isVisible());
+}
+
+void TestPanelShell::trayActivation_togglesPanel()
+{
+    TrayShell shell(*m_clipboard, *m_store, true);
+    emit shell.trayIcon()->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(shell.panel().isVisible());
+    emit shell.trayIcon()->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(!shell.panel().isVisible());
+    emit shell.trayIcon()->activated(QSystemTrayIcon::Context);
+    QVERIFY(!shell.panel().isVisible());
+}
+
+void TestPanelShell::showingAndHidingPanel_startsAndStopsTimer()
+{
+    TrayShell shell(*m_clipboard, *m_store, true);
+    ClipboardManager &manager = shell.panel().contentView().manager();
+    QCOMPARE(manager.runningTimerCount(), 1);
+    shell.openPanel();
+    QCOMPARE(manager.runningTimerCount(), 2);
+    shell.togglePanel();
+    QCOMPARE(manager.runningTimerCount(), 1);
+    // Flipping the policy re-creates the window: still one timer per appearance.
+    shell.openPanel();
+    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    QVERIFY(shell.panel().isVisible());
+    QCOMPARE(manager.runningTimerCount(), 2);
+    shell.panel().close();
+    QCOMPARE(manager.runningTimerCount(), 1);
+}
+
+void TestPanelShell::dockRow_showsLabelIconAndColour()
+{
+    TrayShell shell(*m_clipboard, *m_store, true);
+    auto *label = child<IconLabel>(shell.panel(), "dockLabel");
+    auto *toggle = child<ToggleSwitch>(shell.panel(), "dockSwitch");
+    QCOMPARE(label->text(), QStringLiteral("Show in Dock"));
+    QCOMPARE(toggle->accessibleName(), QStringLiteral("Show in Dock"));
+    QVERIFY(!toggle->isChecked());
+    QCOMPARE(label->iconName(), IconName::RectangleSlash);
+    QCOMPARE(child<QPushButton>(shell.panel(), "quitButton")->text(), QStringLiteral("Quit"));
+}
+
+void TestPanelShell::dockAndQuit_stayUsableWhileConfirmationShows()
+{
+    TrayShell shell(*m_clipboard, *m_store, true);
+    PanelWindow &panel = shell.panel();
+    shell.openPanel();
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    QTest::mouseClick(child<QPushButton>(panel, "clearHistoryButton"), Qt::LeftButton);
+    QVERIFY(panel.contentView().isClearConfirmationShown());
+
+    auto *dock = child<ToggleSwitch>(panel, "dockSwitch");
+    QWidget *hit = panel.childAt(dock->mapTo(&panel, dock->rect().center()));
+    QCOMPARE(hit, dock);
+    QTest::mouseClick(panel.windowHandle(), Qt::LeftButton, {},
+                      dock->mapTo(&panel, dock->rect().center()));
+    QCOMPARE(m_store->storedBool(PreferenceKeys::showInDock), std::optional<bool>(true));
+
+    QSignalSpy quit(&shell, &TrayShell::quitRequested);
+    auto *quitButton = child<QPushButton>(panel, "quitButton");
+    QCOMPARE(panel.childAt(quitButton->mapTo(&panel, quitButton->rect().center())), quitButton);
+    QTest::mouseClick(quitButton, Qt::LeftButton);
+    QCOMPARE(quit.size(), 1);
+    QVERIFY(panel.contentView().isClearConfirmationShown());
+}
+
+void TestPanelShell::tabOrder_visitsAllControlsInReadingOrder()
+{
+    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    TrayShell shell(*m_clipboard, *m_store, true);
+    PanelWindow &panel = shell.panel();
+    shell.applyDockIconPolicy(true);
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    QWidget *first = panel.contentView().firstFocusable();
+    first->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), first);
+
+    QList<QWidget *> visited{first};
+    for (int i = 0; i < 30; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *now = QApplication::focusWidget();
+        QVERIFY(now);
+        if (now == first)
+            break;
+        visited.append(now);
+    }
+    QStringList names;
+    for (const QWidget *widget : visited)
+        names.append(widget->objectName());
+    const QString trail = names.join(QLatin1Char(' '));
+
+    // The segments are one stop, as a radio group is; arrow keys move within.
+    QVERIFY2(!names.contains(QStringLiteral("segmentCode")), qPrintable(trail));
+    const QStringList order{QStringLiteral("segmentURL"),   QStringLiteral("privacySwitch"),
+                            QStringLiteral("exportButton"), QStringLiteral("clearHistoryButton"),
+                            QStringLiteral("dockSwitch"),   QStringLiteral("quitButton")};
+    qsizetype last = -1;
+    for (const QString &name : order) {
+        const qsizetype at = names.indexOf(name);
+        QVERIFY2(at > last, qPrintable(trail));
+        last = at;
+    }
+    // The list's own controls (its search field at least) come between the privacy
+    // switch and the buttons.
+    const QWidget *list = panel.contentView().categoryView();
+    bool listReached = false;
+    for (qsizetype i = names.indexOf(QStringLiteral("privacySwitch")) + 1;
+         i < names.indexOf(QStringLiteral("exportButton")); ++i)
+        listReached = listReached || list->isAncestorOf(visited.at(i));
+    QVERIFY2(listReached, qPrintable(trail));
+}
+
+void TestPanelShell::quitButton_endsEventLoop()
+{
+    Larkspan app(*m_clipboard, *m_store, {.showPanel = true, .trayAvailable = true});
+    app.launch();
+    bool clicked = false;
+    QTimer::singleShot(100, &app, [&] {
+        QTest::mouseClick(child<QPushButton>(app.shell().panel(), "quitButton"), Qt::LeftButton);
+        clicked = true;
+    });
+    // Fails the test rather than hanging it when Quit does not end the loop.
+    QTimer::singleShot(5000, &app, [] { QCoreApplication::exit(42); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(clicked);
+}
+
+QTEST_MAIN(TestPanelShell)
+#include "test_panelshell.moc"
