@@ -54,7 +54,8 @@ int SqliteDatabase::open(const QString &path)
     if ((info.permissions() & othersPermissions) && info.isFile())
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     // Without SQLITE_OPEN_CREATE: the file exists now, and SQLite must not make a
-    // new one with wider permissions if it vanished in between.
+    // new one with wider permissions if it vanished in between. No mutex: a
+    // connection is only ever used from the thread that opened it.
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {

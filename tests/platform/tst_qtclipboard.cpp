@@ -1,0 +1,242 @@
+// The real X11 clipboard, with other processes (xclip, platform_helper) on the
+// other side. Skipped without an X server.
+#include "QtClipboard.h"
+
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int timeoutMs = 10000;
+
+QByteArray describe(const std::optional<QString> &text)
+{
+    if (!text)
+        return "none";
+    return '"' + text->left(60).toUtf8().toPercentEncoding(" ") + "\" (" +
+           QByteArray::number(text->size()) + " chars)";
+}
+
+QByteArray describe(const std::optional<QByteArray> &bytes)
+{
+    return bytes ? describe(QString::fromUtf8(*bytes)) : QByteArray("none");
+}
+
+} // namespace
+
+class QtClipboardTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != u"xcb")
+            QSKIP("needs an X server: DISPLAY is not set");
+        if (QStandardPaths::findExecutable(u"xclip"_s).isEmpty())
+            QSKIP("needs xclip");
+        m_clipboard = new QtClipboard(this);
+        QVERIFY(m_clipboard->cachesReads());
+    }
+
+    void init()
+    {
+        // A known start, so that waiting for a change cannot succeed too early.
+        m_clipboard->writeText(u"start of test"_s);
+    }
+
+    void cleanup()
+    {
+        for (const auto &owner : m_owners) {
+            owner->kill();
+            owner->waitForFinished(timeoutMs);
+        }
+        m_owners.clear();
+    }
+
+    // Reading what others copied
+
+    void textCopiedElsewhere_readBackExactly_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << u"hello clipboard"_s;
+        QTest::newRow("spaces and line ends kept") << u"  indented\r\n\ttab\ntrailing  \n"_s;
+        QTest::newRow("beyond ASCII") << u"Grüße, 日本語, 👍🏽, e\u0301"_s;
+        QTest::newRow("a megabyte") << u"0123456789abcdef"_s.repeated(64 * 1024);
+    }
+
+    void textCopiedElsewhere_readBackExactly()
+    {
+        QFETCH(QString, text);
+        offerWithXclip(text.toUtf8());
+        QVERIFY2(readsSoon(text), describe(m_clipboard->readText()));
+    }
+
+    void emptyTextCopied_readsEmptyString_notNone()
+    {
+        offerWithXclip({});
+        QVERIFY2(readsSoon(QString()), describe(m_clipboard->readText()));
+        QVERIFY(m_clipboard->readText().has_value());
+    }
+
+    void onlyAnImageCopied_readsNone()
+    {
+        offerWithXclip(QByteArray("\x89PNG\r\n\x1a\n", 8), u"image/png"_s);
+        QVERIFY2(readsSoon(std::nullopt), describe(m_clipboard->readText()));
+    }
+
+    void ownerQuits_readsNone()
+    {
+        QProcess &owner = offerWithXclip("going away");
+        QVERIFY(readsSoon(u"going away"_s));
+        owner.kill();
+        QVERIFY2(readsSoon(std::nullopt), describe(m_clipboard->readText()));
+    }
+
+    void passwordManagerSecret_readsNone()
+    {
+        offerWithHelper(u"secret"_s, u"hunter2"_s);
+        QVERIFY2(readsSoon(std::nullopt), describe(m_clipboard->readText()));
+    }
+
+    void passwordManagerHintOtherThanSecret_readsText()
+    {
+        offerWithHelper(u"public"_s, u"not a password"_s);
+        QVERIFY2(readsSoon(u"not a password"_s), describe(m_clipboard->readText()));
+    }
+
+    // Remembering the last text
+
+    void unchangedClipboard_readRepeatedly_ownerAskedOnlyOnce()
+    {
+        QProcess &owner = offerWithXclip("asked once");
+        QVERIFY(readsSoon(u"asked once"_s));
+        const int served = requestsServed(owner);
+        QVERIFY(served > 0);
+        for (int i = 0; i < 20; ++i)
+            QCOMPARE(m_clipboard->readText(), std::optional(u"asked once"_s));
+        QTest::qWait(200);
+        QCOMPARE(requestsServed(owner), served);
+    }
+
+    void rememberedText_replacedElsewhere_newTextAfterChangeNotice()
+    {
+        offerWithXclip("first");
+        QVERIFY(readsSoon(u"first"_s));
+        QSignalSpy changes(m_clipboard, &Clipboard::changed);
+        offerWithXclip("second");
+        QTRY_VERIFY_WITH_TIMEOUT(!changes.isEmpty(), timeoutMs);
+        QVERIFY2(readsSoon(u"second"_s), describe(m_clipboard->readText()));
+    }
+
+    void ownWriteAfterRemembering_readGivesTheNewTextAtOnce()
+    {
+        offerWithXclip("from elsewhere");
+        QVERIFY(readsSoon(u"from elsewhere"_s));
+        // No event processing in between: the remembered text must not be served.
+        m_clipboard->writeText(u"ours"_s);
+        QCOMPARE(m_clipboard->readText(), std::optional(u"ours"_s));
+        m_clipboard->clear();
+        QCOMPARE(m_clipboard->readText(), std::nullopt);
+    }
+
+    // Writing
+
+    void writeText_othersReadExactlyThatText()
+    {
+        offerWithXclip("earlier");
+        QVERIFY(readsSoon(u"earlier"_s));
+        const QString text = u"copied back: Grüße 👍🏽\n\tend "_s;
+        m_clipboard->writeText(text);
+        QCOMPARE(m_clipboard->readText(), std::optional(text));
+        const std::optional<QByteArray> seen = readWithXclip();
+        QVERIFY2(seen == text.toUtf8(), describe(seen));
+    }
+
+    void clear_othersFindNothing_readsNone()
+    {
+        m_clipboard->writeText(u"to be cleared"_s);
+        QCOMPARE(readWithXclip(), std::optional(QByteArray("to be cleared")));
+        m_clipboard->clear();
+        QCOMPARE(m_clipboard->readText(), std::nullopt);
+        const std::optional<QByteArray> seen = readWithXclip();
+        QVERIFY2(!seen, describe(seen));
+    }
+
+private:
+    // Polls like the monitor does, until the clipboard reads `expected`.
+    bool readsSoon(const std::optional<QString> &expected)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        while (m_clipboard->readText() != expected) {
+            if (deadline.hasExpired())
+                return false;
+            QTest::qWait(20);
+        }
+        return true;
+    }
+
+    // An xclip that owns the clipboard with `data` as `target` until killed.
+    QProcess &offerWithXclip(const QByteArray &data, const QString &target = u"UTF8_STRING"_s)
+    {
+        QProcess &owner = *m_owners.emplace_back(std::make_unique<QProcess>());
+        owner.start(u"xclip"_s,
+                    {u"-selection"_s, u"clipboard"_s, u"-i"_s, u"-quiet"_s, u"-t"_s, target});
+        owner.write(data);
+        owner.closeWriteChannel();
+        return owner;
+    }
+
+    QProcess &offerWithHelper(const QString &hint, const QString &text)
+    {
+        QProcess &owner = *m_owners.emplace_back(std::make_unique<QProcess>());
+        owner.start(QStringLiteral(PLATFORM_HELPER), {u"offer"_s, hint, text});
+        return owner;
+    }
+
+    // How many requests xclip has answered, from the line it prints after each.
+    static int requestsServed(QProcess &xclip)
+    {
+        xclip.waitForReadyRead(100);
+        const QByteArray said = xclip.readAllStandardError();
+        xclip.setProperty("said", xclip.property("said").toByteArray() + said);
+        return int(xclip.property("said").toByteArray().count("selection request number"));
+    }
+
+    // `xclip -o`, run while this process keeps serving its own clipboard.
+    static std::optional<QByteArray> readWithXclip()
+    {
+        QProcess reader;
+        reader.start(u"xclip"_s, {u"-o"_s, u"-selection"_s, u"clipboard"_s});
+        QDeadlineTimer deadline(timeoutMs);
+        while (reader.state() != QProcess::NotRunning && !deadline.hasExpired())
+            QTest::qWait(10);
+        if (reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0)
+            return std::nullopt;
+        return reader.readAllStandardOutput();
+    }
+
+    QtClipboard *m_clipboard = nullptr;
+    std::vector<std::unique_ptr<QProcess>> m_owners;
+};
+
+int main(int argc, char **argv)
+{
+    // Without a display the xcb platform would abort before the test could skip.
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QtClipboardTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_qtclipboard.moc"
