@@ -1,0 +1,121 @@
+#pragma once
+
+#include "PreferencesStore.h"
+#include "SqlitePreferencesStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The real program and real clipboard clients on the X server named by DISPLAY,
+// with the user's data folder in a temporary directory.
+class E2eSession final
+{
+public:
+    E2eSession()
+    {
+        QFile::setPermissions(m_home.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_env = QProcessEnvironment::systemEnvironment();
+        m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
+        m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
+        m_env.insert(QStringLiteral("HOME"), m_home.path());
+        m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        m_env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    }
+    ~E2eSession() { stopBrimvale(); }
+    E2eSession(const E2eSession &) = delete;
+    E2eSession &operator=(const E2eSession &) = delete;
+
+    static bool haveDisplay() { return !qEnvironmentVariableIsEmpty("DISPLAY"); }
+
+    QString storePath() const
+    {
+        return m_home.filePath(QStringLiteral("data/brimvale/brimvale.sqlite3"));
+    }
+
+    // Starts brimvale and waits until its store exists and it had time to take the
+    // clipboard's change notices.
+    bool startBrimvale(const QStringList &arguments = {})
+    {
+        // Whatever earlier tests left on the clipboard is replaced by something that
+        // is not text, so the first tick records nothing.
+        offerNonText();
+        m_brimvale.setProcessEnvironment(m_env);
+        m_brimvale.setProgram(QStringLiteral(BRIMVALE_BINARY));
+        m_brimvale.setArguments(arguments);
+        m_brimvale.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_brimvale.start();
+        if (!m_brimvale.waitForStarted())
+            return false;
+        for (int i = 0; i < 100 && !QFile::exists(storePath()); ++i)
+            QTest::qWait(50);
+        QTest::qWait(500);
+        return QFile::exists(storePath()) && m_brimvale.state() == QProcess::Running;
+    }
+
+    void stopBrimvale()
+    {
+        if (m_brimvale.state() == QProcess::NotRunning)
+            return;
+        m_brimvale.terminate();
+        if (!m_brimvale.waitForFinished(5000)) {
+            m_brimvale.kill();
+            m_brimvale.waitForFinished();
+        }
+    }
+
+    QProcess &brimvale() { return m_brimvale; }
+    const QProcessEnvironment &environment() const { return m_env; }
+
+    // Another program copies `text`: xclip keeps offering it until someone else
+    // owns the clipboard.
+    static bool copyWithXclip(const QByteArray &text)
+    {
+        QProcess xclip;
+        xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"),
+                                              QStringLiteral("clipboard"), QStringLiteral("-i")});
+        if (!xclip.waitForStarted())
+            return false;
+        xclip.write(text);
+        xclip.closeWriteChannel();
+        return xclip.waitForFinished() && xclip.exitCode() == 0;
+    }
+
+    static bool offerNonText()
+    {
+        QProcess xclip;
+        xclip.start(QStringLiteral("xclip"),
+                    {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                     QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-i")});
+        if (!xclip.waitForStarted())
+            return false;
+        xclip.write(QByteArray("\x89PNG not really", 16));
+        xclip.closeWriteChannel();
+        return xclip.waitForFinished() && xclip.exitCode() == 0;
+    }
+
+    // What the clipboard offers as text, or nullopt when it offers none.
+    static std::optional<QByteArray> pasteWithXclip()
+    {
+        QProcess xclip;
+        xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"),
+                                              QStringLiteral("clipboard"), QStringLiteral("-o")});
+        if (!xclip.waitForFinished() || xclip.exitCode() != 0)
+            return std::nullopt;
+        return xclip.readAllStandardOutput();
+    }
+
+    QStringList storedList(const QString &key) const
+    {
+        SqlitePreferencesStore store(storePath());
+        return store.loadHistory().lists.value(key).texts;
+    }
+
+private:
+    QTemporaryDir m_home;
+    QProcessEnvironment m_env;
+    QProcess m_brimvale;
+};

@@ -1,0 +1,92 @@
+#include "E2eSupport.h"
+
+#include <QTest>
+
+// The real brimvale on a real X server, fed by other programs' copies.
+class CaptureEndToEndTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!E2eSession::haveDisplay())
+            QSKIP("needs an X server: DISPLAY is not set (scripts/test.sh starts Xvfb)");
+    }
+
+    void copiesFromOtherPrograms_areSortedIntoTheStore()
+    {
+        E2eSession session;
+        QVERIFY(session.startBrimvale());
+        const QString url = QStringLiteral("https://example.com/e2e?a=1;b=2");
+        const QString code = QStringLiteral("int main() { return 0; }");
+        const QString prose = QStringLiteral("A sentence of plain prose, caf\u00e9 included.");
+
+        QVERIFY(E2eSession::copyWithXclip(url.toUtf8()));
+        QTRY_COMPARE_WITH_TIMEOUT(session.storedList(QStringLiteral("urls")), QStringList{url},
+                                  5000);
+        QVERIFY(E2eSession::copyWithXclip(code.toUtf8()));
+        QTRY_COMPARE_WITH_TIMEOUT(session.storedList(QStringLiteral("codes")), QStringList{code},
+                                  5000);
+        QVERIFY(E2eSession::copyWithXclip(prose.toUtf8()));
+        QTRY_COMPARE_WITH_TIMEOUT(session.storedList(QStringLiteral("texts")), QStringList{prose},
+                                  5000);
+
+        // Copied again: not recorded twice, not moved.
+        QVERIFY(E2eSession::copyWithXclip(url.toUtf8()));
+        // Two texts 100 ms apart, well within one polling interval: both are kept.
+        QVERIFY(E2eSession::copyWithXclip("quick one"));
+        QTest::qWait(100);
+        QVERIFY(E2eSession::copyWithXclip("quick two"));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            session.storedList(QStringLiteral("texts")),
+            QStringList({QStringLiteral("quick two"), QStringLiteral("quick one"), prose}), 5000);
+
+        // A password manager's copy is never recorded.
+        QProcess secret;
+        secret.start(
+            QStringLiteral(PLATFORM_HELPER),
+            {QStringLiteral("offer"), QStringLiteral("secret"), QStringLiteral("hunter2 e2e")});
+        QVERIFY(secret.waitForReadyRead(5000));
+        QTest::qWait(1500);
+        QVERIFY(E2eSession::copyWithXclip("after the secret"));
+        QTRY_COMPARE_WITH_TIMEOUT(session.storedList(QStringLiteral("texts")).constFirst(),
+                                  QStringLiteral("after the secret"), 5000);
+        secret.kill();
+        secret.waitForFinished();
+
+        QCOMPARE(session.storedList(QStringLiteral("urls")), QStringList{url});
+        QCOMPARE(session.storedList(QStringLiteral("codes")), QStringList{code});
+        QCOMPARE(session.storedList(QStringLiteral("texts")),
+                 QStringList({QStringLiteral("after the secret"), QStringLiteral("quick two"),
+                              QStringLiteral("quick one"), prose}));
+
+        // A restart keeps the history.
+        session.stopBrimvale();
+        QVERIFY(session.startBrimvale());
+        QCOMPARE(session.storedList(QStringLiteral("urls")), QStringList{url});
+        QCOMPARE(session.storedList(QStringLiteral("texts")).size(), 4);
+    }
+
+    void secondInstance_saysSoAndLeavesTheStoreAlone()
+    {
+        E2eSession session;
+        QVERIFY(session.startBrimvale());
+        QVERIFY(E2eSession::copyWithXclip("recorded by the first"));
+        QTRY_COMPARE_WITH_TIMEOUT(session.storedList(QStringLiteral("texts")).size(), 1, 5000);
+
+        QProcess second;
+        second.setProcessEnvironment(session.environment());
+        second.start(QStringLiteral(BRIMVALE_BINARY), QStringList{});
+        QVERIFY(second.waitForFinished(10000));
+        QVERIFY(second.exitCode() != 0);
+        QCOMPARE(second.readAllStandardError().trimmed(),
+                 QByteArray("Brimvale is already running"));
+        QCOMPARE(session.storedList(QStringLiteral("texts")),
+                 QStringList{QStringLiteral("recorded by the first")});
+        QCOMPARE(session.brimvale().state(), QProcess::Running);
+    }
+};
+
+QTEST_GUILESS_MAIN(CaptureEndToEndTest)
+#include "tst_capture_e2e.moc"
