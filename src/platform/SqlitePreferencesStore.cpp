@@ -286,7 +286,10 @@ bool SqlitePreferencesStore::ensureOpen()
     if (!isOk(rc))
         return false;
     saveUnsavedBools();
-    // A failure there closes the connection again.
+    // Values read as false while the file was out of reach may be true after all.
+    for (const QString &key : std::exchange(m_reloadedBools, {}))
+        emit boolValueChanged(key, boolValue(key));
+    // A failure in saveUnsavedBools() closes the connection again.
     return isOpen();
 }
 
@@ -328,8 +331,12 @@ int SqlitePreferencesStore::loadBools(Connection &connection)
     while ((rc = select.step()) == SQLITE_ROW) {
         // A choice made while the file was out of reach wins over the file.
         const QString key = select.columnText(0);
-        if (!m_unsavedBools.contains(key))
-            m_bools.insert(key, select.columnInt64(1) != 0);
+        const bool value = select.columnInt64(1) != 0;
+        if (m_unsavedBools.contains(key) || boolValue(key) == value)
+            continue;
+        m_bools.insert(key, value);
+        // Told once the store is usable again, not from the middle of opening it.
+        m_reloadedBools.append(key);
     }
     return rc;
 }

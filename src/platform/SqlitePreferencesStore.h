@@ -63,6 +63,8 @@ private:
     QHash<QString, bool> m_bools;
     // Values the user set that could not yet be written; retried on reopening.
     QSet<QString> m_unsavedBools;
+    // Values that differ from what the session had, found on (re)opening.
+    QStringList m_reloadedBools;
     // Where a file found damaged by loadHistory() was kept, for setAsideHistory().
     QString m_damagedFileKeptAs;
 };

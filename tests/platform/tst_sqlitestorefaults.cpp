@@ -114,6 +114,30 @@ private slots:
         QCOMPARE(reopened.loadHistory().lists.value(u"texts"_s).texts, QStringList{u"kept"_s});
     }
 
+    void fileOutOfReachAtStart_itsValuesAnnouncedWhenReached()
+    {
+        const QString realDir = m_dir->filePath(u"real"_s);
+        {
+            SqlitePreferencesStore earlier(realDir + u"/brimvale.sqlite3"_s);
+            QVERIFY(earlier.setBoolValue(u"privacyMode"_s, true));
+        }
+        const QString way = m_dir->filePath(u"way"_s);
+        QFile blocker(way);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+
+        SqlitePreferencesStore store(way + u"/brimvale.sqlite3"_s);
+        QCOMPARE(store.boolValue(u"privacyMode"_s), false);
+        QSignalSpy changes(&store, &PreferencesStore::boolValueChanged);
+        QVERIFY(QFile::remove(way));
+        QVERIFY(QFile::link(realDir, way));
+        QCOMPARE(store.loadHistory().state, StoredHistory::State::Absent);
+        QCOMPARE(store.boolValue(u"privacyMode"_s), true);
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(changes.at(0).at(0).toString(), u"privacyMode"_s);
+        QCOMPARE(changes.at(0).at(1).toBool(), true);
+    }
+
     void readOnlyDirectory_writesFail_thenSucceedOnceWritable()
     {
         if (geteuid() == 0)
