@@ -4,6 +4,7 @@
 #include "SqlitePreferencesStore.h"
 #include "StreamCapture.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -132,6 +133,41 @@ private slots:
         m_manager->setItemsWithout(Category::Url, 0, ListAnimation::none());
         QCOMPARE(m_store->writeCount(), 1);
         QVERIFY(m_store->storedList(QStringLiteral("urls")).texts.isEmpty());
+    }
+
+    void unreadableStoreAtStart_isMergedNotOverwrittenOnceReadable()
+    {
+        m_store->setStoredHistory(
+            record({{QStringLiteral("texts"),
+                     {QStringLiteral("stored newer"), QStringLiteral("stored older")}},
+                    {QStringLiteral("urls"), {QStringLiteral("https://stored")}}}));
+        m_store->setFailReads(true);
+        m_store->setFailWrites(true);
+        StreamCapture err(stderr);
+        create();
+        QCOMPARE(err.take().count('\n'), 1);
+        QVERIFY(m_manager->texts().isEmpty());
+
+        // Captured while the store cannot be read: kept in memory, nothing stored is touched.
+        m_manager->addItem(QStringLiteral("captured meanwhile"));
+        m_manager->addItem(QStringLiteral("stored older"));
+        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts,
+                 QStringList({QStringLiteral("stored newer"), QStringLiteral("stored older")}));
+
+        m_store->setFailReads(false);
+        m_store->setFailWrites(false);
+        QSignalSpy changed(m_manager.get(), &ClipboardManager::listChanged);
+        m_manager->addItem(QStringLiteral("https://later"));
+        const QStringList expectedTexts{QStringLiteral("stored older"),
+                                        QStringLiteral("captured meanwhile"),
+                                        QStringLiteral("stored newer")};
+        QCOMPARE(m_manager->texts(), expectedTexts);
+        QCOMPARE(m_manager->urls(),
+                 QStringList({QStringLiteral("https://later"), QStringLiteral("https://stored")}));
+        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts, expectedTexts);
+        QCOMPARE(m_store->storedList(QStringLiteral("urls")).texts, m_manager->urls());
+        // The views hear of the merged lists.
+        QVERIFY(changed.count() >= 3);
     }
 
     void realFile_historySurvivesRestart()
