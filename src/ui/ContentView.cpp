@@ -156,27 +156,46 @@ void ContentView::selectCategory(const QString &name)
     delete layout()->replaceWidget(m_list, fresh);
     delete m_list;
     m_list = fresh;
+    // Children made after their parent was shown start hidden.
+    m_list->show();
     updateTabOrder();
     m_confirmation->raise();
 }
 
 void ContentView::updateTabOrder()
 {
-    // Reading order. The list is a container without focus of its own, so its
-    // focusable parts are placed one by one, in the order the list gave them.
+    // Reading order. A list made after the window was built sits at the end of the
+    // window's focus chain; Tab would reach it through its focus proxy after the
+    // last control of the panel. So the list itself is moved behind the privacy
+    // switch first, which setTabOrder only does for a widget that takes focus and
+    // has no proxy.
+    QList<QWidget *> listParts;
+    for (QWidget *widget = m_list->nextInFocusChain(); widget != m_list;
+         widget = widget->nextInFocusChain()) {
+        if (m_list->isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus))
+            listParts.append(widget);
+    }
+    QWidget *proxy = m_list->focusProxy();
+    if (proxy && listParts.removeOne(proxy))
+        listParts.prepend(proxy); // the search field, above the rows
+
+    const Qt::FocusPolicy listPolicy = m_list->focusPolicy();
+    m_list->setFocusProxy(nullptr);
+    m_list->setFocusPolicy(Qt::TabFocus);
+
     QList<QWidget *> order;
     for (const Category category : allCategories)
         order.append(m_picker->segment(category));
     order.append(m_privacySwitch);
-    for (QWidget *widget = m_list->nextInFocusChain(); widget != m_list;
-         widget = widget->nextInFocusChain()) {
-        if (m_list->isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus))
-            order.append(widget);
-    }
+    order.append(m_list);
+    order.append(listParts);
     order.append(m_exportButton);
     order.append(m_clearButton);
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+
+    m_list->setFocusPolicy(listPolicy);
+    m_list->setFocusProxy(proxy);
 }
 
 void ContentView::showPrivacyMode(bool on)

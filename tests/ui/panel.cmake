@@ -19,3 +19,9 @@ brimvale_add_test(NAME test_panelshell
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_panelshell.cpp
                   LIBS brimvale_app LABELS app)
 target_include_directories(test_panelshell PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../common)
+# Pictures of the panel in its usual states, written to screenshots/ for review.
+brimvale_add_test(NAME test_panelscreenshots
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_panelscreenshots.cpp
+                  LIBS brimvale_app LABELS app)
+target_compile_definitions(test_panelscreenshots PRIVATE
+                           BRIMVALE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")

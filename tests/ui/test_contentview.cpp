@@ -134,10 +134,14 @@ void TestContentView::switchingCategory_replacesListView()
 {
     Services services;
     ContentView view(services.clipboard, services.store, services.dialog);
+    view.show();
     QPointer<CategoryView> urlList = view.categoryView();
     QTest::mouseClick(segment(view, "Code"), Qt::LeftButton);
     QVERIFY(urlList.isNull());
     QVERIFY(view.categoryView() != nullptr);
+    QVERIFY(view.categoryView()->isVisible());
+    QCOMPARE(view.categoryView()->category(), Category::Code);
+    QCOMPARE(view.categoryView()->geometry(), QRect(0, view.categoryView()->y(), 350, 300));
     QCOMPARE(view.findChildren<CategoryView *>().size(), 1);
 
     // Choosing the segment already selected keeps its list.

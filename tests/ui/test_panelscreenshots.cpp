@@ -1,0 +1,143 @@
+#include "CategoryView.h"
+#include "ClipListView.h"
+#include "ClipboardManager.h"
+#include "ContentView.h"
+#include "MemoryClipboard.h"
+#include "MemoryPreferencesStore.h"
+#include "PanelWindow.h"
+#include "PreviewPanel.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QStyleFactory>
+#include <QtTest>
+
+// Renders the panel in its typical states to PNG files for a person to look at;
+// the checks only make sure every picture was taken.
+class TestPanelScreenshots final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void panelStates_areRendered_data();
+    void panelStates_areRendered();
+
+private:
+    QDir m_directory;
+};
+
+namespace {
+
+const QStringList longAndMultiLineTexts{
+    QStringLiteral("A short note"),
+    QStringLiteral("First line of a copied paragraph\nsecond line\nthird line\nfourth line"),
+    QStringLiteral("An unusually long sentence copied from a web page that goes on and on well "
+                   "past the width of the panel so that it has to be cut somewhere sensible"),
+    QStringLiteral("Tabs\tand    spaces   kept exactly"),
+    QStringLiteral("Ünïcödé — “quotes” and emoji 📋"),
+};
+
+const QStringList urls{
+    QStringLiteral("https://example.org/"),
+    QStringLiteral("https://www.example.com/a/very/long/path/that/keeps/going/and/going/"
+                   "index.html?query=string&with=parameters#fragment"),
+    QStringLiteral("http://localhost:8080/api/v1/items"),
+};
+
+QPalette darkPalette()
+{
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(40, 40, 44));
+    palette.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    palette.setColor(QPalette::Base, QColor(28, 28, 30));
+    palette.setColor(QPalette::AlternateBase, QColor(48, 48, 52));
+    palette.setColor(QPalette::Text, QColor(230, 230, 230));
+    palette.setColor(QPalette::Button, QColor(58, 58, 62));
+    palette.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    palette.setColor(QPalette::Mid, QColor(90, 90, 96));
+    palette.setColor(QPalette::Midlight, QColor(72, 72, 78));
+    palette.setColor(QPalette::Dark, QColor(20, 20, 22));
+    palette.setColor(QPalette::Highlight, QColor(42, 110, 210));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
+    return palette;
+}
+
+} // namespace
+
+void TestPanelScreenshots::initTestCase()
+{
+    m_directory.setPath(QStringLiteral(BRIMVALE_SCREENSHOT_DIR));
+    QVERIFY(m_directory.mkpath(QStringLiteral(".")));
+}
+
+void TestPanelScreenshots::panelStates_areRendered_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("dark");
+    for (const bool dark : {false, true}) {
+        for (const char *state : {"empty", "items", "preview", "privacy", "confirmation", "dock"})
+            QTest::addRow("%s%s", state, dark ? "-dark" : "") << QString::fromLatin1(state) << dark;
+    }
+}
+
+void TestPanelScreenshots::panelStates_areRendered()
+{
+    QFETCH(QString, state);
+    QFETCH(bool, dark);
+
+    const QPalette original = QApplication::palette();
+    if (dark)
+        QApplication::setPalette(darkPalette());
+    auto restorePalette = qScopeGuard([&] { QApplication::setPalette(original); });
+
+    MemoryClipboard clipboard;
+    MemoryPreferencesStore store;
+    PanelWindow panel(clipboard, store);
+    ContentView &content = panel.contentView();
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+
+    auto chooseText = [&] {
+        content.manager().setItems(Category::Text, longAndMultiLineTexts);
+        QTest::mouseClick(content.findChild<QAbstractButton *>(QStringLiteral("segmentText")),
+                          Qt::LeftButton);
+    };
+    if (state != QLatin1String("empty"))
+        content.manager().setItems(Category::Url, urls);
+
+    if (state == QLatin1String("items")) {
+        chooseText();
+    } else if (state == QLatin1String("preview")) {
+        chooseText();
+        auto *list = content.categoryView()->findChild<ClipListView *>();
+        QVERIFY(list);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->textRect(1).center());
+        QVERIFY(list->preview() != nullptr);
+        QTRY_VERIFY(!list->isAnimating());
+        // The preview fades in on its own.
+        QTest::qWait(PreviewPanel::fadeMs + 100);
+    } else if (state == QLatin1String("privacy")) {
+        store.setBoolValue(PreferenceKeys::privacyMode, true);
+    } else if (state == QLatin1String("confirmation")) {
+        QTest::mouseClick(content.findChild<QPushButton *>(QStringLiteral("clearHistoryButton")),
+                          Qt::LeftButton);
+    } else if (state == QLatin1String("dock")) {
+        store.setBoolValue(PreferenceKeys::showInDock, true);
+    }
+    if (auto *list = content.categoryView()->findChild<ClipListView *>())
+        QTRY_VERIFY(!list->isAnimating());
+    QTest::qWait(20);
+
+    const QImage picture = panel.grab().toImage();
+    QCOMPARE(picture.size(), panel.size() * panel.devicePixelRatio());
+    const QString file = m_directory.filePath(
+        QStringLiteral("panel-%1%2.png").arg(state, dark ? QStringLiteral("-dark") : QString()));
+    QVERIFY2(picture.save(file), qPrintable(file));
+}
+
+QTEST_MAIN(TestPanelScreenshots)
+#include "test_panelscreenshots.moc"
