@@ -17,8 +17,13 @@ brimvale_add_test(NAME test_panelplacement
                   LIBS brimvale_app LABELS app)
 brimvale_add_test(NAME test_panelshell
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_panelshell.cpp
+                          ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
                   LIBS brimvale_app LABELS app)
-target_include_directories(test_panelshell PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../common)
+brimvale_add_test(NAME test_applaunch
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_applaunch.cpp
+                          ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
+                  LIBS brimvale_app LABELS app)
+target_include_directories(test_applaunch PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../common)
 # Pictures of the panel in its usual states, written to screenshots/ for review.
 brimvale_add_test(NAME test_panelscreenshots
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_panelscreenshots.cpp

@@ -3,12 +3,11 @@
 #include "ClipboardManager.h"
 #include "ContentView.h"
 #include "IconLabel.h"
-#include "Larkspan.h"
 #include "MemoryClipboard.h"
 #include "MemoryPreferencesStore.h"
 #include "PanelStyle.h"
+#include "PanelTestHelpers.h"
 #include "PanelWindow.h"
-#include "StreamCapture.h"
 #include "ToggleSwitch.h"
 #include "TrayShell.h"
 
@@ -18,8 +17,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QtTest>
+
+using namespace PanelTest;
 
 class TestPanelShell final : public QObject
 {
@@ -35,14 +35,6 @@ private slots:
     void openingPanel_doesNotChangePolicy();
     void policyChangedInStore_isAppliedOnce();
 
-    // Launch
-    void launchWithShowInDockStored_opensRegularWindow();
-    void launchOnEmptyStore_leavesPanelClosedAsPopup();
-    void launchWithoutTray_opensPanelAsWindowAndSaysWhy();
-    void launchWithShowOption_opensPanel();
-    void contentExistsBeforePanelOpens_capturing();
-    void trayIcon_isTitledBrimvaleWithDocumentIcon();
-
     // Popup behaviour
     void popup_closesOnEscape();
     void popup_closesWhenAnotherWindowIsActivated();
@@ -56,43 +48,11 @@ private slots:
     void tabOrder_visitsAllControlsInReadingOrder_data();
     void tabOrder_visitsAllControlsInReadingOrder();
     void exportDialogOverPopup_keepsPanelOpen();
-    void quitButton_endsEventLoop();
 
 private:
     std::unique_ptr<MemoryClipboard> m_clipboard;
     std::unique_ptr<MemoryPreferencesStore> m_store;
 };
-
-namespace {
-
-template <typename T> T *child(const QWidget &parent, const char *name)
-{
-    auto *found = parent.findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no child named %s", name);
-    return found;
-}
-
-bool hasTaskbarEntry(const QWidget &window)
-{
-    return window.windowType() == Qt::Window;
-}
-
-bool isPopupWithoutTaskbarEntry(const QWidget &window)
-{
-    return window.windowType() == Qt::Tool &&
-           window.windowFlags().testFlag(Qt::FramelessWindowHint);
-}
-
-void launchAndWait(Larkspan &app)
-{
-    QSignalSpy launched(&app, &Larkspan::launched);
-    app.launch();
-    QVERIFY(launched.isEmpty()); // only once the event loop runs
-    QVERIFY(launched.wait(2000));
-}
-
-} // namespace
 
 void TestPanelShell::init()
 {
@@ -181,75 +141,6 @@ void TestPanelShell::policyChangedInStore_isAppliedOnce()
     m_store->setBoolValue(PreferenceKeys::showInDock, false);
     QCOMPARE(changes.size(), 2);
     QVERIFY(isPopupWithoutTaskbarEntry(shell.panel()));
-}
-
-void TestPanelShell::launchWithShowInDockStored_opensRegularWindow()
-{
-    m_store->setBoolValue(PreferenceKeys::showInDock, true);
-    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = true});
-    QVERIFY(!app.shell().panel().isVisible());
-    launchAndWait(app);
-    PanelWindow &panel = app.shell().panel();
-    QVERIFY(panel.isVisible());
-    QVERIFY(hasTaskbarEntry(panel));
-    QVERIFY(QTest::qWaitForWindowActive(&panel));
-    QVERIFY(!QApplication::quitOnLastWindowClosed());
-}
-
-void TestPanelShell::launchOnEmptyStore_leavesPanelClosedAsPopup()
-{
-    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = true});
-    launchAndWait(app);
-    QVERIFY(!app.shell().panel().isVisible());
-    QVERIFY(isPopupWithoutTaskbarEntry(app.shell().panel()));
-    QCOMPARE(m_store->boolWriteCount(), 0);
-}
-
-void TestPanelShell::launchWithoutTray_opensPanelAsWindowAndSaysWhy()
-{
-    StreamCapture errors(stderr);
-    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = false});
-    launchAndWait(app);
-    const QByteArray said = errors.take();
-    QVERIFY(!app.shell().hasTray());
-    QVERIFY(app.shell().panel().isVisible());
-    QVERIFY(hasTaskbarEntry(app.shell().panel()));
-    QVERIFY(QApplication::quitOnLastWindowClosed());
-    QCOMPARE(said.count('\n'), 1);
-    QVERIFY2(said.contains("no system tray"), said.constData());
-    QApplication::setQuitOnLastWindowClosed(false);
-}
-
-void TestPanelShell::launchWithShowOption_opensPanel()
-{
-    Larkspan app(*m_clipboard, *m_store, {.showPanel = true, .trayAvailable = true});
-    launchAndWait(app);
-    QVERIFY(app.shell().panel().isVisible());
-    QVERIFY(isPopupWithoutTaskbarEntry(app.shell().panel()));
-}
-
-void TestPanelShell::contentExistsBeforePanelOpens_capturing()
-{
-    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = true});
-    ClipboardManager &manager = app.shell().panel().contentView().manager();
-    QCOMPARE(manager.runningTimerCount(), 1);
-    m_clipboard->setText(QStringLiteral("copied before the panel was ever opened"));
-    manager.checkClipboard();
-    QTRY_COMPARE(manager.texts().size(), 1);
-    QVERIFY(!app.shell().panel().isVisible());
-}
-
-void TestPanelShell::trayIcon_isTitledBrimvaleWithDocumentIcon()
-{
-    TrayShell shell(*m_clipboard, *m_store, true);
-    QVERIFY(shell.trayIcon());
-    QCOMPARE(shell.trayIcon()->toolTip(), QStringLiteral("Brimvale"));
-    const QImage shown = shell.trayIcon()->icon().pixmap(QSize(24, 24), 1.0).toImage();
-    const QImage documentIcon =
-        themedIcon(IconName::DocumentFilled, QGuiApplication::palette().color(QPalette::WindowText))
-            .pixmap(QSize(24, 24), 1.0)
-            .toImage();
-    QCOMPARE(shown, documentIcon);
 }
 
 void TestPanelShell::popup_closesOnEscape()
@@ -435,21 +326,6 @@ void TestPanelShell::exportDialogOverPopup_keepsPanelOpen()
     QVERIFY(panel.isVisible());
     dialog->reject();
     QVERIFY(panel.isVisible());
-}
-
-void TestPanelShell::quitButton_endsEventLoop()
-{
-    Larkspan app(*m_clipboard, *m_store, {.showPanel = true, .trayAvailable = true});
-    app.launch();
-    bool clicked = false;
-    QTimer::singleShot(100, &app, [&] {
-        QTest::mouseClick(child<QPushButton>(app.shell().panel(), "quitButton"), Qt::LeftButton);
-        clicked = true;
-    });
-    // Fails the test rather than hanging it when Quit does not end the loop.
-    QTimer::singleShot(5000, &app, [] { QCoreApplication::exit(42); });
-    QCOMPARE(QApplication::exec(), 0);
-    QVERIFY(clicked);
 }
 
 QTEST_MAIN(TestPanelShell)

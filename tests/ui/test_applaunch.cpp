@@ -1,0 +1,152 @@
+#include "ClipboardManager.h"
+#include "ContentView.h"
+#include "Icons.h"
+#include "Larkspan.h"
+#include "MemoryClipboard.h"
+#include "MemoryPreferencesStore.h"
+#include "PanelTestHelpers.h"
+#include "PanelWindow.h"
+#include "StreamCapture.h"
+#include "TrayShell.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QtTest>
+
+using namespace PanelTest;
+
+// The program from launch to Quit: the stored Dock policy, the tray, the panel
+// opened at launch, and capture before the panel is ever opened.
+class TestAppLaunch final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void launchWithShowInDockStored_opensRegularWindow();
+    void launchOnEmptyStore_leavesPanelClosedAsPopup();
+    void launchWithoutTray_opensPanelAsWindowAndSaysWhy();
+    void launchWithShowOption_opensPanel();
+    void contentExistsBeforePanelOpens_capturing();
+    void trayIcon_isTitledBrimvaleWithDocumentIcon();
+    void quitButton_endsEventLoop();
+
+private:
+    std::unique_ptr<MemoryClipboard> m_clipboard;
+    std::unique_ptr<MemoryPreferencesStore> m_store;
+};
+
+namespace {
+
+void launchAndWait(Larkspan &app)
+{
+    QSignalSpy launched(&app, &Larkspan::launched);
+    app.launch();
+    QVERIFY(launched.isEmpty()); // only once the event loop runs
+    QVERIFY(launched.wait(2000));
+}
+
+} // namespace
+
+void TestAppLaunch::init()
+{
+    m_clipboard = std::make_unique<MemoryClipboard>();
+    m_store = std::make_unique<MemoryPreferencesStore>();
+}
+
+void TestAppLaunch::cleanup()
+{
+    m_store.reset();
+    m_clipboard.reset();
+}
+
+void TestAppLaunch::launchWithShowInDockStored_opensRegularWindow()
+{
+    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = true});
+    QVERIFY(!app.shell().panel().isVisible());
+    launchAndWait(app);
+    PanelWindow &panel = app.shell().panel();
+    QVERIFY(panel.isVisible());
+    QVERIFY(hasTaskbarEntry(panel));
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    QVERIFY(!QApplication::quitOnLastWindowClosed());
+}
+
+void TestAppLaunch::launchOnEmptyStore_leavesPanelClosedAsPopup()
+{
+    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = true});
+    launchAndWait(app);
+    QVERIFY(!app.shell().panel().isVisible());
+    QVERIFY(isPopupWithoutTaskbarEntry(app.shell().panel()));
+    QCOMPARE(m_store->boolWriteCount(), 0);
+}
+
+void TestAppLaunch::launchWithoutTray_opensPanelAsWindowAndSaysWhy()
+{
+    StreamCapture errors(stderr);
+    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = false});
+    launchAndWait(app);
+    const QByteArray said = errors.take();
+    QVERIFY(!app.shell().hasTray());
+    QVERIFY(app.shell().panel().isVisible());
+    QVERIFY(hasTaskbarEntry(app.shell().panel()));
+    QVERIFY(QApplication::quitOnLastWindowClosed());
+    QCOMPARE(said.count('\n'), 1);
+    QVERIFY2(said.contains("no system tray"), said.constData());
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestAppLaunch::launchWithShowOption_opensPanel()
+{
+    Larkspan app(*m_clipboard, *m_store, {.showPanel = true, .trayAvailable = true});
+    launchAndWait(app);
+    QVERIFY(app.shell().panel().isVisible());
+    QVERIFY(isPopupWithoutTaskbarEntry(app.shell().panel()));
+}
+
+void TestAppLaunch::contentExistsBeforePanelOpens_capturing()
+{
+    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = true});
+    ClipboardManager &manager = app.shell().panel().contentView().manager();
+    QCOMPARE(manager.runningTimerCount(), 1);
+    m_clipboard->setText(QStringLiteral("copied before the panel was ever opened"));
+    manager.checkClipboard();
+    QTRY_COMPARE(manager.texts().size(), 1);
+    QVERIFY(!app.shell().panel().isVisible());
+}
+
+void TestAppLaunch::trayIcon_isTitledBrimvaleWithDocumentIcon()
+{
+    TrayShell shell(*m_clipboard, *m_store, true);
+    QVERIFY(shell.trayIcon());
+    QCOMPARE(shell.trayIcon()->toolTip(), QStringLiteral("Brimvale"));
+    const QImage shown = shell.trayIcon()->icon().pixmap(QSize(24, 24), 1.0).toImage();
+    const QImage documentIcon =
+        themedIcon(IconName::DocumentFilled, QGuiApplication::palette().color(QPalette::WindowText))
+            .pixmap(QSize(24, 24), 1.0)
+            .toImage();
+    QCOMPARE(shown, documentIcon);
+}
+
+void TestAppLaunch::quitButton_endsEventLoop()
+{
+    Larkspan app(*m_clipboard, *m_store, {.showPanel = true, .trayAvailable = true});
+    app.launch();
+    bool clicked = false;
+    QTimer::singleShot(100, &app, [&] {
+        QTest::mouseClick(child<QPushButton>(app.shell().panel(), "quitButton"), Qt::LeftButton);
+        clicked = true;
+    });
+    // Fails the test rather than hanging it when Quit does not end the loop.
+    QTimer::singleShot(5000, &app, [] { QCoreApplication::exit(42); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(clicked);
+}
+
+QTEST_MAIN(TestAppLaunch)
+#include "test_applaunch.moc"
