@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6-dev libqt6svg6
   libsqlite3-dev sqlite3
   libbenchmark-dev
-  xvfb xauth xclip x11-utils
+  xvfb xauth xclip x11-utils xdotool
   fonts-dejavu-core
   clang-format
 )

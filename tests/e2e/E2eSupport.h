@@ -108,6 +108,27 @@ public:
         return xclip.readAllStandardOutput();
     }
 
+    // As pasteWithXclip(), for a test that may own the clipboard itself: events are
+    // handled while xclip waits, so the test process can answer xclip's request.
+    static std::optional<QByteArray> pasteWithXclipServingEvents()
+    {
+        QProcess xclip;
+        xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"),
+                                              QStringLiteral("clipboard"), QStringLiteral("-o")});
+        if (!xclip.waitForStarted())
+            return std::nullopt;
+        if (!QTest::qWaitFor([&] { return xclip.state() == QProcess::NotRunning; }, 10000)) {
+            // No answer is not an empty clipboard: a test expecting one must not pass.
+            QTest::qFail("xclip -o got no answer from the clipboard's owner", __FILE__, __LINE__);
+            xclip.kill();
+            xclip.waitForFinished();
+            return std::nullopt;
+        }
+        if (xclip.exitStatus() != QProcess::NormalExit || xclip.exitCode() != 0)
+            return std::nullopt;
+        return xclip.readAllStandardOutput();
+    }
+
     QStringList storedList(const QString &key) const
     {
         SqlitePreferencesStore store(storePath());
