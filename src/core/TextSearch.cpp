@@ -1,8 +1,12 @@
 #include "TextSearch.h"
 
+#include <QHash>
+#include <QMutex>
 #include <QTextBoundaryFinder>
 
 #include <array>
+#include <bitset>
+#include <cstring>
 
 namespace {
 
@@ -62,6 +66,17 @@ qsizetype codePointStart(QStringView text, qsizetype index)
     return index;
 }
 
+// Whether the text holds a unit from which NFC could differ. Found without
+// branching, so that the loop vectorises.
+bool mayCompose(const QString &text)
+{
+    const auto *units = reinterpret_cast<const char16_t *>(text.utf16());
+    char16_t largest = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        largest = std::max(largest, units[i]);
+    return largest >= firstComposingUnit;
+}
+
 bool isTurkic(const QLocale &locale)
 {
     return locale.language() == QLocale::Turkish || locale.language() == QLocale::Azerbaijani;
@@ -78,24 +93,57 @@ TextSearch::TextSearch(const QString &needle, const QLocale &locale)
     if (m_folded.empty())
         return;
 
-    auto units = std::make_shared<std::bitset<0x10000>>();
-    const char32_t first = m_folded.front();
-    if (first > 0xFFFF) {
-        // Case folding never leaves a plane, so only a surrogate pair can match.
-        for (char32_t unit = 0xD800; unit < 0xDC00; ++unit)
-            units->set(unit);
-    } else {
-        for (char32_t unit = 0; unit < 0x10000; ++unit) {
-            if (!QChar::isSurrogate(unit) && fold(unit) == first)
-                units->set(unit);
-        }
-    }
-    m_firstUnits = std::move(units);
+    m_firstUnits = firstUnitsFor(m_folded.front(), m_turkic);
 }
 
-char32_t TextSearch::fold(char32_t codePoint) const
+struct TextSearch::FirstUnits
 {
-    if (m_turkic) {
+    std::bitset<0x10000> all;
+    // When there are this few, as a list the scan can compare many units against
+    // at once; otherwise `few` is empty.
+    static constexpr std::size_t maxFew = 4;
+    std::array<char16_t, maxFew> few{};
+    std::size_t fewCount = 0;
+};
+
+std::shared_ptr<const TextSearch::FirstUnits> TextSearch::firstUnitsFor(char32_t folded,
+                                                                        bool turkic)
+{
+    // Finding the units folding to a letter takes a pass over the 65,536 of them,
+    // and a search usually starts with the letter the last one started with.
+    static QMutex mutex;
+    static QHash<quint64, std::shared_ptr<const FirstUnits>> known;
+    const quint64 key = (quint64(folded) << 1) | (turkic ? 1 : 0);
+    const QMutexLocker locker(&mutex);
+    if (const auto found = known.constFind(key); found != known.constEnd())
+        return *found;
+
+    auto units = std::make_shared<FirstUnits>();
+    if (folded > 0xFFFF) {
+        // Case folding never leaves a plane, so only a surrogate pair can match.
+        for (char32_t unit = 0xD800; unit < 0xDC00; ++unit)
+            units->all.set(unit);
+    } else {
+        for (char32_t unit = 0; unit < 0x10000; ++unit) {
+            if (!QChar::isSurrogate(unit) && fold(unit, turkic) == folded)
+                units->all.set(unit);
+        }
+    }
+    if (units->all.count() <= FirstUnits::maxFew) {
+        for (char32_t unit = 0; unit < 0x10000; ++unit) {
+            if (units->all[unit])
+                units->few[units->fewCount++] = char16_t(unit);
+        }
+    }
+    if (known.size() > 256)
+        known.clear();
+    known.insert(key, units);
+    return units;
+}
+
+char32_t TextSearch::fold(char32_t codePoint, bool turkic)
+{
+    if (turkic) {
         if (codePoint == U'I')
             return U'\u0131';
         if (codePoint == U'\u0130')
@@ -104,27 +152,70 @@ char32_t TextSearch::fold(char32_t codePoint) const
     return QChar::toCaseFolded(codePoint);
 }
 
+qsizetype TextSearch::nextCandidate(const char16_t *units, qsizetype from, qsizetype last) const
+{
+    const FirstUnits &first = *m_firstUnits;
+    qsizetype i = from;
+#if defined(__GNUC__)
+    if (first.fewCount > 0) {
+        // Eight units at a time against each candidate unit; most blocks hold none.
+        using Lanes = unsigned short __attribute__((vector_size(16)));
+        constexpr int width = 8;
+        std::array<Lanes, FirstUnits::maxFew> wanted{};
+        for (std::size_t k = 0; k < FirstUnits::maxFew; ++k) {
+            // Unused slots repeat the first unit, which changes nothing.
+            const unsigned short unit = first.few[k < first.fewCount ? k : 0];
+            for (int lane = 0; lane < width; ++lane)
+                wanted[k][lane] = unit;
+        }
+        for (; i + width - 1 <= last; i += width) {
+            Lanes block;
+            std::memcpy(&block, units + i, sizeof block);
+            const auto hits = (block == wanted[0]) | (block == wanted[1]) | (block == wanted[2]) |
+                              (block == wanted[3]);
+            std::array<std::uint64_t, 2> halves{};
+            std::memcpy(halves.data(), &hits, sizeof halves);
+            if ((halves[0] | halves[1]) != 0)
+                break;
+        }
+    }
+#endif
+    for (; i <= last; ++i) {
+        if (first.all[units[i]])
+            return i;
+    }
+    return -1;
+}
+
+bool TextSearch::isCanonical(const QString &text)
+{
+    if (!mayCompose(text))
+        return true;
+    // normalized() hands back the same storage when the text is already in NFC.
+    return text.normalized(QString::NormalizationForm_C).constData() == text.constData();
+}
+
 bool TextSearch::matches(const QString &text) const
 {
     if (m_folded.empty())
         return true;
-    bool composing = false;
-    for (const QChar unit : text)
-        composing |= unit.unicode() >= firstComposingUnit;
-    // normalized() hands back the same storage when the text is already in NFC.
-    return composing ? find(text.normalized(QString::NormalizationForm_C)) : find(text);
+    if (!mayCompose(text))
+        return matchesCanonical(text);
+    return matchesCanonical(text.normalized(QString::NormalizationForm_C));
 }
 
-bool TextSearch::find(QStringView canonical) const
+bool TextSearch::matchesCanonical(QStringView canonical) const
 {
+    if (m_folded.empty())
+        return true;
     // Every code point of the needle takes at least one unit.
     const qsizetype last = canonical.size() - qsizetype(m_folded.size());
     const char16_t *units = canonical.utf16();
-    const auto &firstUnits = *m_firstUnits;
-    for (qsizetype i = 0; i <= last; ++i) {
+    for (qsizetype i = nextCandidate(units, 0, last); i >= 0;
+         i = nextCandidate(units, i + 1, last)) {
         qsizetype end = 0;
-        if (firstUnits[units[i]] && matchesAt(canonical, i, &end) &&
-            isGraphemeBoundary(canonical, i) && isGraphemeBoundary(canonical, end))
+        if (matchesAt(canonical, i, &end) && isGraphemeBoundary(canonical, i) &&
+            isGraphemeBoundary(canonical, end))
             return true;
     }
     return false;

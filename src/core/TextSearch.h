@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <bitset>
 #include <memory>
 #include <vector>
 
@@ -22,6 +21,10 @@ public:
     bool isEmpty() const { return m_folded.empty(); }
 
     bool matches(const QString &text) const;
+    // For callers that remember which texts are in NFC (see isCanonical()): the
+    // same test on a text known to be in NFC, which spares looking at its form.
+    bool matchesCanonical(QStringView canonical) const;
+    static bool isCanonical(const QString &text);
 
     // True when every text this search matches is also matched by `broader`, so
     // that narrowing a search only needs to look at the broader one's matches.
@@ -32,13 +35,17 @@ public:
     static bool isGraphemeBoundary(QStringView text, qsizetype position);
 
 private:
-    bool find(QStringView canonical) const;
     bool matchesAt(QStringView text, qsizetype start, qsizetype *end) const;
-    char32_t fold(char32_t codePoint) const;
+    char32_t fold(char32_t codePoint) const { return fold(codePoint, m_turkic); }
+    static char32_t fold(char32_t codePoint, bool turkic);
 
     QString m_needle;
     std::vector<char32_t> m_folded; // the needle in NFC, case-folded, by code point
-    // The UTF-16 units a match can start with; 8 kB, so shared between copies.
-    std::shared_ptr<const std::bitset<0x10000>> m_firstUnits;
+    struct FirstUnits;
+    static std::shared_ptr<const FirstUnits> firstUnitsFor(char32_t folded, bool turkic);
+    qsizetype nextCandidate(const char16_t *units, qsizetype from, qsizetype last) const;
+
+    // The UTF-16 units a match can start with; shared between searches.
+    std::shared_ptr<const FirstUnits> m_firstUnits;
     bool m_turkic = false;
 };

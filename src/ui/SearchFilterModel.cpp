@@ -2,12 +2,29 @@
 
 #include "HistoryListModel.h"
 
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
+
 #include <algorithm>
+#include <atomic>
 #include <numeric>
 
+namespace {
+
+// Below this many candidates one thread does the search; above, the cores share
+// it in slices of this size.
+constexpr std::size_t slice = 4096;
+
+enum Form : std::uint8_t { Unknown = 0, Canonical = 1, NotCanonical = 2 };
+
+} // namespace
+
 SearchFilterModel::SearchFilterModel(HistoryListModel &source, QObject *parent)
-    : QAbstractListModel(parent), m_source(source)
+    : QAbstractListModel(parent), m_source(source), m_pool(new QThreadPool(this))
 {
+    m_pool->setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    m_forms.assign(std::size_t(m_source.rowCount()), Unknown);
     refilterAll();
     connect(&m_source, &QAbstractItemModel::rowsInserted, this,
             &SearchFilterModel::sourceRowsInserted);
@@ -18,6 +35,7 @@ SearchFilterModel::SearchFilterModel(HistoryListModel &source, QObject *parent)
     connect(&m_source, &QAbstractItemModel::modelAboutToBeReset, this,
             &SearchFilterModel::beginResetModel);
     connect(&m_source, &QAbstractItemModel::modelReset, this, [this] {
+        m_forms.assign(std::size_t(m_source.rowCount()), Unknown);
         refilterAll();
         endResetModel();
     });
@@ -45,16 +63,46 @@ void SearchFilterModel::refilterAll()
     m_rows = m_search.isEmpty() ? std::move(all) : matchingRows(all);
 }
 
-std::vector<int> SearchFilterModel::matchingRows(const std::vector<int> &candidates) const
+bool SearchFilterModel::passes(int sourceRow)
+{
+    // Safe from several threads: each row's form is written by one of them only.
+    const QString &item = m_source.items().at(sourceRow);
+    std::uint8_t &form = m_forms[std::size_t(sourceRow)];
+    if (form == Unknown)
+        form = TextSearch::isCanonical(item) ? Canonical : NotCanonical;
+    return form == Canonical ? m_search.matchesCanonical(item) : m_search.matches(item);
+}
+
+std::vector<int> SearchFilterModel::matchingRows(const std::vector<int> &candidates)
 {
     if (m_search.isEmpty())
         return candidates;
-    const QStringList &items = m_source.items();
-    std::vector<int> rows;
-    for (const int row : candidates) {
-        if (m_search.matches(items.at(row)))
-            rows.push_back(row);
+    const std::size_t slices = (candidates.size() + slice - 1) / slice;
+    std::vector<std::vector<int>> found(slices);
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t s = next++; s < slices; s = next++) {
+            const std::size_t end = std::min(candidates.size(), (s + 1) * slice);
+            for (std::size_t i = s * slice; i < end; ++i) {
+                if (passes(candidates[i]))
+                    found[s].push_back(candidates[i]);
+            }
+        }
+    };
+    const int helpers = slices > 1 ? std::min(int(slices) - 1, m_pool->maxThreadCount()) : 0;
+    QSemaphore finished;
+    for (int i = 0; i < helpers; ++i) {
+        m_pool->start([&] {
+            work();
+            finished.release();
+        });
     }
+    work();
+    finished.acquire(helpers);
+
+    std::vector<int> rows;
+    for (const std::vector<int> &part : found)
+        rows.insert(rows.end(), part.begin(), part.end());
     return rows;
 }
 
@@ -98,6 +146,7 @@ void SearchFilterModel::sourceRowsInserted(const QModelIndex &parent, int first,
     // Shift first, so that the rows already shown keep their items while the new
     // ones are announced.
     const int count = last - first + 1;
+    m_forms.insert(m_forms.begin() + first, std::size_t(count), Unknown);
     const auto position = std::lower_bound(m_rows.begin(), m_rows.end(), first);
     std::for_each(position, m_rows.end(), [count](int &row) { row += count; });
 
@@ -130,6 +179,7 @@ void SearchFilterModel::sourceRowsRemoved(const QModelIndex &parent, int first, 
 {
     if (parent.isValid())
         return;
+    m_forms.erase(m_forms.begin() + first, m_forms.begin() + last + 1);
     if (m_removing)
         m_rows.erase(m_rows.begin() + m_removeFirst, m_rows.begin() + m_removeEnd);
     const int count = last - first + 1;
