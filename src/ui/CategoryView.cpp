@@ -24,8 +24,10 @@ CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget
     m_search->setPlaceholderText(tr("Search..."));
     m_search->setClearButtonEnabled(false);
     m_empty->setObjectName(QStringLiteral("emptyLabel"));
+    // Inside the list it would take the list's text colour; it is gray.
     QPalette gray = m_empty->palette();
     gray.setColor(QPalette::WindowText, QColor(Qt::gray));
+    gray.setColor(QPalette::Text, QColor(Qt::gray));
     m_empty->setPalette(gray);
 
     m_list->setHeader(m_search);
@@ -43,7 +45,11 @@ CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget
     connect(m_list, &ClipListView::previewClicked, m_selection, &ClipSelection::clear);
 }
 
-CategoryView::~CategoryView() = default;
+CategoryView::~CategoryView()
+{
+    // The list goes before the models it shows, whatever the order of children.
+    delete m_list;
+}
 
 QString CategoryView::searchText() const
 {

@@ -24,16 +24,23 @@ bool ClipSelection::holds(const QString &text) const
         return false;
     if (text.size() == m_text->size() && text.constData() == m_text->constData())
         return true;
-    return canonicalForm(text) == m_canonical;
+    // A character's canonical decomposition has at most four code points, so
+    // equivalent texts differ in length by less than that factor. This spares
+    // putting a huge selected text in NFC to compare it with a short one.
+    const QString canonical = canonicalForm(text);
+    if (canonical.size() > 4 * m_text->size() || m_text->size() > 4 * canonical.size())
+        return false;
+    if (!m_canonical)
+        m_canonical = canonicalForm(*m_text);
+    return canonical == *m_canonical;
 }
 
 void ClipSelection::select(int sourceRow)
 {
-    const QString &text = m_source.items().at(sourceRow);
-    m_text = text;
-    m_canonical = canonicalForm(text);
-    // The first row holding the text is the one shown; normally it is this one.
-    m_sourceRow = int(m_source.indexOf(m_canonical, sourceRow));
+    m_text = m_source.items().at(sourceRow);
+    m_canonical.reset();
+    // The row clicked shows the preview, even when an equal text comes earlier.
+    m_sourceRow = sourceRow;
     emit changed();
 }
 
@@ -42,7 +49,7 @@ void ClipSelection::clear()
     if (!m_text)
         return;
     m_text.reset();
-    m_canonical.clear();
+    m_canonical.reset();
     m_sourceRow = -1;
     emit changed();
 }
@@ -57,7 +64,7 @@ void ClipSelection::toggle(int sourceRow)
 
 void ClipSelection::locate()
 {
-    m_sourceRow = m_text ? int(m_source.indexOf(m_canonical, m_sourceRow)) : -1;
+    m_sourceRow = m_text ? int(m_source.indexOf(*m_text, m_sourceRow)) : -1;
 }
 
 void ClipSelection::rowsInserted(int first, int last)

@@ -42,6 +42,7 @@ private:
 
     HistoryListModel &m_source;
     std::optional<QString> m_text;
-    QString m_canonical; // computed once: the text may be megabytes long
+    // Worked out when first needed, once: the text may be megabytes long.
+    mutable std::optional<QString> m_canonical;
     int m_sourceRow = -1;
 };

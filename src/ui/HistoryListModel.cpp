@@ -3,9 +3,20 @@
 #include "ClipboardManager.h"
 #include "DisplayText.h"
 
+namespace {
+
+// A list that shares the texts but not the list itself: were the model to share
+// the manager's list, the manager's next change would copy all 100,000 entries.
+QStringList ownCopy(const QStringList &items)
+{
+    return QStringList(items.cbegin(), items.cend());
+}
+
+} // namespace
+
 HistoryListModel::HistoryListModel(ClipboardManager &manager, Category category, QObject *parent)
     : QAbstractListModel(parent), m_manager(manager), m_category(category),
-      m_items(manager.items(category))
+      m_items(ownCopy(manager.items(category)))
 {
     connect(&m_manager, &ClipboardManager::listChanged, this, &HistoryListModel::applyChange);
 }
@@ -59,15 +70,15 @@ void HistoryListModel::applyChange(const ListChange &change)
     m_changeAnimation = change.animation;
     if (inserted) {
         beginInsertRows({}, int(row), int(row));
-        m_items = current;
+        m_items.insert(row, current.at(row));
         endInsertRows();
     } else if (removed) {
         beginRemoveRows({}, int(row), int(row));
-        m_items = current;
+        m_items.removeAt(row);
         endRemoveRows();
     } else {
         beginResetModel();
-        m_items = current;
+        m_items = ownCopy(current);
         endResetModel();
     }
     m_changeAnimation = ListAnimation::none();

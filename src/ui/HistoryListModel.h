@@ -42,8 +42,8 @@ private:
 
     ClipboardManager &m_manager;
     const Category m_category;
-    // Shares the manager's list; kept separately so that the model can report the
-    // old rows until it announces a change.
+    // The manager's texts, kept in a list of the model's own so that the model can
+    // report the old rows until it has announced a change.
     QStringList m_items;
     ListAnimation m_changeAnimation;
 };

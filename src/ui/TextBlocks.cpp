@@ -2,7 +2,10 @@
 
 #include "TextSearch.h"
 
+#include <array>
 #include <bit>
+#include <cstring>
+#include <limits>
 
 namespace {
 
@@ -11,34 +14,67 @@ bool endsLine(char16_t unit)
     return unit == u'\n' || unit == u'\r' || unit == 0x2029;
 }
 
+// Calls `visit` with the position of every line end, in order. Looks at eight
+// units at a time where the compiler allows, since a preview may scan 50 MB
+// before it shows.
+template <typename Visit> void forEachLineEnd(const char16_t *units, qsizetype size, Visit visit)
+{
+    qsizetype i = 0;
+#if defined(__GNUC__)
+    using Lanes = unsigned short __attribute__((vector_size(16)));
+    constexpr int width = 8;
+    constexpr Lanes lineFeed = {10, 10, 10, 10, 10, 10, 10, 10};
+    constexpr Lanes carriageReturn = {13, 13, 13, 13, 13, 13, 13, 13};
+    constexpr Lanes paragraph = {0x2029, 0x2029, 0x2029, 0x2029, 0x2029, 0x2029, 0x2029, 0x2029};
+    for (; i + width <= size; i += width) {
+        Lanes block;
+        std::memcpy(&block, units + i, sizeof block);
+        const auto hits = (block == lineFeed) | (block == carriageReturn) | (block == paragraph);
+        std::array<std::uint64_t, 2> halves{};
+        std::memcpy(halves.data(), &hits, sizeof halves);
+        if ((halves[0] | halves[1]) == 0)
+            continue;
+        for (qsizetype j = i; j < i + width; ++j) {
+            if (endsLine(units[j]))
+                visit(j);
+        }
+    }
+#endif
+    for (; i < size; ++i) {
+        if (endsLine(units[i]))
+            visit(i);
+    }
+}
+
 } // namespace
 
 TextBlocks::TextBlocks(const QString &text, qsizetype maxBlock)
     : m_text(text), m_maxBlock(std::max<qsizetype>(maxBlock, 16))
 {
+    const qsizetype size = std::min<qsizetype>(m_text.size(), std::numeric_limits<quint32>::max());
     const auto *units = reinterpret_cast<const char16_t *>(m_text.utf16());
-    const qsizetype size = m_text.size();
+    qsizetype lines = 1;
+    forEachLineEnd(units, size, [&lines](qsizetype) { ++lines; });
+    m_starts.reserve(std::size_t(lines + size / m_maxBlock));
+
     qsizetype from = 0;
-    for (;;) {
-        qsizetype lineEnd = from;
-        while (lineEnd < size && !endsLine(units[lineEnd]))
-            ++lineEnd;
+    const auto endBlocksAt = [&](qsizetype lineEnd) {
         // Long lines go out as several blocks.
         while (lineEnd - from > m_maxBlock) {
-            const qsizetype cut = cutInsideLine(from, lineEnd);
-            m_starts.push_back(from);
-            m_ends.push_back(cut);
-            from = cut;
+            m_starts.push_back(quint32(from));
+            from = cutInsideLine(from, lineEnd);
         }
-        m_starts.push_back(from);
-        m_ends.push_back(lineEnd);
-        if (lineEnd >= size)
-            break;
-        qsizetype next = lineEnd + 1;
-        if (units[lineEnd] == u'\r' && next < size && units[next] == u'\n')
-            ++next;
-        from = next;
-    }
+        m_starts.push_back(quint32(from));
+        from = lineEnd + 1;
+    };
+    forEachLineEnd(units, size, [&](qsizetype at) {
+        // The LF of a CR LF ends no second line.
+        if (at == from && at > 0 && units[at] == u'\n' && units[at - 1] == u'\r')
+            ++from;
+        else
+            endBlocksAt(at);
+    });
+    endBlocksAt(size);
 }
 
 qsizetype TextBlocks::cutInsideLine(qsizetype from, qsizetype lineEnd) const
@@ -59,7 +95,17 @@ qsizetype TextBlocks::cutInsideLine(qsizetype from, qsizetype lineEnd) const
 QStringView TextBlocks::block(qsizetype index) const
 {
     const qsizetype from = m_starts[std::size_t(index)];
-    return QStringView(m_text).sliced(from, m_ends[std::size_t(index)] - from);
+    qsizetype end = std::min<qsizetype>(m_text.size(), std::numeric_limits<quint32>::max());
+    if (index + 1 < count()) {
+        // A block cut inside a line ends where the next one starts; a line ends
+        // before its line break.
+        end = m_starts[std::size_t(index) + 1];
+        if (end - 2 >= from && m_text.at(end - 1) == u'\n' && m_text.at(end - 2) == u'\r')
+            end -= 2;
+        else if (end - 1 >= from && endsLine(m_text.at(end - 1).unicode()))
+            end -= 1;
+    }
+    return QStringView(m_text).sliced(from, end - from);
 }
 
 void HeightSums::assign(const std::vector<int> &heights)

@@ -8,7 +8,8 @@
 // A text cut into blocks for display: at every line break, and inside very long
 // lines every few thousand characters (at a space when there is one nearby, never
 // inside a user-perceived character), so that no block needs a long layout.
-// Blocks share the text's storage.
+// Blocks share the text's storage. Texts of 2^32 units and more are shown up to
+// that length.
 class TextBlocks final
 {
 public:
@@ -27,8 +28,10 @@ private:
 
     QString m_text;
     qsizetype m_maxBlock;
-    std::vector<qsizetype> m_starts;
-    std::vector<qsizetype> m_ends; // end of each block's own text
+    // Where each block starts; where it ends follows from the next start and the
+    // line break before it. Four bytes each: a 50 MB text of short lines has
+    // hundreds of thousands of blocks.
+    std::vector<quint32> m_starts;
 };
 
 // Sums of block heights that can be changed one at a time, so that the y of any

@@ -10,3 +10,5 @@ brimvale_add_test(NAME tst_categorylistmodels
                   LIBS brimvale_ui brimvale_platform)
 brimvale_add_test(NAME tst_categoryview SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_categoryview.cpp
                   LIBS brimvale_ui brimvale_platform)
+brimvale_add_test(NAME tst_previewtext SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_previewtext.cpp
+                  LIBS brimvale_ui)

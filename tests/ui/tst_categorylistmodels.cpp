@@ -1,3 +1,4 @@
+#include "ClipRowActions.h"
 #include "ClipSelection.h"
 #include "ClipboardManager.h"
 #include "HistoryListModel.h"
@@ -281,6 +282,41 @@ private slots:
         QVERIFY(!m_selection->text());
         QCOMPARE(m_selection->sourceRow(), -1);
         QCOMPARE(changed.count(), 3);
+    }
+
+    // Row actions
+
+    void deleteItemNoLongerInTheList_writesTheListBackUnchanged()
+    {
+        m_clipboard->setText(u"https://gone.example"_s);
+        QSignalSpy changed(m_manager.get(), &ClipboardManager::listChanged);
+        const QStringList before = m_manager->urls();
+        ClipRowActions::deleteItem(*m_manager, Category::Url, u"https://gone.example"_s, 1);
+        QCOMPARE(m_manager->urls(), before);
+        // Announced as a change (the stored list already says the same).
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).value<ListChange>().kind, ListChange::Kind::Replaced);
+        QCOMPARE(m_store->storedList(u"urls"_s).texts, before);
+        // Not removed, so the clipboard is not looked at either.
+        QCOMPARE(m_clipboard->text(), std::optional<QString>(u"https://gone.example"_s));
+        QCOMPARE(m_clipboard->clearCount(), 0);
+    }
+
+    void deleteItemWithAWrongHint_stillRemovesTheFirstEqualItem()
+    {
+        m_manager->setItems(Category::Url, {u"https://a.example"_s, u"https://b.example"_s,
+                                            u"https://a.example"_s});
+        ClipRowActions::deleteItem(*m_manager, Category::Url, u"https://a.example"_s, 1);
+        QCOMPARE(m_manager->urls(), QStringList({u"https://b.example"_s, u"https://a.example"_s}));
+        QCOMPARE(m_store->storedList(u"urls"_s).texts, m_manager->urls());
+    }
+
+    void copyItem_writesExactlyTheItem()
+    {
+        m_clipboard->setText(u"before"_s);
+        ClipRowActions::copyItem(*m_clipboard, u"https://x.example\n"_s);
+        QCOMPARE(m_clipboard->text(), std::optional<QString>(u"https://x.example\n"_s));
+        QCOMPARE(m_manager->urls().size(), 3);
     }
 
 private:

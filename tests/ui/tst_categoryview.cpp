@@ -45,7 +45,7 @@ private slots:
         QCOMPARE(list()->model()->rowCount(), 0);
         QVERIFY(emptyLabel()->isVisible());
         QCOMPARE(emptyLabel()->text(), u"No matching items"_s);
-        QCOMPARE(emptyLabel()->palette().color(QPalette::WindowText), QColor(Qt::gray));
+        QCOMPARE(emptyLabel()->palette().color(emptyLabel()->foregroundRole()), QColor(Qt::gray));
         QCOMPARE(search()->placeholderText(), u"Search..."_s);
     }
 
