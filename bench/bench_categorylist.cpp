@@ -1,0 +1,237 @@
+// The category list with a history of 100,000 items: first frame, search
+// keystrokes, a new item, the preview of a 50 MB item, and scrolling.
+#include "CategoryView.h"
+#include "ClipListView.h"
+#include "ClipboardManager.h"
+#include "HistoryGenerator.h"
+#include "MemoryClipboard.h"
+#include "MemoryPreferencesStore.h"
+#include "PreviewPanel.h"
+#include "TextSearch.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int historySize = 100000;
+constexpr qsizetype hugeSize = 50 * 1024 * 1024;
+
+const QStringList &history()
+{
+    static const QStringList items = HistoryGenerator::history(historySize);
+    return items;
+}
+
+// A 50 MB text either of 80-character lines or of one line of words.
+QString hugeText(bool lines)
+{
+    const QString unit = lines ? QString(79, u'x') + u'\n' : QStringLiteral("lorem ipsum dolor ");
+    QString text;
+    text.reserve(hugeSize + unit.size());
+    while (text.size() < hugeSize)
+        text += unit;
+    return text;
+}
+
+struct Session
+{
+    explicit Session(const QStringList &items) : manager(clipboard, store)
+    {
+        manager.stopMonitoring();
+        manager.setItems(Category::Text, items);
+    }
+    std::unique_ptr<CategoryView> showView()
+    {
+        auto view = std::make_unique<CategoryView>(manager, Category::Text);
+        view->resize(350, 300);
+        view->show();
+        return view;
+    }
+
+    MemoryClipboard clipboard;
+    MemoryPreferencesStore store;
+    ClipboardManager manager;
+};
+
+ClipListView *listOf(const CategoryView &view)
+{
+    return view.findChild<ClipListView *>(QStringLiteral("clipList"));
+}
+
+QLineEdit *searchOf(const CategoryView &view)
+{
+    return view.findChild<QLineEdit *>(QStringLiteral("searchField"));
+}
+
+// Paints what is pending now, as the next frame would.
+void paint(CategoryView &view)
+{
+    QApplication::processEvents();
+    listOf(view)->viewport()->repaint();
+}
+
+void click(ClipListView &list, const QPoint &position)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, position, list.viewport()->mapToGlobal(position),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, position,
+                        list.viewport()->mapToGlobal(position), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &release);
+}
+
+void BM_TextSearchWholeHistory(benchmark::State &state)
+{
+    const QStringList &items = history();
+    const TextSearch search(state.range(0) == 0 ? QStringLiteral("e") : QStringLiteral("zqx"));
+    for (auto _ : state) {
+        int matches = 0;
+        for (const QString &item : items)
+            matches += search.matches(item) ? 1 : 0;
+        benchmark::DoNotOptimize(matches);
+    }
+}
+BENCHMARK(BM_TextSearchWholeHistory)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_FirstFrame(benchmark::State &state)
+{
+    Session session(history());
+    for (auto _ : state) {
+        auto view = session.showView();
+        benchmark::DoNotOptimize(view->grab());
+        state.PauseTiming();
+        view.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FirstFrame)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// Search text before and after one keystroke.
+void searchKeystroke(benchmark::State &state, const QString &before, const QString &after)
+{
+    Session session(history());
+    auto view = session.showView();
+    paint(*view);
+    QLineEdit *search = searchOf(*view);
+    for (auto _ : state) {
+        state.PauseTiming();
+        search->setText(before);
+        paint(*view);
+        state.ResumeTiming();
+        search->setText(after);
+        paint(*view);
+    }
+    state.counters["rows"] = double(listOf(*view)->model()->rowCount());
+}
+
+void BM_SearchFirstKeystroke(benchmark::State &state)
+{
+    searchKeystroke(state, QString(), QStringLiteral("d"));
+}
+BENCHMARK(BM_SearchFirstKeystroke)->Unit(benchmark::kMillisecond);
+
+void BM_SearchRareFirstKeystroke(benchmark::State &state)
+{
+    searchKeystroke(state, QString(), QStringLiteral("ж"));
+}
+BENCHMARK(BM_SearchRareFirstKeystroke)->Unit(benchmark::kMillisecond);
+
+void BM_SearchNarrowingKeystroke(benchmark::State &state)
+{
+    searchKeystroke(state, QStringLiteral("da"), QStringLiteral("dat"));
+}
+BENCHMARK(BM_SearchNarrowingKeystroke)->Unit(benchmark::kMillisecond);
+
+void BM_SearchBackspace(benchmark::State &state)
+{
+    searchKeystroke(state, QStringLiteral("dat"), QStringLiteral("da"));
+}
+BENCHMARK(BM_SearchBackspace)->Unit(benchmark::kMillisecond);
+
+void BM_SearchCleared(benchmark::State &state)
+{
+    searchKeystroke(state, QStringLiteral("x"), QString());
+}
+BENCHMARK(BM_SearchCleared)->Unit(benchmark::kMillisecond);
+
+// range(0): 1 with the list shown, 0 for the history alone, to tell the view's
+// share of the time. Each new row's entrance is let finish between iterations, as
+// new items come a second apart at the soonest.
+void BM_NewItemArrives(benchmark::State &state)
+{
+    Session session(history());
+    std::unique_ptr<CategoryView> view;
+    if (state.range(0) == 1) {
+        view = session.showView();
+        paint(*view);
+    }
+    int serial = 0;
+    for (auto _ : state) {
+        session.manager.addItem(QStringLiteral("fresh words number %1 for the list").arg(++serial));
+        if (view)
+            listOf(*view)->viewport()->repaint();
+        state.PauseTiming();
+        QElapsedTimer settling;
+        settling.start();
+        while (view && listOf(*view)->isAnimating() && settling.elapsed() < 2000)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_NewItemArrives)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(30);
+
+// range(0): 1 for a text of lines, 0 for one long line.
+void BM_OpenHugePreview(benchmark::State &state)
+{
+    QStringList items = history().first(1000);
+    items.prepend(hugeText(state.range(0) == 1));
+    Session session(items);
+    auto view = session.showView();
+    paint(*view);
+    ClipListView *list = listOf(*view);
+    for (auto _ : state) {
+        click(*list, list->textRect(0).center());
+        paint(*view);
+        state.PauseTiming();
+        if (!list->preview())
+            state.SkipWithError("the preview did not open");
+        click(*list, list->textRect(0).center());
+        paint(*view);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenHugePreview)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ScrollByPage(benchmark::State &state)
+{
+    Session session(history());
+    auto view = session.showView();
+    paint(*view);
+    QScrollBar *bar = listOf(*view)->verticalScrollBar();
+    for (auto _ : state) {
+        const int next = bar->value() + bar->pageStep();
+        bar->setValue(next > bar->maximum() ? 0 : next);
+        listOf(*view)->viewport()->repaint();
+    }
+}
+BENCHMARK(BM_ScrollByPage)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

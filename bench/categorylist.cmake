@@ -1,0 +1,4 @@
+add_executable(bench_categorylist ${CMAKE_CURRENT_LIST_DIR}/bench_categorylist.cpp
+               ${CMAKE_CURRENT_LIST_DIR}/HistoryGenerator.h)
+target_link_libraries(bench_categorylist PRIVATE brimvale_ui brimvale_platform
+                      benchmark::benchmark brimvale_options)
