@@ -12,11 +12,25 @@
 #include <QPainter>
 #include <QVariantAnimation>
 
+namespace {
+
+// A panel may be dropped while one of its own events is being handled, so it is
+// hidden and silenced now and deleted later.
+void discard(PreviewPanel *panel)
+{
+    panel->hide();
+    panel->setObjectName(QStringLiteral("discardedPreview"));
+    panel->disconnect();
+    panel->deleteLater();
+}
+
+} // namespace
+
 void ClipListView::reset()
 {
     stopAnimations();
     for (const auto &[panel, adjustment] : m_closingPreviews)
-        delete panel;
+        discard(panel);
     m_closingPreviews.clear();
     m_geometry.reset(m_model.rowCount());
     m_previewAdjustment = 0;
@@ -186,7 +200,7 @@ void ClipListView::closePreviewPanel(bool animated)
         return;
     if (!animated) {
         m_geometry.remove(adjustment);
-        delete panel;
+        discard(panel);
         return;
     }
     // The row keeps its height while the panel fades, then closes up. Only the
@@ -200,7 +214,7 @@ void ClipListView::closePreviewPanel(bool animated)
             return;
         m_geometry.remove(it->second);
         m_closingPreviews.erase(it);
-        panel->deleteLater();
+        discard(panel);
         updateGeometries();
         viewport()->update();
     });
