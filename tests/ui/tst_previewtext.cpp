@@ -2,8 +2,10 @@
 #include "PreviewTextView.h"
 
 #include <QScrollBar>
+
 #include <QSignalSpy>
 #include <QTest>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -108,6 +110,32 @@ private slots:
         QSignalSpy clicked(panel, &PreviewPanel::clicked);
         QTest::mouseClick(panel->textView()->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
         QCOMPARE(clicked.count(), 1);
+    }
+
+    void panel_isALightGrayCardWithASoftShadow()
+    {
+        QWidget parent;
+        parent.resize(400, 300);
+        QPalette white = parent.palette();
+        white.setColor(QPalette::Window, Qt::white);
+        parent.setPalette(white);
+        parent.setAutoFillBackground(true);
+        auto *panel = new PreviewPanel(&parent);
+        panel->placeCard(QRect(50, 50, 300, 150));
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        const QImage image = parent.grab().toImage();
+        // Gray at 0.2 over white, where no text is.
+        const QColor inside = image.pixelColor(200, 190);
+        QVERIFY2(std::abs(inside.red() - 230) <= 3, qPrintable(inside.name()));
+        QCOMPARE(inside.red(), inside.blue());
+        // The shadow darkens just outside the card and fades out further away.
+        const QColor edge = image.pixelColor(200, 202);
+        const QColor away = image.pixelColor(200, 230);
+        QVERIFY2(edge.red() < 250, qPrintable(edge.name()));
+        QCOMPARE(away, QColor(Qt::white));
+        // Rounded corners: the very corner of the card is not gray.
+        QVERIFY(image.pixelColor(50, 50).red() > inside.red());
     }
 
     void panelFade_endsClosedAndSaysSo()
