@@ -143,6 +143,12 @@ std::shared_ptr<const TextSearch::FirstUnits> TextSearch::firstUnitsFor(char32_t
 
 char32_t TextSearch::fold(char32_t codePoint, bool turkic)
 {
+    // ASCII, the bulk of most texts, folds without a table lookup.
+    if (codePoint < 0x80) {
+        if (codePoint < U'A' || codePoint > U'Z')
+            return codePoint;
+        return turkic && codePoint == U'I' ? U'\u0131' : codePoint + (U'a' - U'A');
+    }
     if (turkic) {
         if (codePoint == U'I')
             return U'\u0131';
