@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <optional>
+#include <utility>
 
 // A top-level window of another program, driven through the X server with
 // xdotool: keys reach the program as a user's keystrokes would, through the
