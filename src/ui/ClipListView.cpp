@@ -42,6 +42,7 @@ void ClipListView::setHeader(QWidget *header)
     m_header = header;
     m_header->setParent(viewport());
     m_header->show();
+    updateMetrics();
     updateGeometries();
 }
 
@@ -57,12 +58,14 @@ void ClipListView::updateMetrics()
     m_margin = style()->pixelMetric(QStyle::PM_LayoutLeftMargin, nullptr, this);
     m_spacing = style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing, nullptr, this);
     m_delegate->setMetrics(fontMetrics(), std::max(m_spacing, 0));
+    // Asked for on every row position, so kept rather than asked again.
+    m_headerHeight = m_header ? m_header->sizeHint().height() : 0;
     m_geometry.setBaseHeight(m_delegate->rowHeight());
 }
 
 int ClipListView::rowsTop() const
 {
-    return m_header ? m_header->sizeHint().height() + 2 * m_spacing : 0;
+    return m_header ? m_headerHeight + 2 * m_spacing : 0;
 }
 
 int ClipListView::contentHeight() const

@@ -47,6 +47,9 @@ public:
     QRect visualRect(const QModelIndex &index) const override;
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
     QModelIndex indexAt(const QPoint &point) const override;
+    // Typing in the list does not jump to rows: finding one would read the texts
+    // of a 100,000-row list, and the search field is there for that.
+    void keyboardSearch(const QString &) override {}
 
 signals:
     // The user clicked the row's text, or pressed Return or Space on it.
@@ -119,6 +122,7 @@ private:
     std::vector<RowAnimation> m_animations;
     std::vector<RowAnimation> m_leaving; // captured before their rows go
     Press m_press;
+    int m_headerHeight = 0;
     int m_margin = 9;
     int m_spacing = 6;
 };
