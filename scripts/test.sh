@@ -18,6 +18,11 @@ for _ in $(seq 50); do
   xdpyinfo >/dev/null 2>&1 && break
   sleep 0.1
 done
+# The end-to-end tests skip without a display; here they must run.
+if ! xdpyinfo >/dev/null 2>&1; then
+  echo "Xvfb did not start on $DISPLAY" >&2
+  exit 1
+fi
 
 status=0
 echo "== Build and test =="

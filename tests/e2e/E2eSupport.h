@@ -98,26 +98,32 @@ public:
     }
 
     // What the clipboard offers as text, or nullopt when it offers none.
-    static std::optional<QByteArray> pasteWithXclip()
-    {
-        QProcess xclip;
-        xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"),
-                                              QStringLiteral("clipboard"), QStringLiteral("-o")});
-        if (!xclip.waitForFinished() || xclip.exitCode() != 0)
-            return std::nullopt;
-        return xclip.readAllStandardOutput();
-    }
+    static std::optional<QByteArray> pasteWithXclip() { return paste(false); }
 
     // As pasteWithXclip(), for a test that may own the clipboard itself: events are
     // handled while xclip waits, so the test process can answer xclip's request.
-    static std::optional<QByteArray> pasteWithXclipServingEvents()
+    static std::optional<QByteArray> pasteWithXclipServingEvents() { return paste(true); }
+
+    QStringList storedList(const QString &key) const
+    {
+        SqlitePreferencesStore store(storePath());
+        return store.loadHistory().lists.value(key).texts;
+    }
+
+private:
+    static std::optional<QByteArray> paste(bool serveEvents)
     {
         QProcess xclip;
         xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"),
                                               QStringLiteral("clipboard"), QStringLiteral("-o")});
         if (!xclip.waitForStarted())
             return std::nullopt;
-        if (!QTest::qWaitFor([&] { return xclip.state() == QProcess::NotRunning; }, 10000)) {
+        const int timeoutMs = 10000;
+        const bool answered =
+            serveEvents
+                ? QTest::qWaitFor([&] { return xclip.state() == QProcess::NotRunning; }, timeoutMs)
+                : xclip.waitForFinished(timeoutMs);
+        if (!answered) {
             // No answer is not an empty clipboard: a test expecting one must not pass.
             QTest::qFail("xclip -o got no answer from the clipboard's owner", __FILE__, __LINE__);
             xclip.kill();
@@ -129,13 +135,6 @@ public:
         return xclip.readAllStandardOutput();
     }
 
-    QStringList storedList(const QString &key) const
-    {
-        SqlitePreferencesStore store(storePath());
-        return store.loadHistory().lists.value(key).texts;
-    }
-
-private:
     QTemporaryDir m_home;
     QProcessEnvironment m_env;
     QProcess m_brimvale;
