@@ -1,5 +1,6 @@
 // The history model at the size people reach: 100,000 items in a real SQLite file.
 #include "ClipboardManager.h"
+#include "HistoryFile.h"
 #include "HistoryGenerator.h"
 #include "MemoryClipboard.h"
 #include "SqlitePreferencesStore.h"
@@ -18,14 +19,7 @@ struct Fixture
     {
         path = dir.filePath(QStringLiteral("brimvale.sqlite3"));
         const QStringList items = HistoryGenerator::history(historySize);
-        SqlitePreferencesStore store(path);
-        // A third of the history in each list, as capture would spread it.
-        for (Category category : allCategories) {
-            QStringList list;
-            for (qsizetype i = qsizetype(category); i < items.size(); i += 3)
-                list << items.at(i);
-            store.replaceList(listKey(category), list);
-        }
+        HistoryFile::write(path, items);
         middleText = items.at(items.size() / 2);
     }
 

@@ -2,6 +2,7 @@
 // history's own size in UTF-16. A child process writes the history first, so none
 // of the generator's memory counts.
 #include "ClipboardManager.h"
+#include "HistoryFile.h"
 #include "HistoryGenerator.h"
 #include "MemoryClipboard.h"
 #include "SqlitePreferencesStore.h"
@@ -28,14 +29,7 @@ double residentMiB()
 
 void populate(const QString &path, int count)
 {
-    const QStringList items = HistoryGenerator::history(count);
-    SqlitePreferencesStore store(path);
-    for (Category category : allCategories) {
-        QStringList list;
-        for (qsizetype i = qsizetype(category); i < items.size(); i += 3)
-            list << items.at(i);
-        store.replaceList(listKey(category), list);
-    }
+    HistoryFile::write(path, HistoryGenerator::history(count));
 }
 } // namespace
 
