@@ -17,10 +17,12 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
 constexpr int quitBottomPadding = 8;
+constexpr int activationGraceMs = 1000;
 
 // Whether `window` is `panel` or one of the windows opened over it (the export
 // dialog), so that moving into it is no reason to close the panel.
@@ -40,7 +42,7 @@ PanelWindow::PanelWindow(Clipboard &clipboard, PreferencesStore &store, QWidget 
       m_saveDialog(std::make_unique<FileSaveDialog>(this)),
       m_content(new ContentView(clipboard, store, *m_saveDialog, this)),
       m_dockLabel(new IconLabel(tr("Show in Dock"), this)), m_dockSwitch(new ToggleSwitch(this)),
-      m_quitButton(new QPushButton(tr("Quit"), this)),
+      m_quitButton(new QPushButton(tr("Quit"), this)), m_activationGrace(new QTimer(this)),
       m_showInDock(store.boolValue(PreferenceKeys::showInDock))
 {
     setObjectName(QStringLiteral("panelWindow"));
@@ -99,6 +101,22 @@ PanelWindow::PanelWindow(Clipboard &clipboard, PreferencesStore &store, QWidget 
                 emit showInDockChanged(value);
             });
     connect(m_quitButton, &QPushButton::clicked, this, &PanelWindow::quitRequested);
+    // Widget activation alone misses a focus move after the popup's native window
+    // was made anew; the focus window does not.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
+        if (window && window == windowHandle())
+            m_awaitingActivation = false;
+        else
+            checkFocusSoon();
+    });
+    m_activationGrace->setSingleShot(true);
+    m_activationGrace->setInterval(activationGraceMs);
+    connect(m_activationGrace, &QTimer::timeout, this, [this] {
+        if (!m_awaitingActivation)
+            return;
+        m_awaitingActivation = false;
+        checkFocusSoon();
+    });
 }
 
 PanelWindow::~PanelWindow()
@@ -114,6 +132,12 @@ void PanelWindow::setPopup(bool popup)
     m_popup = popup;
     const bool wasVisible = isVisible();
     const QPoint position = pos();
+    // The native window is made anew: the old one's loss of focus is not the user
+    // leaving the panel. Focus moves count again once the new one has the focus,
+    // or after a grace period, when where the focus is then decides.
+    m_awaitingActivation = wasVisible;
+    if (wasVisible)
+        m_activationGrace->start();
     setWindowFlags(popup ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
                          : Qt::Window);
     // A frameless popup gets a hairline border (see paintEvent).
@@ -129,11 +153,10 @@ void PanelWindow::setPopup(bool popup)
 
 bool PanelWindow::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowDeactivate && m_popup && isVisible()) {
-        // Activation moves on before the new active window is known everywhere;
-        // decide once the event loop has settled it.
-        QTimer::singleShot(0, this, &PanelWindow::hideIfFocusLeft);
-    }
+    if (event->type() == QEvent::WindowActivate)
+        m_awaitingActivation = false;
+    else if (event->type() == QEvent::WindowDeactivate)
+        checkFocusSoon();
     return QWidget::event(event);
 }
 
@@ -164,9 +187,19 @@ void PanelWindow::showDockState(bool show)
         m_dockLabel->setIcon(IconName::RectangleSlash);
 }
 
+void PanelWindow::checkFocusSoon()
+{
+    // Activation moves on before the new active window is known everywhere;
+    // decide once the event loop has settled it.
+    if (m_popup && isVisible() && !m_awaitingActivation)
+        QTimer::singleShot(0, this, &PanelWindow::hideIfFocusLeft);
+}
+
 void PanelWindow::hideIfFocusLeft()
 {
-    if (!m_popup || !isVisible() || isActiveWindow())
+    if (!m_popup || !isVisible() || m_awaitingActivation)
+        return;
+    if (isActiveWindow() || (windowHandle() && QGuiApplication::focusWindow() == windowHandle()))
         return;
     if (belongsToPanel(QApplication::activeWindow(), this))
         return;

@@ -10,6 +10,7 @@ class FileSaveDialog;
 class IconLabel;
 class PreferencesStore;
 class QPushButton;
+class QTimer;
 class ToggleSwitch;
 
 // The panel opened from the tray: the main content view, the "Show in Dock"
@@ -44,6 +45,7 @@ protected:
 
 private:
     void showDockState(bool show);
+    void checkFocusSoon();
     void hideIfFocusLeft();
 
     PreferencesStore &m_store;
@@ -52,6 +54,10 @@ private:
     IconLabel *m_dockLabel;
     ToggleSwitch *m_dockSwitch;
     QPushButton *m_quitButton;
+    QTimer *m_activationGrace;
     bool m_showInDock;
     bool m_popup = false;
+    // Changing between popup and window makes a new native window; the old one's
+    // loss of focus is not the user leaving the panel.
+    bool m_awaitingActivation = false;
 };

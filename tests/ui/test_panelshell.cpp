@@ -107,6 +107,18 @@ void TestPanelShell::dockSwitchOff_storesFalseAndMakesPopupWithoutTaskbarEntry()
     QVERIFY(isPopupWithoutTaskbarEntry(panel));
     // The panel the user is working in stays open.
     QVERIFY(panel.isVisible());
+    // Making the popup swaps the native window; losing the old one's focus is not
+    // the user leaving.
+    QTest::qWait(200);
+    QVERIFY(panel.isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    // Leaving it now does close it.
+    {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(!panel.isVisible());
+    }
     auto *label = child<IconLabel>(panel, "dockLabel");
     QCOMPARE(label->iconName(), IconName::RectangleSlash);
     QCOMPARE(label->color(), label->palette().color(QPalette::WindowText));
