@@ -13,3 +13,8 @@ void AppDelegate::applicationDidFinishLaunching()
     // Read from the store itself: the panel's switch may not have been drawn yet.
     m_shell.applyDockIconPolicy(m_store.boolValue(PreferenceKeys::showInDock));
 }
+
+void AppDelegate::trayDidBecomeAvailable()
+{
+    m_shell.installTray(m_store.boolValue(PreferenceKeys::showInDock));
+}

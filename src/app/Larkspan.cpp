@@ -4,6 +4,7 @@
 #include "TrayShell.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QTimer>
 
 #include <cstdio>
@@ -38,5 +39,31 @@ void Larkspan::finishLaunching()
     }
     if (!m_options.trayAvailable || m_options.showPanel)
         m_shell->openPanel();
+    if (!m_options.trayAvailable)
+        watchForLateTray();
     emit launched();
+}
+
+// Started from a session's autostart, we can come up before the panel that hosts
+// the tray; the window opened meanwhile would end the program when closed.
+void Larkspan::watchForLateTray()
+{
+    if (!m_lateTrayProbe.isAvailable)
+        return;
+    auto *probeTimer = new QTimer(this);
+    probeTimer->setInterval(m_lateTrayProbe.interval);
+    const QDeadlineTimer deadline(m_lateTrayProbe.waitTime);
+    connect(probeTimer, &QTimer::timeout, this, [this, probeTimer, deadline] {
+        if (m_lateTrayProbe.isAvailable()) {
+            probeTimer->deleteLater();
+            m_delegate->trayDidBecomeAvailable();
+            QApplication::setQuitOnLastWindowClosed(false);
+            std::fputs("Brimvale: the system tray is available now; the panel lives in it.\n",
+                       stderr);
+            std::fflush(stderr);
+        } else if (deadline.hasExpired()) {
+            probeTimer->deleteLater();
+        }
+    });
+    probeTimer->start();
 }

@@ -21,17 +21,7 @@ TrayShell::TrayShell(Clipboard &clipboard, PreferencesStore &store, bool trayAva
     : QObject(parent), m_panel(std::make_unique<PanelWindow>(clipboard, store))
 {
     if (trayAvailable) {
-        m_tray = new QSystemTrayIcon(this);
-        m_tray->setIcon(themedIcon(IconName::DocumentFilled,
-                                   QGuiApplication::palette().color(QPalette::WindowText)));
-        m_tray->setToolTip(tr("Brimvale"));
-        connect(m_tray, &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason reason) {
-                    if (reason == QSystemTrayIcon::Trigger ||
-                        reason == QSystemTrayIcon::DoubleClick)
-                        togglePanel();
-                });
-        m_tray->show();
+        createTrayIcon();
         m_panel->setPopup(true);
     }
     connect(m_panel.get(), &PanelWindow::showInDockChanged, this, &TrayShell::applyDockIconPolicy);
@@ -41,6 +31,28 @@ TrayShell::TrayShell(Clipboard &clipboard, PreferencesStore &store, bool trayAva
 }
 
 TrayShell::~TrayShell() = default;
+
+void TrayShell::createTrayIcon()
+{
+    m_tray = new QSystemTrayIcon(this);
+    m_tray->setIcon(themedIcon(IconName::DocumentFilled,
+                               QGuiApplication::palette().color(QPalette::WindowText)));
+    m_tray->setToolTip(tr("Brimvale"));
+    connect(m_tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                    togglePanel();
+            });
+    m_tray->show();
+}
+
+void TrayShell::installTray(bool showInDock)
+{
+    if (m_tray)
+        return;
+    createTrayIcon();
+    m_panel->setPopup(!showInDock);
+}
 
 void TrayShell::applyDockIconPolicy(bool showInDock)
 {

@@ -36,10 +36,16 @@ public:
     void togglePanel();
     void openPanel();
 
+    // A tray that appears after launch (a session whose panel starts after us)
+    // takes the program in: the icon shows and the Dock policy applies as it
+    // would have at launch. A shown panel stays shown.
+    void installTray(bool showInDock);
+
 signals:
     void quitRequested();
 
 private:
+    void createTrayIcon();
     void placePanel();
 
     std::unique_ptr<PanelWindow> m_panel;

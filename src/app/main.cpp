@@ -43,6 +43,7 @@ int main(int argc, char *argv[])
     options.showPanel = parser.isSet(showOption);
     options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     Larkspan larkspan(clipboard, store, options);
+    larkspan.setLateTrayProbe({.isAvailable = &QSystemTrayIcon::isSystemTrayAvailable});
     larkspan.launch();
     return QApplication::exec();
 }

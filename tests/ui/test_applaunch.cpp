@@ -30,6 +30,8 @@ private slots:
     void launchWithShowInDockStored_opensRegularWindow();
     void launchOnEmptyStore_leavesPanelClosedAsPopup();
     void launchWithoutTray_opensPanelAsWindowAndSaysWhy();
+    void trayAppearingAfterLaunch_takesThePanelIn();
+    void trayNeverAppearing_stopsBeingAskedAfterWaitTime();
     void launchWithShowOption_opensPanel();
     void contentExistsBeforePanelOpens_capturing();
     void trayIcon_isTitledBrimvaleWithDocumentIcon();
@@ -98,6 +100,68 @@ void TestAppLaunch::launchWithoutTray_opensPanelAsWindowAndSaysWhy()
     QVERIFY(QApplication::quitOnLastWindowClosed());
     QCOMPARE(said.count('\n'), 1);
     QVERIFY2(said.contains("no system tray"), said.constData());
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestAppLaunch::trayAppearingAfterLaunch_takesThePanelIn()
+{
+    bool trayThere = false;
+    const LaunchOptions options{.showPanel = false, .trayAvailable = false};
+    LateTrayProbe probe;
+    probe.isAvailable = [&trayThere] { return trayThere; };
+    probe.interval = std::chrono::milliseconds(10);
+    Larkspan app(*m_clipboard, *m_store, options);
+    app.setLateTrayProbe(probe);
+    StreamCapture errors(stderr);
+    launchAndWait(app);
+    PanelWindow &panel = app.shell().panel();
+    QTest::qWait(50);
+    QVERIFY(!app.shell().hasTray());
+    QVERIFY(QApplication::quitOnLastWindowClosed());
+
+    trayThere = true;
+    QTRY_VERIFY(app.shell().hasTray());
+    QVERIFY(!QApplication::quitOnLastWindowClosed());
+    QCOMPARE(app.shell().trayIcon()->toolTip(), QStringLiteral("Brimvale"));
+    // Still open where the user sees it, now a popup as "Show in Dock" is off.
+    QVERIFY(panel.isVisible());
+    QVERIFY(panel.isPopup());
+    const QByteArray said = errors.take();
+    QCOMPARE(said.count('\n'), 2);
+    QVERIFY2(said.contains("tray is available now"), said.constData());
+
+    // With "Show in Dock" on, the panel stays an ordinary window.
+    app.shell().panel().hide();
+    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    Larkspan docked(*m_clipboard, *m_store, options);
+    docked.setLateTrayProbe(probe);
+    launchAndWait(docked);
+    QTRY_VERIFY(docked.shell().hasTray());
+    QVERIFY(!docked.shell().panel().isPopup());
+    QVERIFY(hasTaskbarEntry(docked.shell().panel()));
+}
+
+void TestAppLaunch::trayNeverAppearing_stopsBeingAskedAfterWaitTime()
+{
+    int asked = 0;
+    LateTrayProbe probe;
+    probe.isAvailable = [&asked] {
+        ++asked;
+        return false;
+    };
+    probe.interval = std::chrono::milliseconds(10);
+    probe.waitTime = std::chrono::milliseconds(100);
+    StreamCapture errors(stderr);
+    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = false});
+    app.setLateTrayProbe(probe);
+    launchAndWait(app);
+    QTRY_VERIFY(asked > 0);
+    QTest::qWait(300);
+    const int askedByNow = asked;
+    QTest::qWait(100);
+    QCOMPARE(asked, askedByNow);
+    QVERIFY(!app.shell().hasTray());
+    QVERIFY(app.shell().panel().isVisible());
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
