@@ -9,6 +9,15 @@
 
 #include <cstdio>
 
+namespace {
+// One line for the user, prefixed as the program's other messages are.
+void sayOnStderr(const char *line)
+{
+    std::fprintf(stderr, "brimvale: %s\n", line);
+    std::fflush(stderr);
+}
+} // namespace
+
 Larkspan::Larkspan(Clipboard &clipboard, PreferencesStore &store, const LaunchOptions &options,
                    QObject *parent)
     : QObject(parent), m_options(options),
@@ -33,14 +42,12 @@ void Larkspan::finishLaunching()
 {
     m_delegate->applicationDidFinishLaunching();
     if (!m_options.trayAvailable) {
-        std::fputs("Brimvale: no system tray is available, so the panel opens as a window.\n",
-                   stderr);
-        std::fflush(stderr);
-    }
-    if (!m_options.trayAvailable || m_options.showPanel)
+        sayOnStderr("no system tray is available, so the panel opens as a window.");
         m_shell->openPanel();
-    if (!m_options.trayAvailable)
         watchForLateTray();
+    } else if (m_options.showPanel) {
+        m_shell->openPanel();
+    }
     emit launched();
 }
 
@@ -58,9 +65,7 @@ void Larkspan::watchForLateTray()
             probeTimer->deleteLater();
             m_delegate->trayDidBecomeAvailable();
             QApplication::setQuitOnLastWindowClosed(false);
-            std::fputs("Brimvale: the system tray is available now; the panel lives in it.\n",
-                       stderr);
-            std::fflush(stderr);
+            sayOnStderr("the system tray is available now; the panel lives in it.");
         } else if (deadline.hasExpired()) {
             probeTimer->deleteLater();
         }
