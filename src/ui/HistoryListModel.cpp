@@ -15,7 +15,7 @@ QStringList ownCopy(const QStringList &items)
 } // namespace
 
 HistoryListModel::HistoryListModel(ClipboardManager &manager, Category category, QObject *parent)
-    : QAbstractListModel(parent), m_manager(manager), m_category(category),
+    : TextListModel(parent), m_manager(manager), m_category(category),
       m_items(ownCopy(manager.items(category)))
 {
     connect(&m_manager, &ClipboardManager::listChanged, this, &HistoryListModel::applyChange);
@@ -50,7 +50,7 @@ QVariant HistoryListModel::data(const QModelIndex &index, int role) const
 
 QHash<int, QByteArray> HistoryListModel::roleNames() const
 {
-    auto names = QAbstractListModel::roleNames();
+    auto names = TextListModel::roleNames();
     names.insert(TextRole, "text");
     names.insert(SourceRowRole, "sourceRow");
     return names;

@@ -3,7 +3,8 @@
 #include "Category.h"
 #include "ListChange.h"
 
-#include <QAbstractListModel>
+#include "TextListModel.h"
+
 #include <QStringList>
 
 class ClipboardManager;
@@ -11,15 +12,14 @@ class ClipboardManager;
 // One category's history list as an item model, newest first. It follows the
 // manager's change announcements row by row, so a new item costs one inserted row
 // and not a reset.
-class HistoryListModel final : public QAbstractListModel
+class HistoryListModel final : public TextListModel
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(HistoryListModel)
 
 public:
     enum Role {
-        TextRole = Qt::UserRole, // the full item (QString)
-        SourceRowRole,           // the item's position in the history list (int)
+        SourceRowRole = TextRole + 1, // the item's position in the history list (int)
     };
 
     HistoryListModel(ClipboardManager &manager, Category category, QObject *parent = nullptr);
@@ -33,6 +33,7 @@ public:
     // names the row that probably does.
     qsizetype indexOf(const QString &text, qsizetype hint = -1) const;
 
+    const QString &textAt(int row) const override { return m_items.at(row); }
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QHash<int, QByteArray> roleNames() const override;
