@@ -1,36 +1,70 @@
 #include "Larkspan.h"
 
-#include "AppDelegate.h"
-#include "TrayShell.h"
+#include "ClipboardManager.h"
+#include "Icons.h"
+#include "PanelPlacement.h"
+#include "PanelWindow.h"
+#include "PreferencesStore.h"
+#include "SystemServices.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDeadlineTimer>
+#include <QPalette>
+#include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <cstdio>
 
 namespace {
+
+// A click on the tray icon first takes the focus from the popup, which closes it;
+// the click itself must then not open it again.
+constexpr qint64 reopenGuardMs = 300;
+
 // One line for the user, prefixed as the program's other messages are.
 void sayOnStderr(const char *line)
 {
     std::fprintf(stderr, "brimvale: %s\n", line);
     std::fflush(stderr);
 }
+
 } // namespace
 
-Larkspan::Larkspan(Clipboard &clipboard, PreferencesStore &store, const LaunchOptions &options,
-                   QObject *parent)
-    : QObject(parent), m_options(options),
-      m_shell(new TrayShell(clipboard, store, options.trayAvailable, this)),
-      m_delegate(new AppDelegate(store, *m_shell, this))
+Larkspan::Larkspan(const QString &storeFile, const LaunchOptions &options, QObject *parent)
+    : Larkspan(std::make_unique<SystemServices>(storeFile), nullptr, options, parent)
 {
+}
+
+Larkspan::Larkspan(const Services &services, const LaunchOptions &options, QObject *parent)
+    : Larkspan(nullptr, &services, options, parent)
+{
+}
+
+Larkspan::Larkspan(std::unique_ptr<SystemServices> system, const Services *services,
+                   const LaunchOptions &options, QObject *parent)
+    : QObject(parent), m_system(std::move(system)),
+      m_services(services ? *services : m_system->services()), m_options(options),
+      m_manager(std::make_unique<ClipboardManager>(m_services.clipboard, m_services.store,
+                                                   m_services.timers)),
+      m_panel(std::make_unique<PanelWindow>(*m_manager, m_services.store))
+{
+    if (options.trayAvailable) {
+        createTrayIcon();
+        m_panel->setPopup(true);
+    }
     // With a tray the program lives on when the panel closes; without one the
     // panel is all there is, and closing it ends the program.
     QApplication::setQuitOnLastWindowClosed(!options.trayAvailable);
-    connect(m_shell, &TrayShell::quitRequested, qApp, &QCoreApplication::quit,
+    connect(m_panel.get(), &PanelWindow::showInDockChanged, this, &Larkspan::applyDockIconPolicy);
+    connect(m_panel.get(), &PanelWindow::dismissedByFocusLoss, this,
+            [this] { m_sinceFocusLossClose.start(); });
+    connect(m_panel.get(), &PanelWindow::quitRequested, qApp, &QCoreApplication::quit,
             Qt::QueuedConnection);
 }
 
+// The panel goes first: its views show the history.
 Larkspan::~Larkspan() = default;
 
 void Larkspan::launch()
@@ -40,15 +74,24 @@ void Larkspan::launch()
 
 void Larkspan::finishLaunching()
 {
-    m_delegate->applicationDidFinishLaunching();
+    // Read from the store itself: the panel's switch may not have been drawn yet.
+    applyDockIconPolicy(m_services.store.boolValue(PreferenceKeys::showInDock));
     if (!m_options.trayAvailable) {
         sayOnStderr("no system tray is available, so the panel opens as a window.");
-        m_shell->openPanel();
+        openPanel();
         watchForLateTray();
     } else if (m_options.showPanel) {
-        m_shell->openPanel();
+        openPanel();
     }
     emit launched();
+}
+
+void Larkspan::applyDockIconPolicy(bool showInDock)
+{
+    if (m_tray)
+        m_panel->setPopup(!showInDock);
+    if (showInDock)
+        openPanel();
 }
 
 // Started from a session's autostart, we can come up before the panel that hosts
@@ -63,7 +106,7 @@ void Larkspan::watchForLateTray()
     connect(probeTimer, &QTimer::timeout, this, [this, probeTimer, deadline] {
         if (m_lateTrayProbe.isAvailable()) {
             probeTimer->deleteLater();
-            m_delegate->trayDidBecomeAvailable();
+            installTray();
             QApplication::setQuitOnLastWindowClosed(false);
             sayOnStderr("the system tray is available now; the panel lives in it.");
         } else if (deadline.hasExpired()) {
@@ -71,4 +114,62 @@ void Larkspan::watchForLateTray()
         }
     });
     probeTimer->start();
+}
+
+void Larkspan::installTray()
+{
+    if (m_tray)
+        return;
+    createTrayIcon();
+    m_panel->setPopup(!m_services.store.boolValue(PreferenceKeys::showInDock));
+}
+
+void Larkspan::createTrayIcon()
+{
+    m_tray = new QSystemTrayIcon(this);
+    m_tray->setIcon(themedIcon(IconName::DocumentFilled,
+                               QGuiApplication::palette().color(QPalette::WindowText)));
+    m_tray->setToolTip(tr("Brimvale"));
+    connect(m_tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                    togglePanel();
+            });
+    m_tray->show();
+}
+
+void Larkspan::togglePanel()
+{
+    if (m_panel->isVisible()) {
+        m_panel->hide();
+        return;
+    }
+    if (m_sinceFocusLossClose.isValid() && m_sinceFocusLossClose.elapsed() < reopenGuardMs)
+        return;
+    openPanel();
+}
+
+void Larkspan::openPanel()
+{
+    if (!m_panel->isVisible())
+        placePanel();
+    m_panel->show();
+    m_panel->raise();
+    m_panel->activateWindow();
+}
+
+void Larkspan::placePanel()
+{
+    const QRect icon = m_tray ? m_tray->geometry() : QRect();
+    const QPoint pointer = QCursor::pos();
+    const QPoint anchor = icon.isValid() && !icon.isEmpty() ? icon.center() : pointer;
+    QScreen *screen = QGuiApplication::screenAt(anchor);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    m_panel->ensurePolished();
+    m_panel->adjustSize();
+    m_panel->move(
+        panelPosition(icon, pointer, m_panel->frameGeometry().size(), screen->availableGeometry()));
 }

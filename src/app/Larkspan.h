@@ -1,15 +1,18 @@
 #pragma once
 
+#include "Services.h"
+
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <chrono>
 #include <functional>
-#include <utility>
+#include <memory>
 
-class AppDelegate;
-class Clipboard;
-class PreferencesStore;
-class TrayShell;
+class ClipboardManager;
+class PanelWindow;
+class QSystemTrayIcon;
+class SystemServices;
 
 struct LaunchOptions
 {
@@ -27,16 +30,19 @@ struct LateTrayProbe
     std::chrono::milliseconds waitTime{120000};
 };
 
-// The application: its one scene (the tray icon with the panel) and the delegate
-// that finishes launching.
+// The application: it makes the history and the panel over the services it is
+// given, owns the tray icon, and decides how the panel is shown: next to the icon
+// as a popup, or as an ordinary window with a task-bar entry ("Show in Dock", or
+// no tray at all). Capture runs from the start, whether the panel is ever opened.
 class Larkspan final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Larkspan)
 
 public:
-    Larkspan(Clipboard &clipboard, PreferencesStore &store, const LaunchOptions &options,
-             QObject *parent = nullptr);
+    // The program itself: the history file at `storeFile`, the system clipboard.
+    Larkspan(const QString &storeFile, const LaunchOptions &options, QObject *parent = nullptr);
+    Larkspan(const Services &services, const LaunchOptions &options, QObject *parent = nullptr);
     ~Larkspan() override;
 
     // Finishes launching once the event loop runs.
@@ -44,18 +50,40 @@ public:
     // Without it, a launch without a tray never looks for one again.
     void setLateTrayProbe(LateTrayProbe probe) { m_lateTrayProbe = std::move(probe); }
 
-    TrayShell &shell() const { return *m_shell; }
-    AppDelegate &delegate() const { return *m_delegate; }
+    ClipboardManager &manager() const { return *m_manager; }
+    PanelWindow &panel() const { return *m_panel; }
+    bool hasTray() const { return m_tray != nullptr; }
+    QSystemTrayIcon *trayIcon() const { return m_tray; }
+
+    void togglePanel();
+    void openPanel();
 
 signals:
     void launched();
 
 private:
-    void finishLaunching();
-    void watchForLateTray();
+    // Runs over `services`, or over those of `system` when there are none.
+    Larkspan(std::unique_ptr<SystemServices> system, const Services *services,
+             const LaunchOptions &options, QObject *parent);
 
+    void finishLaunching();
+    // With a task-bar entry the panel is an ordinary window, brought to the front
+    // at once; without one it is a popup. Without a tray the panel always stays an
+    // ordinary window: a popup could not be found again once closed.
+    void applyDockIconPolicy(bool showInDock);
+    void watchForLateTray();
+    // A tray that appears after launch takes the program in: the icon shows and
+    // the Dock policy applies as it would have at launch. A shown panel stays shown.
+    void installTray();
+    void createTrayIcon();
+    void placePanel();
+
+    std::unique_ptr<SystemServices> m_system;
+    Services m_services;
     LaunchOptions m_options;
     LateTrayProbe m_lateTrayProbe;
-    TrayShell *m_shell;
-    AppDelegate *m_delegate;
+    std::unique_ptr<ClipboardManager> m_manager;
+    std::unique_ptr<PanelWindow> m_panel;
+    QSystemTrayIcon *m_tray = nullptr;
+    QElapsedTimer m_sinceFocusLossClose;
 };

@@ -37,10 +37,10 @@ bool belongsToPanel(const QWidget *window, const QWidget *panel)
 
 } // namespace
 
-PanelWindow::PanelWindow(Clipboard &clipboard, PreferencesStore &store, QWidget *parent)
+PanelWindow::PanelWindow(ClipboardManager &manager, PreferencesStore &store, QWidget *parent)
     : QWidget(parent, Qt::Window), m_store(store),
       m_saveDialog(std::make_unique<FileSaveDialog>(this)),
-      m_content(new ContentView(clipboard, store, *m_saveDialog, this)),
+      m_content(new ContentView(manager, store, *m_saveDialog, this)),
       m_dockLabel(new IconLabel(tr("Show in Dock"), this)), m_dockSwitch(new ToggleSwitch(this)),
       m_quitButton(new QPushButton(tr("Quit"), this)), m_activationGrace(new QTimer(this)),
       m_showInDock(store.boolValue(PreferenceKeys::showInDock))
@@ -119,11 +119,7 @@ PanelWindow::PanelWindow(Clipboard &clipboard, PreferencesStore &store, QWidget 
     });
 }
 
-PanelWindow::~PanelWindow()
-{
-    // The content view uses the save dialog, which goes with this object's members.
-    delete m_content;
-}
+PanelWindow::~PanelWindow() = default;
 
 void PanelWindow::setPopup(bool popup)
 {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-class Clipboard;
+class ClipboardManager;
 class ContentView;
 class FileSaveDialog;
 class IconLabel;
@@ -22,7 +22,7 @@ class PanelWindow final : public QWidget
     Q_DISABLE_COPY_MOVE(PanelWindow)
 
 public:
-    PanelWindow(Clipboard &clipboard, PreferencesStore &store, QWidget *parent = nullptr);
+    PanelWindow(ClipboardManager &manager, PreferencesStore &store, QWidget *parent = nullptr);
     ~PanelWindow() override;
 
     ContentView &contentView() const { return *m_content; }

@@ -1,8 +1,6 @@
 #include "DataLocation.h"
 #include "InstanceLock.h"
 #include "Larkspan.h"
-#include "QtClipboard.h"
-#include "SqlitePreferencesStore.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -36,13 +34,10 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    SqlitePreferencesStore store(brimvaleStoreFile());
-    QtClipboard clipboard;
-
     LaunchOptions options;
     options.showPanel = parser.isSet(showOption);
     options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
-    Larkspan larkspan(clipboard, store, options);
+    Larkspan larkspan(brimvaleStoreFile(), options);
     larkspan.setLateTrayProbe({.isAvailable = &QSystemTrayIcon::isSystemTrayAvailable});
     larkspan.launch();
     return QApplication::exec();

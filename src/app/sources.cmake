@@ -1,8 +1,8 @@
 target_sources(brimvale_app PRIVATE
   PanelPlacement.h PanelPlacement.cpp
   PanelWindow.h PanelWindow.cpp
-  TrayShell.h TrayShell.cpp
-  AppDelegate.h AppDelegate.cpp
+  Services.h
+  SystemServices.h SystemServices.cpp
   Larkspan.h Larkspan.cpp
 )
 target_compile_definitions(brimvale_app PUBLIC BRIMVALE_VERSION="${PROJECT_VERSION}")

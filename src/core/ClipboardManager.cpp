@@ -7,10 +7,13 @@
 #include "Clipboard.h"
 #include "PreferencesStore.h"
 
-#include <QTimer>
+#include <QPointer>
 
-ClipboardManager::ClipboardManager(Clipboard &clipboard, PreferencesStore &store, QObject *parent)
-    : QObject(parent), m_clipboard(clipboard), m_store(store), m_persistence(store)
+ClipboardManager::ClipboardManager(Clipboard &clipboard, PreferencesStore &store,
+                                   PollTimers &timers, QObject *parent)
+    : QObject(parent), m_clipboard(clipboard), m_store(store), m_timers(timers),
+      m_urls(Category::Url, m_index), m_codes(Category::Code, m_index),
+      m_texts(Category::Text, m_index), m_persistence(store, m_byCategory)
 {
     loadItems();
     startMonitoring();
@@ -23,121 +26,84 @@ ClipboardManager::~ClipboardManager() = default;
 
 void ClipboardManager::loadItems()
 {
-    const auto lists = m_persistence.load();
-    if (!lists)
-        return;
-    for (Category category : allCategories) {
-        emit objectWillChange();
-        m_index.replace(category, (*lists)[static_cast<std::size_t>(category)]);
-        // Saving what was just read writes nothing.
-        const ListChange change{category, ListChange::Kind::Replaced, 0, ListAnimation::none()};
-        emit listChanged(change);
+    m_persistence.load();
+}
+
+int ClipboardManager::indexOf(Category category, const QString &text, int hint) const
+{
+    const QString canonical = canonicalForm(text);
+    const int occurrences = m_index.occurrences(canonical);
+    if (occurrences == 0)
+        return -1;
+    const HistoryList &items = list(category);
+    if (occurrences == 1 && hint >= 0 && hint < items.size() &&
+        canonicalForm(items.textAt(hint)) == canonical)
+        return hint;
+    for (int row = 0; row < items.size(); ++row) {
+        if (canonicalForm(items.textAt(row)) == canonical)
+            return row;
     }
-}
-
-void ClipboardManager::setItems(Category category, const QStringList &items)
-{
-    replaceList({category, ListChange::Kind::Replaced, 0, ListAnimation::none()}, items);
-}
-
-void ClipboardManager::setItemsWithout(Category category, qsizetype index,
-                                       const ListAnimation &animation)
-{
-    if (index < 0 || index >= items(category).size()) {
-        setItemsUnchanged(category);
-        return;
-    }
-    emit objectWillChange();
-    m_index.removeAt(category, index);
-    const ListChange change{category, ListChange::Kind::Removed, index, animation};
-    if (const auto merged = m_persistence.save(change, m_index, false))
-        adoptMerged(*merged);
-    emit listChanged(change);
-}
-
-void ClipboardManager::setItemsUnchanged(Category category)
-{
-    emit objectWillChange();
-    const ListChange change{category, ListChange::Kind::Replaced, 0, ListAnimation::none()};
-    if (const auto merged = m_persistence.save(change, m_index, true))
-        adoptMerged(*merged);
-    emit listChanged(change);
-}
-
-qsizetype ClipboardManager::indexOf(Category category, const QString &text, qsizetype hint) const
-{
-    return m_index.indexOf(category, text, hint);
+    return -1;
 }
 
 void ClipboardManager::addItem(const QString &text)
 {
     if (m_index.contains(text))
         return;
-    insertItem(text, categoryForName(categorize(text)));
+    const Category category = categoryForName(categorize(text));
+    list(category).prepend({text, 0});
+    m_persistence.saveInserted(category);
 }
 
-void ClipboardManager::insertItem(const QString &text, Category category)
+void ClipboardManager::removeItem(Category category, int row)
 {
-    emit objectWillChange();
-    m_index.prepend(category, text);
-    const ListChange change{category, ListChange::Kind::Inserted, 0, ListAnimation::easeInOut(300)};
-    if (const auto merged = m_persistence.save(change, m_index, false))
-        adoptMerged(*merged);
-    emit listChanged(change);
+    HistoryList &items = list(category);
+    if (row < 0 || row >= items.size())
+        return;
+    const qint64 storeId = items.storeIdAt(row);
+    items.removeAt(row);
+    m_persistence.saveRemoved(category, storeId);
 }
 
-void ClipboardManager::clearHistory(const ListAnimation &animation)
+void ClipboardManager::clearHistory()
 {
-    for (Category category : allCategories)
-        replaceList({category, ListChange::Kind::Replaced, 0, animation}, {});
+    for (Category category : allCategories) {
+        list(category).reset({});
+        m_persistence.saveCleared(category);
+    }
     m_clipboard.clear();
 }
 
-void ClipboardManager::replaceList(const ListChange &change, const QStringList &items)
+void ClipboardManager::copyToClipboard(const QString &text)
 {
-    emit objectWillChange();
-    m_index.replace(change.category, items);
-    if (const auto merged = m_persistence.save(change, m_index, false))
-        adoptMerged(*merged);
-    emit listChanged(change);
+    m_clipboard.writeText(text);
 }
 
-void ClipboardManager::adoptMerged(const HistoryPersistence::Lists &lists)
+void ClipboardManager::deleteItem(Category category, const QString &text, int hint)
 {
-    // The record became readable again: the lists now hold this session's items
-    // followed by the stored ones, which the views must show too.
-    for (Category category : allCategories) {
-        emit objectWillChange();
-        m_index.replace(category, lists[static_cast<std::size_t>(category)]);
-        emit listChanged({category, ListChange::Kind::Replaced, 0, ListAnimation::none()});
-    }
+    const int row = indexOf(category, text, hint);
+    if (row < 0)
+        return;
+    if (const auto onClipboard = m_clipboard.readText();
+        onClipboard && canonicallyEqual(*onClipboard, text))
+        m_clipboard.clear();
+    removeItem(category, row);
 }
 
 void ClipboardManager::startMonitoring()
 {
-    auto *timer = new QTimer(this);
-    timer->setInterval(pollIntervalMs);
-    connect(timer, &QTimer::timeout, this, &ClipboardManager::checkClipboard);
-    timer->start();
-    m_timer = timer;
+    m_running.push_back(m_timers.start(pollInterval, [this] { checkClipboard(); }));
+    m_timer = m_running.back().get();
 }
 
 void ClipboardManager::stopMonitoring()
 {
     if (!m_timer)
         return;
-    m_timer->stop();
-    // Once stopped a timer never runs again; let it go rather than keep one dead
-    // object per opening of the panel.
-    m_timer->deleteLater();
-}
-
-int ClipboardManager::runningTimerCount() const
-{
-    int running = 0;
-    for (const QTimer *timer : findChildren<QTimer *>(Qt::FindDirectChildrenOnly))
-        running += timer->isActive() ? 1 : 0;
-    return running;
+    // A stopped timer never runs again; let it go rather than keep one per opening
+    // of the panel.
+    std::erase_if(m_running, [this](const auto &timer) { return timer.get() == m_timer; });
+    m_timer = nullptr;
 }
 
 void ClipboardManager::checkClipboard()
@@ -154,7 +120,18 @@ void ClipboardManager::checkClipboard()
         this, [this, copied = std::move(*text)] { addItem(copied); }, Qt::QueuedConnection);
 }
 
-void ClipboardManager::exportItems(const QString &categoryName, SaveDialog &dialog)
+void ClipboardManager::exportItems(Category category, SaveDialog &dialog)
 {
-    HistoryExport::start(*this, categoryName, dialog);
+    const QPointer<ClipboardManager> self(this);
+    HistoryExport::start(
+        category, dialog,
+        [self, category]() -> std::optional<QStringList> {
+            if (!self)
+                return std::nullopt;
+            return self->list(category).toStringList();
+        },
+        [self](const QString &message) {
+            if (self)
+                emit self->exportFailed(message);
+        });
 }

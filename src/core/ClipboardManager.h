@@ -2,89 +2,90 @@
 
 #include "Category.h"
 #include "HistoryIndex.h"
+#include "HistoryList.h"
 #include "HistoryPersistence.h"
-#include "ListChange.h"
+#include "PollTimers.h"
 
 #include <QObject>
-#include <QPointer>
-#include <QStringList>
 
+#include <chrono>
+#include <memory>
 #include <optional>
+#include <vector>
 
 class Clipboard;
 class PreferencesStore;
-class QTimer;
 class SaveDialog;
 
 // The clipboard history: three lists of texts, newest first, one per category.
-// It captures new clipboard texts, classifies them, and keeps every list change in
-// the preferences store as soon as it happens.
+// It captures new clipboard texts, classifies them, and stores every change before
+// the call that made it returns. Views show its lists, which are list models.
 class ClipboardManager final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ClipboardManager)
 
 public:
-    static constexpr int pollIntervalMs = 1000;
+    static constexpr std::chrono::milliseconds pollInterval{1000};
 
     // Loads the stored history, then starts monitoring.
-    ClipboardManager(Clipboard &clipboard, PreferencesStore &store, QObject *parent = nullptr);
+    ClipboardManager(Clipboard &clipboard, PreferencesStore &store, PollTimers &timers,
+                     QObject *parent = nullptr);
     ~ClipboardManager() override;
 
-    const QStringList &urls() const { return m_index.list(Category::Url); }
-    const QStringList &codes() const { return m_index.list(Category::Code); }
-    const QStringList &texts() const { return m_index.list(Category::Text); }
-    const QStringList &items(Category category) const { return m_index.list(category); }
+    HistoryList &urls() const { return list(Category::Url); }
+    HistoryList &codes() const { return list(Category::Code); }
+    HistoryList &texts() const { return list(Category::Text); }
+    HistoryList &list(Category category) const
+    {
+        return *m_byCategory[static_cast<std::size_t>(category)];
+    }
 
-    // Writes through a view's binding. Each emits objectWillChange, stores the
-    // list and saves, even when nothing changes.
-    void setItems(Category category, const QStringList &items);
-    // The list without its element at `index`.
-    void setItemsWithout(Category category, qsizetype index, const ListAnimation &animation);
-    // The list as it is (a binding written back unchanged).
-    void setItemsUnchanged(Category category);
-
-    // Index of the first item of the list equal to `text`, or -1. `hint`, when it
-    // holds such an item, spares the scan in the usual case.
-    qsizetype indexOf(Category category, const QString &text, qsizetype hint = -1) const;
     bool contains(const QString &text) const { return m_index.contains(text); }
+    // The first row of the list holding a text equal to `text`, or -1. `hint`, when
+    // it names such a row, spares the scan in the usual case.
+    int indexOf(Category category, const QString &text, int hint = -1) const;
 
-    static QString userDefaultsKey() { return QStringLiteral("ClipboardData"); }
-    const std::optional<QString> &lastCopiedText() const { return m_lastCopiedText; }
-
+    // Records a newly seen text at the front of its category, unless it is recorded
+    // already.
     void addItem(const QString &text);
-    void clearHistory(const ListAnimation &animation = ListAnimation::standard());
+    void removeItem(Category category, int row);
+    // Empties every list, then the clipboard.
+    void clearHistory();
 
-    // Monitoring: every start adds one polling timer, every stop stops only the
-    // latest one, so the timer started on creation polls for the manager's life.
+    // What a row's buttons do: put its text on the clipboard, or delete it, and
+    // take it off the clipboard too when it is there.
+    void copyToClipboard(const QString &text);
+    void deleteItem(Category category, const QString &text, int hint = -1);
+
+    // Every start adds one polling timer, every stop stops only the latest one, so
+    // the timer started on creation polls for the manager's life.
     void startMonitoring();
     void stopMonitoring();
     void checkClipboard();
-    int runningTimerCount() const;
 
-    // Asks `dialog` where to save, then writes the list of `categoryName` as it is
-    // when the user confirms. Returns at once.
-    void exportItems(const QString &categoryName, SaveDialog &dialog);
-
-    Clipboard &clipboard() const { return m_clipboard; }
-    PreferencesStore &preferences() const { return m_store; }
+    // Asks `dialog` where to save, then writes the category's list as it is when
+    // the user confirms. Returns at once.
+    void exportItems(Category category, SaveDialog &dialog);
 
 signals:
-    // Emitted before any list changes.
-    void objectWillChange();
-    // Emitted after the change is stored and saved.
-    void listChanged(const ListChange &change);
+    // An export could not be written; `message` says why, ready to show.
+    void exportFailed(const QString &message);
 
 private:
     void loadItems();
-    void replaceList(const ListChange &change, const QStringList &items);
-    void insertItem(const QString &text, Category category);
-    void adoptMerged(const HistoryPersistence::Lists &lists);
 
     Clipboard &m_clipboard;
     PreferencesStore &m_store;
+    PollTimers &m_timers;
     HistoryIndex m_index;
+    HistoryList m_urls;
+    HistoryList m_codes;
+    HistoryList m_texts;
+    std::array<HistoryList *, 3> m_byCategory{&m_urls, &m_codes, &m_texts};
     HistoryPersistence m_persistence;
-    QPointer<QTimer> m_timer;
+    std::vector<std::unique_ptr<PollTimers::Timer>> m_running;
+    // The timer most recently started, the one a stop stops.
+    PollTimers::Timer *m_timer = nullptr;
     std::optional<QString> m_lastCopiedText;
 };

@@ -1,18 +1,16 @@
 #include "HistoryExport.h"
 
-#include "ClipboardManager.h"
 #include "SaveDialog.h"
 
-#include <QPointer>
 #include <QSaveFile>
 
 #include <cstdio>
 
 namespace HistoryExport {
 
-QString suggestedFileName(const QString &categoryName)
+QString suggestedFileName(Category category)
 {
-    return QStringLiteral("clipboard_export.") + categoryName.toLower();
+    return QStringLiteral("clipboard_export.") + categoryName(category).toLower();
 }
 
 QStringList fileTypes()
@@ -25,21 +23,26 @@ QByteArray fileContents(const QStringList &items)
     return items.join(QStringLiteral("\n\n")).toUtf8();
 }
 
-void start(ClipboardManager &manager, const QString &categoryName, SaveDialog &dialog)
+void start(Category category, SaveDialog &dialog, std::function<std::optional<QStringList>()> items,
+           std::function<void(const QString &message)> failed)
 {
     // The category is fixed now; the list is read only once the user confirms, so
     // what was captured meanwhile is included.
-    const Category category = categoryForName(categoryName);
-    QPointer<ClipboardManager> target(&manager);
-    dialog.ask(suggestedFileName(categoryName), fileTypes(),
-               [target, category](const std::optional<QString> &path) {
-                   if (!path || path->isEmpty() || !target)
-                       return;
-                   if (const auto error = writeFile(*path, fileContents(target->items(category)))) {
-                       std::fprintf(stdout, "%s\n", qUtf8Printable(failurePrefix + *error));
-                       std::fflush(stdout);
-                   }
-               });
+    dialog.ask(
+        suggestedFileName(category), fileTypes(),
+        [items = std::move(items), failed = std::move(failed)](const std::optional<QString> &path) {
+            if (!path || path->isEmpty())
+                return;
+            const std::optional<QStringList> list = items();
+            if (!list)
+                return;
+            if (const auto error = writeFile(*path, fileContents(*list))) {
+                const QString message = failurePrefix + *error;
+                std::fprintf(stdout, "%s\n", qUtf8Printable(message));
+                std::fflush(stdout);
+                failed(message);
+            }
+        });
 }
 
 std::optional<QString> writeFile(const QString &path, const QByteArray &contents)

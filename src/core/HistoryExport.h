@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Category.h"
+
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
-class ClipboardManager;
 class SaveDialog;
 
 // Writing one category's list to a file the user picks.
@@ -13,15 +15,17 @@ namespace HistoryExport {
 
 inline const QString failurePrefix = QStringLiteral("Failed to export items: ");
 
-// "clipboard_export." followed by the category name in lower case.
-QString suggestedFileName(const QString &categoryName);
+// "clipboard_export." followed by the category's name in lower case.
+QString suggestedFileName(Category category);
 QStringList fileTypes();
 // The items joined by two line feeds; nothing before the first or after the last.
 QByteArray fileContents(const QStringList &items);
 
-// Asks the dialog, then writes the list of `categoryName` as it is when the user
-// confirms. A failed write prints one line on standard output.
-void start(ClipboardManager &manager, const QString &categoryName, SaveDialog &dialog);
+// Asks the dialog where to save the category's list, then writes what `items`
+// gives when the user confirms (nothing when it gives nullopt). A failed write
+// prints one line on standard output and is handed to `failed` as that line.
+void start(Category category, SaveDialog &dialog, std::function<std::optional<QStringList>()> items,
+           std::function<void(const QString &message)> failed);
 
 // Replaces the file at `path` whole or not at all; returns the error text on failure.
 std::optional<QString> writeFile(const QString &path, const QByteArray &contents);

@@ -1,6 +1,5 @@
 #include "HistoryPersistence.h"
 
-#include "HistoryIndex.h"
 #include "TextEquality.h"
 
 #include "PreferencesStore.h"
@@ -10,10 +9,6 @@
 #include <cstdio>
 
 namespace {
-std::size_t slot(Category category)
-{
-    return static_cast<std::size_t>(category);
-}
 
 QStringList listKeys()
 {
@@ -30,35 +25,106 @@ void say(const QString &line)
     std::fflush(stderr);
 }
 
-// Items captured while the stored record was unreadable come first; stored items
-// follow unless the session recorded them again.
-HistoryPersistence::Lists merge(const HistoryPersistence::Lists &session,
-                                const HistoryPersistence::Lists &stored)
+void reportFailure(const QString &what)
 {
-    QSet<QString> seen;
-    for (const QStringList &list : session)
-        for (const QString &text : list)
-            seen.insert(canonicalForm(text));
-    HistoryPersistence::Lists merged = session;
-    for (std::size_t i = 0; i < merged.size(); ++i)
-        for (const QString &text : stored[i])
-            if (!seen.contains(canonicalForm(text)))
-                merged[i].append(text);
-    return merged;
+    say(QStringLiteral("could not save the clipboard history (%1); it is kept in memory and "
+                       "saving is tried again at the next change")
+            .arg(what));
 }
+
+void reportRecovery()
+{
+    say(QStringLiteral("the clipboard history is saved again"));
+}
+
 } // namespace
 
-HistoryPersistence::HistoryPersistence(PreferencesStore &store) : m_store(store) {}
-
-std::optional<HistoryPersistence::Lists> HistoryPersistence::load()
+HistoryPersistence::HistoryPersistence(PreferencesStore &store, const Lists &lists)
+    : m_store(store), m_lists(lists)
 {
-    bool readable = false;
-    auto lists = readRecord(&readable);
-    m_state = readable ? State::InStep : State::NotRead;
-    return lists;
 }
 
-std::optional<HistoryPersistence::Lists> HistoryPersistence::readRecord(bool *readable)
+HistoryList &HistoryPersistence::list(Category category) const
+{
+    return *m_lists[static_cast<std::size_t>(category)];
+}
+
+void HistoryPersistence::load()
+{
+    bool readable = false;
+    std::optional<Items> items = readRecord(&readable);
+    m_state = readable ? State::InStep : State::NotRead;
+    if (!items)
+        return;
+    for (Category category : allCategories)
+        list(category).reset(std::move((*items)[static_cast<std::size_t>(category)]));
+}
+
+void HistoryPersistence::saveInserted(Category category)
+{
+    save([&] {
+        HistoryList &changed = list(category);
+        const auto id = m_store.insertNewest(listKey(category), changed.textAt(0));
+        if (id)
+            changed.setStoreId(0, *id);
+        return id.has_value();
+    });
+}
+
+void HistoryPersistence::saveRemoved(Category, qint64 storeId)
+{
+    save([&] { return m_store.removeItem(storeId); });
+}
+
+void HistoryPersistence::saveCleared(Category category)
+{
+    save([&] { return m_store.replaceList(listKey(category), {}).has_value(); });
+}
+
+void HistoryPersistence::save(const std::function<bool()> &writeChange)
+{
+    switch (m_state) {
+    case State::InStep:
+        if (!writeChange()) {
+            m_state = State::OutOfStep;
+            reportFailure(m_store.lastError());
+        }
+        return;
+    case State::OutOfStep:
+        if (rewriteAll()) {
+            m_state = State::InStep;
+            reportRecovery();
+        }
+        return;
+    case State::NotRead:
+        break;
+    }
+
+    bool readable = false;
+    const std::optional<Items> stored = readRecord(&readable);
+    if (!readable)
+        return;
+    if (stored) {
+        // Items captured while the stored record was unreadable come first; stored
+        // items follow unless the session recorded them again.
+        QSet<QString> seen;
+        for (const HistoryList *session : m_lists)
+            for (const HistoryItem &item : session->items())
+                seen.insert(canonicalForm(item.text));
+        for (Category category : allCategories) {
+            QList<HistoryItem> merged = list(category).items();
+            for (const HistoryItem &item : (*stored)[static_cast<std::size_t>(category)])
+                if (!seen.contains(canonicalForm(item.text)))
+                    merged.append({item.text, 0});
+            list(category).reset(std::move(merged));
+        }
+    }
+    m_state = rewriteAll() ? State::InStep : State::OutOfStep;
+    if (m_state == State::InStep)
+        reportRecovery();
+}
+
+std::optional<HistoryPersistence::Items> HistoryPersistence::readRecord(bool *readable)
 {
     StoredHistory stored = m_store.loadHistory();
     *readable = true;
@@ -97,104 +163,26 @@ std::optional<HistoryPersistence::Lists> HistoryPersistence::readRecord(bool *re
     if (otherKeys && !m_store.retainOnlyLists(keys))
         reportFailure(m_store.lastError());
 
-    Lists lists;
+    Items items;
     for (Category category : allCategories) {
-        StoredList &list = stored.lists[listKey(category)];
-        lists[slot(category)] = std::move(list.texts);
-        m_ids[slot(category)].assign(list.ids.begin(), list.ids.end());
+        StoredList &storedList = stored.lists[listKey(category)];
+        QList<HistoryItem> &into = items[static_cast<std::size_t>(category)];
+        into.reserve(storedList.texts.size());
+        for (qsizetype i = 0; i < storedList.texts.size(); ++i)
+            into.append({std::move(storedList.texts[i]), storedList.ids[std::size_t(i)]});
     }
-    return lists;
+    return items;
 }
 
-std::optional<HistoryPersistence::Lists>
-HistoryPersistence::save(const ListChange &change, const HistoryIndex &lists, bool contentUnchanged)
-{
-    Lists session;
-    for (Category category : allCategories)
-        session[slot(category)] = lists.list(category);
-
-    switch (m_state) {
-    case State::InStep:
-        if (!saveChange(change, lists, contentUnchanged)) {
-            m_state = State::OutOfStep;
-            reportFailure(m_store.lastError());
-        }
-        return std::nullopt;
-    case State::OutOfStep:
-        if (rewriteAll(session)) {
-            m_state = State::InStep;
-            reportRecovery();
-        }
-        return std::nullopt;
-    case State::NotRead:
-        break;
-    }
-
-    bool readable = false;
-    const auto stored = readRecord(&readable);
-    if (!readable)
-        return std::nullopt;
-    Lists merged = stored ? merge(session, *stored) : session;
-    m_state = rewriteAll(merged) ? State::InStep : State::OutOfStep;
-    if (m_state == State::InStep)
-        reportRecovery();
-    return merged;
-}
-
-bool HistoryPersistence::saveChange(const ListChange &change, const HistoryIndex &lists,
-                                    bool contentUnchanged)
-{
-    if (contentUnchanged)
-        return true;
-    const QString key = listKey(change.category);
-    std::deque<qint64> &ids = m_ids[slot(change.category)];
-    const QStringList &list = lists.list(change.category);
-
-    switch (change.kind) {
-    case ListChange::Kind::Inserted:
-        if (change.index == 0) {
-            const auto id = m_store.insertNewest(key, list.constFirst());
-            if (!id)
-                return false;
-            ids.push_front(*id);
-            return true;
-        }
-        break;
-    case ListChange::Kind::Removed: {
-        const auto at = ids.begin() + change.index;
-        const qint64 id = *at;
-        ids.erase(at);
-        return m_store.removeItem(id);
-    }
-    case ListChange::Kind::Replaced:
-        break;
-    }
-    const auto newIds = m_store.replaceList(key, list);
-    if (!newIds)
-        return false;
-    ids.assign(newIds->begin(), newIds->end());
-    return true;
-}
-
-bool HistoryPersistence::rewriteAll(const Lists &lists)
+bool HistoryPersistence::rewriteAll()
 {
     for (Category category : allCategories) {
-        const auto ids = m_store.replaceList(listKey(category), lists[slot(category)]);
+        HistoryList &changed = list(category);
+        const auto ids = m_store.replaceList(listKey(category), changed.toStringList());
         if (!ids)
             return false;
-        m_ids[slot(category)].assign(ids->begin(), ids->end());
+        for (int row = 0; row < changed.size(); ++row)
+            changed.setStoreId(row, (*ids)[std::size_t(row)]);
     }
     return m_store.retainOnlyLists(listKeys());
-}
-
-void HistoryPersistence::reportFailure(const QString &what)
-{
-    say(QStringLiteral("could not save the clipboard history (%1); it is kept in memory and "
-                       "saving is tried again at the next change")
-            .arg(what));
-}
-
-void HistoryPersistence::reportRecovery()
-{
-    say(QStringLiteral("the clipboard history is saved again"));
 }

@@ -68,12 +68,12 @@ CategoryPicker::CategoryPicker(QWidget *parent) : QWidget(parent), m_group(new Q
     updateIcons();
 
     connect(m_group, &QButtonGroup::idClicked, this,
-            [this](int id) { emit chosen(categoryName(static_cast<Category>(id))); });
+            [this](int id) { emit chosen(static_cast<Category>(id)); });
 }
 
-QString CategoryPicker::selectedName() const
+Category CategoryPicker::selected() const
 {
-    return categoryName(static_cast<Category>(m_group->checkedId()));
+    return static_cast<Category>(m_group->checkedId());
 }
 
 QAbstractButton *CategoryPicker::segment(Category category) const

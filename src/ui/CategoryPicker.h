@@ -8,7 +8,7 @@ class QAbstractButton;
 class QButtonGroup;
 
 // The three-segment control that chooses which category the panel shows. Each
-// segment is an icon with a tooltip; its value is the category's name.
+// segment is an icon with a tooltip, named after its category.
 class CategoryPicker final : public QWidget
 {
     Q_OBJECT
@@ -17,12 +17,12 @@ class CategoryPicker final : public QWidget
 public:
     explicit CategoryPicker(QWidget *parent = nullptr);
 
-    QString selectedName() const;
+    Category selected() const;
     QAbstractButton *segment(Category category) const;
 
 signals:
     // The user chose a segment (also when it was already selected).
-    void chosen(const QString &categoryName);
+    void chosen(Category category);
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -1,10 +1,8 @@
 #include "CategoryView.h"
 
 #include "ClipListView.h"
-#include "ClipRowActions.h"
 #include "ClipSelection.h"
 #include "ClipboardManager.h"
-#include "HistoryListModel.h"
 #include "SearchFilterModel.h"
 
 #include <QLabel>
@@ -12,11 +10,10 @@
 #include <QVBoxLayout>
 
 CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget *parent)
-    : QWidget(parent), m_manager(manager), m_category(category),
-      m_items(new HistoryListModel(manager, category, this)),
+    : QWidget(parent), m_manager(manager), m_category(category), m_items(manager.list(category)),
       // Before the filter, so that it knows where its text went when rows change.
-      m_selection(new ClipSelection(*m_items, this)),
-      m_filtered(new SearchFilterModel(*m_items, this)), m_search(new QLineEdit),
+      m_selection(new ClipSelection(m_items, this)),
+      m_filtered(new SearchFilterModel(m_items, this)), m_search(new QLineEdit),
       m_empty(new QLabel(tr("No matching items"))),
       m_list(new ClipListView(*m_filtered, *m_selection, this))
 {
@@ -71,7 +68,7 @@ void CategoryView::toggleSelection(int row)
 void CategoryView::copyItem(int row)
 {
     if (row >= 0 && row < m_filtered->rowCount())
-        ClipRowActions::copyItem(m_manager.clipboard(), m_filtered->textAt(row));
+        m_manager.copyToClipboard(m_filtered->textAt(row));
 }
 
 void CategoryView::deleteItem(int row)
@@ -80,5 +77,5 @@ void CategoryView::deleteItem(int row)
         return;
     // A copy: the list the text lives in is about to change.
     const QString item = m_filtered->textAt(row);
-    ClipRowActions::deleteItem(m_manager, m_category, item, m_filtered->mapToSource(row));
+    m_manager.deleteItem(m_category, item, m_filtered->mapToSource(row));
 }

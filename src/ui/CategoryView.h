@@ -9,7 +9,7 @@
 class ClipboardManager;
 class ClipListView;
 class ClipSelection;
-class HistoryListModel;
+class HistoryList;
 class QLabel;
 class QLineEdit;
 class SearchFilterModel;
@@ -38,7 +38,7 @@ private:
 
     ClipboardManager &m_manager;
     const Category m_category;
-    HistoryListModel *m_items;
+    HistoryList &m_items;
     ClipSelection *m_selection;
     SearchFilterModel *m_filtered;
     QLineEdit *m_search;

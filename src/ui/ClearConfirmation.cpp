@@ -168,7 +168,7 @@ void ClearConfirmation::clear()
 {
     if (!m_presented)
         return;
-    m_manager.clearHistory(ListAnimation::standard());
+    m_manager.clearHistory();
     fadeOut();
 }
 

@@ -4,8 +4,7 @@
 
 #include "ClipDelegate.h"
 #include "ClipSelection.h"
-#include "HistoryListModel.h"
-#include "ListChange.h"
+#include "ListAnimation.h"
 #include "PreviewPanel.h"
 #include "SearchFilterModel.h"
 
@@ -44,7 +43,7 @@ void ClipListView::rowsInserted(const QModelIndex &parent, int start, int end)
 {
     QAbstractItemView::rowsInserted(parent, start, end);
     m_geometry.insertRows(start, end - start + 1);
-    const ListAnimation &animation = m_model.sourceModel().changeAnimation();
+    const ListAnimation animation = ListAnimation::inserted();
     if (animation.durationMs > 0) {
         for (int row = start; row <= end; ++row) {
             RowAnimation entering;
@@ -61,8 +60,6 @@ void ClipListView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, in
 {
     QAbstractItemView::rowsAboutToBeRemoved(parent, start, end);
     m_leaving.clear();
-    if (m_model.sourceModel().changeAnimation().durationMs <= 0)
-        return;
     // Picture the rows now: once removed, nothing is left to draw them from.
     const QRect visible = viewport()->rect();
     for (int row = start; row <= end; ++row) {
@@ -77,7 +74,7 @@ void ClipListView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, in
 void ClipListView::rowsRemoved(int start, int end)
 {
     m_geometry.removeRows(start, end - start + 1);
-    const ListAnimation &animation = m_model.sourceModel().changeAnimation();
+    const ListAnimation animation = ListAnimation::removed();
     for (RowAnimation &leaving : m_leaving) {
         leaving.adjustment = m_geometry.add({start, leaving.height, true});
         startRowAnimation(std::move(leaving), animation);

@@ -3,7 +3,6 @@
 #include "ClipListView.h"
 
 #include "ClipDelegate.h"
-#include "HistoryListModel.h"
 #include "SearchFilterModel.h"
 
 #include <QApplication>

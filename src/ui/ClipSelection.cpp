@@ -1,9 +1,9 @@
 #include "ClipSelection.h"
 
-#include "HistoryListModel.h"
+#include "HistoryList.h"
 #include "TextEquality.h"
 
-ClipSelection::ClipSelection(HistoryListModel &source, QObject *parent)
+ClipSelection::ClipSelection(HistoryList &source, QObject *parent)
     : QObject(parent), m_source(source)
 {
     connect(&m_source, &QAbstractItemModel::rowsInserted, this,
@@ -37,7 +37,7 @@ bool ClipSelection::holds(const QString &text) const
 
 void ClipSelection::select(int sourceRow)
 {
-    m_text = m_source.items().at(sourceRow);
+    m_text = m_source.textAt(sourceRow);
     m_canonical.reset();
     // The row clicked shows the preview, even when an equal text comes earlier.
     m_sourceRow = sourceRow;
@@ -56,7 +56,7 @@ void ClipSelection::clear()
 
 void ClipSelection::toggle(int sourceRow)
 {
-    if (holds(m_source.items().at(sourceRow)))
+    if (holds(m_source.textAt(sourceRow)))
         clear();
     else
         select(sourceRow);
@@ -64,7 +64,20 @@ void ClipSelection::toggle(int sourceRow)
 
 void ClipSelection::locate()
 {
-    m_sourceRow = m_text ? int(m_source.indexOf(*m_text, m_sourceRow)) : -1;
+    const int hint = m_sourceRow;
+    m_sourceRow = -1;
+    if (!m_text)
+        return;
+    if (hint >= 0 && hint < m_source.size() && holds(m_source.textAt(hint))) {
+        m_sourceRow = hint;
+        return;
+    }
+    for (int row = 0; row < m_source.size(); ++row) {
+        if (holds(m_source.textAt(row))) {
+            m_sourceRow = row;
+            return;
+        }
+    }
 }
 
 void ClipSelection::rowsInserted(int first, int last)
@@ -75,7 +88,7 @@ void ClipSelection::rowsInserted(int first, int last)
     if (m_sourceRow >= first)
         m_sourceRow += count;
     for (int row = first; row <= last; ++row) {
-        if ((m_sourceRow < 0 || row < m_sourceRow) && holds(m_source.items().at(row))) {
+        if ((m_sourceRow < 0 || row < m_sourceRow) && holds(m_source.textAt(row))) {
             m_sourceRow = row;
             break;
         }

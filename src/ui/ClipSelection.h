@@ -5,7 +5,7 @@
 
 #include <optional>
 
-class HistoryListModel;
+class HistoryList;
 
 // The list's selection: the text whose preview is open. It is a text, not a row:
 // it stays set while its row is hidden by the search or deleted, and a row holding
@@ -19,7 +19,7 @@ class ClipSelection final : public QObject
 public:
     // Must be created before any model stacked on `source`, so that it knows the
     // selected row before they announce their changes.
-    explicit ClipSelection(HistoryListModel &source, QObject *parent = nullptr);
+    explicit ClipSelection(HistoryList &source, QObject *parent = nullptr);
 
     const std::optional<QString> &text() const { return m_text; }
     // The first row of the history list holding the selected text, or -1.
@@ -40,7 +40,7 @@ private:
     void rowsInserted(int first, int last);
     void rowsAboutToBeRemoved(int first, int last);
 
-    HistoryListModel &m_source;
+    HistoryList &m_source;
     std::optional<QString> m_text;
     // Worked out when first needed, once: the text may be megabytes long.
     mutable std::optional<QString> m_canonical;

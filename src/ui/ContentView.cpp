@@ -12,18 +12,20 @@
 #include <QAbstractButton>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
-ContentView::ContentView(Clipboard &clipboard, PreferencesStore &store, SaveDialog &saveDialog,
+ContentView::ContentView(ClipboardManager &manager, PreferencesStore &store, SaveDialog &saveDialog,
                          QWidget *parent)
-    : QWidget(parent), m_manager(new ClipboardManager(clipboard, store, this)), m_store(store),
-      m_saveDialog(saveDialog), m_selectedCategory(categoryName(Category::Url)),
+    : QWidget(parent), m_manager(manager), m_store(store), m_saveDialog(saveDialog),
       m_picker(new CategoryPicker(this)), m_privacyLabel(new IconLabel(tr("Privacy Mode"), this)),
       m_privacySwitch(new ToggleSwitch(this)),
       m_exportButton(new QPushButton(tr("Export Items"), this)),
-      m_clearButton(new QPushButton(tr("Clear History"), this))
+      m_clearButton(new QPushButton(tr("Clear History"), this)), m_exportFailure(new QLabel(this)),
+      m_exportFailureTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("contentView"));
     setFixedSize(viewWidth, viewHeight);
@@ -55,7 +57,22 @@ ContentView::ContentView(Clipboard &clipboard, PreferencesStore &store, SaveDial
     actionRow->addWidget(m_clearButton);
     actionRow->addStretch();
 
-    m_list = new CategoryView(*m_manager, Category::Url, this);
+    // A failed export would otherwise look like success: the line it prints goes
+    // to a terminal nobody sees.
+    m_exportFailure->setObjectName(QStringLiteral("exportFailureLabel"));
+    m_exportFailure->setWordWrap(true);
+    m_exportFailure->setAlignment(Qt::AlignCenter);
+    m_exportFailure->setContentsMargins(padding, 0, padding, 0);
+    QPalette red = m_exportFailure->palette();
+    red.setColor(QPalette::WindowText, PanelStyle::destructiveRed(palette()));
+    m_exportFailure->setPalette(red);
+    m_exportFailure->hide();
+    m_exportFailureTimer->setSingleShot(true);
+    m_exportFailureTimer->setInterval(exportFailureShownMs);
+    connect(m_exportFailureTimer, &QTimer::timeout, m_exportFailure, &QWidget::hide);
+    connect(&m_manager, &ClipboardManager::exportFailed, this, &ContentView::showExportFailure);
+
+    m_list = new CategoryView(m_manager, Category::Url, this);
     m_list->setFixedHeight(listHeight);
 
     auto *layout = new QVBoxLayout(this);
@@ -66,10 +83,11 @@ ContentView::ContentView(Clipboard &clipboard, PreferencesStore &store, SaveDial
     layout->addWidget(m_list);
     layout->addWidget(PanelStyle::makeDivider(this));
     layout->addLayout(actionRow);
+    layout->addWidget(m_exportFailure);
     layout->addStretch();
 
     // Last child, so it lies above everything else when shown.
-    m_confirmation = new ClearConfirmation(*m_manager, this);
+    m_confirmation = new ClearConfirmation(m_manager, this);
 
     updateTabOrder();
 
@@ -91,16 +109,8 @@ ContentView::ContentView(Clipboard &clipboard, PreferencesStore &store, SaveDial
                 showPrivacyMode(value);
             });
     connect(m_exportButton, &QPushButton::clicked, this,
-            [this] { m_manager->exportItems(m_selectedCategory, m_saveDialog); });
+            [this] { m_manager.exportItems(m_selectedCategory, m_saveDialog); });
     connect(m_clearButton, &QPushButton::clicked, this, &ContentView::showClearConfirmation);
-}
-
-ContentView::~ContentView()
-{
-    // The list and the confirmation refer to the manager, which is an earlier
-    // child and would otherwise go first.
-    delete m_confirmation;
-    delete m_list;
 }
 
 bool ContentView::isClearConfirmationShown() const
@@ -125,7 +135,7 @@ void ContentView::showEvent(QShowEvent *event)
     // starts once per appearance and stops once per disappearance.
     if (!m_monitoringWhileShown) {
         m_monitoringWhileShown = true;
-        m_manager->startMonitoring();
+        m_manager.startMonitoring();
     }
 }
 
@@ -134,7 +144,7 @@ void ContentView::hideEvent(QHideEvent *event)
     QWidget::hideEvent(event);
     if (m_monitoringWhileShown) {
         m_monitoringWhileShown = false;
-        m_manager->stopMonitoring();
+        m_manager.stopMonitoring();
     }
 }
 
@@ -144,14 +154,14 @@ void ContentView::resizeEvent(QResizeEvent *event)
     m_confirmation->setGeometry(rect());
 }
 
-void ContentView::selectCategory(const QString &name)
+void ContentView::selectCategory(Category category)
 {
-    if (name == m_selectedCategory)
+    if (category == m_selectedCategory)
         return;
-    m_selectedCategory = name;
+    m_selectedCategory = category;
 
     // A fresh list per category: search text and selection do not carry over.
-    auto *fresh = new CategoryView(*m_manager, categoryForName(name), this);
+    auto *fresh = new CategoryView(m_manager, category, this);
     fresh->setFixedHeight(listHeight);
     delete layout()->replaceWidget(m_list, fresh);
     delete m_list;
@@ -209,4 +219,11 @@ void ContentView::showPrivacyMode(bool on)
 void ContentView::showClearConfirmation()
 {
     m_confirmation->present();
+}
+
+void ContentView::showExportFailure(const QString &message)
+{
+    m_exportFailure->setText(message);
+    m_exportFailure->show();
+    m_exportFailureTimer->start();
 }

@@ -1,21 +1,24 @@
 #pragma once
 
+#include "Category.h"
+
 #include <QWidget>
 
 class CategoryPicker;
 class CategoryView;
 class ClearConfirmation;
-class Clipboard;
 class ClipboardManager;
 class IconLabel;
 class PreferencesStore;
+class QLabel;
 class QPushButton;
+class QTimer;
 class SaveDialog;
 class ToggleSwitch;
 
 // The panel's main view: the category switch, privacy mode, the chosen category's
-// list, export and clear. It owns the one ClipboardManager of the program, so
-// capture runs for as long as this view exists, shown or not.
+// list, export and clear. While it is shown the history polls the clipboard once
+// more per interval.
 class ContentView final : public QWidget
 {
     Q_OBJECT
@@ -26,13 +29,12 @@ public:
     static constexpr int viewHeight = 450;
     static constexpr int listHeight = 300;
 
-    ContentView(Clipboard &clipboard, PreferencesStore &store, SaveDialog &saveDialog,
-                QWidget *parent = nullptr);
-    ~ContentView() override;
+    static constexpr int exportFailureShownMs = 8000;
 
-    ClipboardManager &manager() const { return *m_manager; }
-    // "URL", "Code" or "Text".
-    QString selectedCategory() const { return m_selectedCategory; }
+    ContentView(ClipboardManager &manager, PreferencesStore &store, SaveDialog &saveDialog,
+                QWidget *parent = nullptr);
+
+    Category selectedCategory() const { return m_selectedCategory; }
     CategoryView *categoryView() const { return m_list; }
     bool isClearConfirmationShown() const;
 
@@ -46,15 +48,16 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void selectCategory(const QString &name);
+    void selectCategory(Category category);
     void updateTabOrder();
     void showPrivacyMode(bool on);
     void showClearConfirmation();
+    void showExportFailure(const QString &message);
 
-    ClipboardManager *m_manager;
+    ClipboardManager &m_manager;
     PreferencesStore &m_store;
     SaveDialog &m_saveDialog;
-    QString m_selectedCategory;
+    Category m_selectedCategory = Category::Url;
     bool m_monitoringWhileShown = false;
 
     CategoryPicker *m_picker;
@@ -63,5 +66,7 @@ private:
     CategoryView *m_list = nullptr;
     QPushButton *m_exportButton;
     QPushButton *m_clearButton;
+    QLabel *m_exportFailure;
+    QTimer *m_exportFailureTimer;
     ClearConfirmation *m_confirmation;
 };

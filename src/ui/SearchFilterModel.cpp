@@ -1,6 +1,6 @@
 #include "SearchFilterModel.h"
 
-#include "HistoryListModel.h"
+#include "HistoryList.h"
 
 #include <QSemaphore>
 #include <QThread>
@@ -20,7 +20,7 @@ enum Form : std::uint8_t { Unknown = 0, Canonical = 1, NotCanonical = 2 };
 
 } // namespace
 
-SearchFilterModel::SearchFilterModel(HistoryListModel &source, QObject *parent)
+SearchFilterModel::SearchFilterModel(HistoryList &source, QObject *parent)
     : QAbstractListModel(parent), m_source(source), m_pool(new QThreadPool(this))
 {
     m_pool->setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
@@ -66,7 +66,7 @@ void SearchFilterModel::refilterAll()
 bool SearchFilterModel::passes(int sourceRow)
 {
     // Safe from several threads: each row's form is written by one of them only.
-    const QString &item = m_source.items().at(sourceRow);
+    const QString &item = m_source.textAt(sourceRow);
     std::uint8_t &form = m_forms[std::size_t(sourceRow)];
     if (form == Unknown)
         form = TextSearch::isCanonical(item) ? Canonical : NotCanonical;
@@ -119,7 +119,7 @@ int SearchFilterModel::mapFromSource(int sourceRow) const
 
 const QString &SearchFilterModel::textAt(int row) const
 {
-    return m_source.items().at(m_rows.at(std::size_t(row)));
+    return m_source.textAt(m_rows.at(std::size_t(row)));
 }
 
 int SearchFilterModel::rowCount(const QModelIndex &parent) const

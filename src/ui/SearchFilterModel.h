@@ -9,9 +9,9 @@
 
 class QThreadPool;
 
-class HistoryListModel;
+class HistoryList;
 
-// The items of a HistoryListModel that pass the search, in the list's order. It
+// The items of a HistoryList that pass the search, in the list's order. It
 // keeps the source rows that pass, so that a new item costs one test and a shift
 // of that vector, and narrowing the search only looks at the current matches.
 // A search through the whole history is shared out over the processor's cores.
@@ -21,9 +21,9 @@ class SearchFilterModel final : public QAbstractListModel
     Q_DISABLE_COPY_MOVE(SearchFilterModel)
 
 public:
-    explicit SearchFilterModel(HistoryListModel &source, QObject *parent = nullptr);
+    explicit SearchFilterModel(HistoryList &source, QObject *parent = nullptr);
 
-    HistoryListModel &sourceModel() const { return m_source; }
+    HistoryList &sourceModel() const { return m_source; }
     const QString &searchText() const { return m_search.needle(); }
     void setSearchText(const QString &text);
 
@@ -46,7 +46,7 @@ private:
     void sourceRowsAboutToBeRemoved(const QModelIndex &parent, int first, int last);
     void sourceRowsRemoved(const QModelIndex &parent, int first, int last);
 
-    HistoryListModel &m_source;
+    HistoryList &m_source;
     TextSearch m_search;
     std::vector<int> m_rows; // ascending source rows
     // Per source row: 0 not known yet, 1 in NFC, 2 not in NFC. Nearly every text

@@ -1,8 +1,7 @@
 list(APPEND BRIMVALE_UI_SOURCES
-  HistoryListModel.h HistoryListModel.cpp
   SearchFilterModel.h SearchFilterModel.cpp
   ClipSelection.h ClipSelection.cpp
-  ClipRowActions.h ClipRowActions.cpp
+  ListAnimation.h ListAnimation.cpp
   RowGeometry.h RowGeometry.cpp
   ClipDelegate.h ClipDelegate.cpp
   TextBlocks.h TextBlocks.cpp

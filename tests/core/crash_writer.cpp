@@ -3,6 +3,7 @@
 // until it is killed.
 #include "ClipboardManager.h"
 #include "MemoryClipboard.h"
+#include "PollTimers.h"
 #include "SqlitePreferencesStore.h"
 
 #include <QCoreApplication>
@@ -18,7 +19,8 @@ int main(int argc, char *argv[])
     const int first = args.at(2).toInt();
     MemoryClipboard clipboard;
     SqlitePreferencesStore store(args.at(1));
-    ClipboardManager manager(clipboard, store);
+    QtPollTimers timers;
+    ClipboardManager manager(clipboard, store, timers);
     for (int n = first;; ++n) {
         manager.addItem(QStringLiteral("crash test item %1").arg(n));
         std::printf("%d\n", n);

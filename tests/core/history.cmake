@@ -1,9 +1,7 @@
 set(core_libs brimvale_core brimvale_platform)
-brimvale_add_test(NAME tst_historystore SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_historystore.cpp LIBS ${core_libs})
-brimvale_add_test(NAME tst_clipboardmonitor SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_clipboardmonitor.cpp LIBS ${core_libs})
-brimvale_add_test(NAME tst_historypersistence SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_historypersistence.cpp LIBS ${core_libs})
-brimvale_add_test(NAME tst_historyexport SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_historyexport.cpp LIBS ${core_libs})
-foreach(t tst_historystore tst_clipboardmonitor tst_historypersistence tst_historyexport)
+set(core_test_libs ${core_libs} brimvale_testsupport)
+foreach(t tst_clipboardmanager tst_clipboardpolling tst_historypersistence tst_historyexport)
+  brimvale_add_test(NAME ${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp LIBS ${core_test_libs})
   target_include_directories(${t} PRIVATE ${CMAKE_SOURCE_DIR}/tests/common)
 endforeach()
 

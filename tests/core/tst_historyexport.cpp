@@ -1,11 +1,13 @@
 #include "ClipboardManager.h"
 #include "HistoryExport.h"
+#include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "MemoryPreferencesStore.h"
 #include "SaveDialog.h"
 #include "StreamCapture.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,30 +56,32 @@ class HistoryExportTest final : public QObject
 private slots:
     void init()
     {
-        m_manager = std::make_unique<ClipboardManager>(m_clipboard, m_store);
+        m_store = std::make_unique<MemoryPreferencesStore>();
+        m_manager = std::make_unique<ClipboardManager>(m_clipboard, *m_store, m_timers);
         m_dirHolder = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dirHolder->isValid());
     }
     void cleanup()
     {
         m_manager.reset();
+        m_store.reset();
         m_dirHolder.reset();
     }
 
     void dialog_offersTxtThenCsvAndSuggestsNameFromCategory()
     {
-        m_manager->exportItems(QStringLiteral("Code"), m_dialog);
+        m_manager->exportItems(Category::Code, m_dialog);
         QCOMPARE(m_dialog.lastName, QStringLiteral("clipboard_export.code"));
         QCOMPARE(m_dialog.lastTypes, QStringList({QStringLiteral("txt"), QStringLiteral("csv")}));
-        m_manager->exportItems(QStringLiteral("URL"), m_dialog);
+        m_manager->exportItems(Category::Url, m_dialog);
         QCOMPARE(m_dialog.lastName, QStringLiteral("clipboard_export.url"));
     }
 
     void twoItems_areJoinedByTwoLineFeeds_noFinalLineFeed()
     {
-        m_manager->setItems(Category::Code, {QStringLiteral("a"), QStringLiteral("b")});
+        seed(Category::Code, {QStringLiteral("a"), QStringLiteral("b")});
         const QString path = m_dirHolder->filePath(QStringLiteral("out.txt"));
-        m_manager->exportItems(QStringLiteral("Code"), m_dialog);
+        m_manager->exportItems(Category::Code, m_dialog);
         m_dialog.answer(path);
         QCOMPARE(readAll(path), QByteArray("a\n\nb"));
     }
@@ -85,9 +89,9 @@ private slots:
     void itemsAreWrittenUnchangedAsUtf8WithoutBom_sameForCsv()
     {
         const QString multiLine = QStringLiteral("line one\nline \"two\", é 👍");
-        m_manager->setItems(Category::Text, {multiLine, QStringLiteral("x")});
+        seed(Category::Text, {multiLine, QStringLiteral("x")});
         const QString path = m_dirHolder->filePath(QStringLiteral("out.csv"));
-        m_manager->exportItems(QStringLiteral("Text"), m_dialog);
+        m_manager->exportItems(Category::Text, m_dialog);
         m_dialog.answer(path);
         QCOMPARE(readAll(path), (multiLine + QStringLiteral("\n\nx")).toUtf8());
     }
@@ -95,7 +99,7 @@ private slots:
     void emptyList_givesEmptyFile()
     {
         const QString path = m_dirHolder->filePath(QStringLiteral("empty.txt"));
-        m_manager->exportItems(QStringLiteral("URL"), m_dialog);
+        m_manager->exportItems(Category::Url, m_dialog);
         m_dialog.answer(path);
         QVERIFY(QFile::exists(path));
         QCOMPARE(readAll(path), QByteArray());
@@ -103,8 +107,8 @@ private slots:
 
     void listIsReadWhenConfirmed_categoryWhenAsked()
     {
-        m_manager->setItems(Category::Url, {QStringLiteral("https://old")});
-        m_manager->exportItems(QStringLiteral("URL"), m_dialog);
+        seed(Category::Url, {QStringLiteral("https://old")});
+        m_manager->exportItems(Category::Url, m_dialog);
         m_manager->addItem(QStringLiteral("https://captured-meanwhile"));
         m_manager->addItem(QStringLiteral("some text meanwhile"));
         const QString path = m_dirHolder->filePath(QStringLiteral("urls.txt"));
@@ -114,9 +118,9 @@ private slots:
 
     void cancel_writesAndPrintsNothing()
     {
-        m_manager->setItems(Category::Text, {QStringLiteral("t")});
+        seed(Category::Text, {QStringLiteral("t")});
         StreamCapture out(stdout);
-        m_manager->exportItems(QStringLiteral("Text"), m_dialog);
+        m_manager->exportItems(Category::Text, m_dialog);
         m_dialog.answer(std::nullopt);
         QCOMPARE(out.take(), QByteArray());
         QVERIFY(QDir(m_dirHolder->path()).isEmpty());
@@ -124,14 +128,18 @@ private slots:
 
     void unwritableLocation_printsOneLine()
     {
-        m_manager->setItems(Category::Text, {QStringLiteral("t")});
+        seed(Category::Text, {QStringLiteral("t")});
         const QString path = m_dirHolder->filePath(QStringLiteral("no/such/folder/out.txt"));
         StreamCapture out(stdout);
-        m_manager->exportItems(QStringLiteral("Text"), m_dialog);
+        QSignalSpy failed(m_manager.get(), &ClipboardManager::exportFailed);
+        m_manager->exportItems(Category::Text, m_dialog);
         m_dialog.answer(path);
         const QByteArray said = out.take();
         QVERIFY2(said.startsWith("Failed to export items: "), said.constData());
         QVERIFY(said.endsWith('\n'));
+        // The panel is told the same, so the failure does not pass for success.
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(failed.at(0).at(0).toString().toUtf8() + '\n', said);
         QCOMPARE(said.count('\n'), 1);
         QVERIFY(said.size() > qsizetype(sizeof("Failed to export items: \n")));
     }
@@ -144,7 +152,7 @@ private slots:
             QVERIFY(old.open(QIODevice::WriteOnly));
             old.write("the previous export");
         }
-        m_manager->setItems(Category::Text, {QString(200000, u'x')});
+        seed(Category::Text, {QString(200000, u'x')});
         // A file-size limit makes the write fail midway, even for root.
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit saved{};
@@ -153,7 +161,7 @@ private slots:
         small.rlim_cur = 4096;
         setrlimit(RLIMIT_FSIZE, &small);
         StreamCapture out(stdout);
-        m_manager->exportItems(QStringLiteral("Text"), m_dialog);
+        m_manager->exportItems(Category::Text, m_dialog);
         m_dialog.answer(path);
         const QByteArray said = out.take();
         setrlimit(RLIMIT_FSIZE, &saved);
@@ -165,8 +173,17 @@ private slots:
     }
 
 private:
+    // The manager over a store that holds `items` in the category's list.
+    void seed(Category category, const QStringList &items)
+    {
+        m_manager.reset();
+        m_store->replaceList(listKey(category), items);
+        m_manager = std::make_unique<ClipboardManager>(m_clipboard, *m_store, m_timers);
+    }
+
     MemoryClipboard m_clipboard;
-    MemoryPreferencesStore m_store;
+    ManualPollTimers m_timers;
+    std::unique_ptr<MemoryPreferencesStore> m_store;
     std::unique_ptr<ClipboardManager> m_manager;
     ScriptedSaveDialog m_dialog;
     std::unique_ptr<QTemporaryDir> m_dirHolder;

@@ -1,4 +1,4 @@
-#include "ListChange.h"
+#include "ListAnimation.h"
 
 #include <QPointF>
 

@@ -1,4 +1,5 @@
 #include "ClipboardManager.h"
+#include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "MemoryPreferencesStore.h"
 
@@ -6,7 +7,7 @@
 #include <QTest>
 
 // What a clipboard tick does, and how the polling timers come and go.
-class ClipboardMonitorTest final : public QObject
+class ClipboardPollingTest final : public QObject
 {
     Q_OBJECT
 
@@ -27,21 +28,36 @@ private slots:
     {
         m_clipboard->setText(QStringLiteral("already there"));
         create();
-        QCOMPARE(m_manager->lastCopiedText(), std::nullopt);
-        QTRY_COMPARE_WITH_TIMEOUT(m_manager->texts(), QStringList{QStringLiteral("already there")},
-                                  3000);
+        QCoreApplication::processEvents();
+        QVERIFY(m_manager->texts().isEmpty());
+        m_timers.tickAll();
+        QCoreApplication::processEvents();
+        QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("already there")});
+    }
+
+    void realTimers_pollOncePerInterval()
+    {
+        QtPollTimers timers;
+        m_manager = std::make_unique<ClipboardManager>(*m_clipboard, *m_store, timers);
+        // Without a change notice only the timer can notice the text.
+        m_clipboard->blockSignals(true);
+        m_clipboard->setText(QStringLiteral("found by polling"));
+        m_clipboard->blockSignals(false);
+        QTRY_COMPARE_WITH_TIMEOUT(m_manager->texts().toStringList(),
+                                  QStringList{QStringLiteral("found by polling")}, 3000);
+        m_manager.reset();
     }
 
     void tick_postsAddItemInsteadOfChangingListsItself()
     {
         create();
         m_clipboard->setText(QStringLiteral("posted"));
-        // setText() notifies; the tick it runs records the text as seen...
-        QCOMPARE(m_manager->lastCopiedText(), QStringLiteral("posted"));
-        // ...but the lists change only once the queued addItem runs.
+        // setText() notifies and the tick runs at once, but the lists change only
+        // once the queued addItem runs.
+        QCOMPARE(m_clipboard->readCount(), 1);
         QVERIFY(m_manager->texts().isEmpty());
         QCoreApplication::processEvents();
-        QCOMPARE(m_manager->texts(), QStringList{QStringLiteral("posted")});
+        QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("posted")});
     }
 
     void sameTextAgain_isNotHandedOn_AthenBthenA_isIgnoredByAddItem()
@@ -49,13 +65,19 @@ private slots:
         create();
         copy(QStringLiteral("A"));
         copy(QStringLiteral("B"));
-        QSignalSpy willChange(m_manager.get(), &ClipboardManager::objectWillChange);
+        QSignalSpy inserted(&m_manager->texts(), &QAbstractItemModel::rowsInserted);
         copy(QStringLiteral("A"));
         m_manager->checkClipboard();
         QCoreApplication::processEvents();
-        QCOMPARE(m_manager->lastCopiedText(), QStringLiteral("A"));
-        QCOMPARE(m_manager->texts(), QStringList({QStringLiteral("B"), QStringLiteral("A")}));
-        QCOMPARE(willChange.count(), 0);
+        QCOMPARE(m_manager->texts().toStringList(),
+                 QStringList({QStringLiteral("B"), QStringLiteral("A")}));
+        QCOMPARE(inserted.count(), 0);
+        // "A" is the last text seen now: removed from the history, it stays away
+        // until the clipboard changes.
+        m_manager->removeItem(Category::Text, 1);
+        m_manager->checkClipboard();
+        QCoreApplication::processEvents();
+        QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("B")});
     }
 
     void twoTextsWithinOneSecond_areBothRecorded()
@@ -64,7 +86,7 @@ private slots:
         m_clipboard->setText(QStringLiteral("first quickly"));
         m_clipboard->setText(QStringLiteral("then another"));
         QCoreApplication::processEvents();
-        QCOMPARE(m_manager->texts(),
+        QCOMPARE(m_manager->texts().toStringList(),
                  QStringList({QStringLiteral("then another"), QStringLiteral("first quickly")}));
     }
 
@@ -77,22 +99,24 @@ private slots:
         copy(QStringLiteral("secret stuff"));
         m_manager->checkClipboard();
         QCOMPARE(m_clipboard->readCount(), 0);
-        QCOMPARE(m_manager->lastCopiedText(), QStringLiteral("before"));
-        QCOMPARE(m_manager->texts(), QStringList{QStringLiteral("before")});
+        QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("before")});
 
         // Switched off, the next tick takes what was copied meanwhile.
         m_store->setBoolValue(PreferenceKeys::privacyMode, false);
         m_manager->checkClipboard();
         QCoreApplication::processEvents();
-        QCOMPARE(m_manager->texts().constFirst(), QStringLiteral("secret stuff"));
+        QCOMPARE(m_manager->texts().textAt(0), QStringLiteral("secret stuff"));
     }
 
     void noPlainText_endsTickAndKeepsLastCopiedText()
     {
         create();
         copy(QStringLiteral("text"));
+        m_manager->removeItem(Category::Text, 0);
         copy(std::nullopt);
-        QCOMPARE(m_manager->lastCopiedText(), QStringLiteral("text"));
+        // "text" is still the last text seen, so it is not recorded again.
+        copy(QStringLiteral("text"));
+        QVERIFY(m_manager->texts().isEmpty());
     }
 
     void passwordManagerSecret_isNeverRecorded()
@@ -106,7 +130,6 @@ private slots:
         m_clipboard->setSecret(true);
         m_manager->checkClipboard();
         QCoreApplication::processEvents();
-        QCOMPARE(m_manager->lastCopiedText(), QStringLiteral("visible"));
         QVERIFY(!m_manager->contains(QStringLiteral("hunter2")));
         QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts,
                  QStringList{QStringLiteral("visible")});
@@ -116,20 +139,21 @@ private slots:
     {
         create();
         copy(QString());
-        QCOMPARE(m_manager->lastCopiedText(), QString());
+        copy(QString());
         QCOMPARE(m_manager->texts().size(), 1);
+        QCOMPARE(m_manager->texts().textAt(0), QString());
     }
 
     void afterDeletion_copyingLastSeenTextAgainIsNotRecorded()
     {
         create();
         copy(QStringLiteral("gone soon"));
-        m_manager->setItemsWithout(Category::Text, 0, ListAnimation::none());
+        m_manager->removeItem(Category::Text, 0);
         copy(QStringLiteral("gone soon"));
         QVERIFY(m_manager->texts().isEmpty());
         copy(QStringLiteral("something else"));
         copy(QStringLiteral("gone soon"));
-        QCOMPARE(m_manager->texts(),
+        QCOMPARE(m_manager->texts().toStringList(),
                  QStringList({QStringLiteral("gone soon"), QStringLiteral("something else")}));
     }
 
@@ -138,7 +162,6 @@ private slots:
         create();
         copy(QStringLiteral("last one"));
         m_manager->clearHistory();
-        QCOMPARE(m_manager->lastCopiedText(), QStringLiteral("last one"));
         copy(QStringLiteral("last one"));
         QVERIFY(m_manager->texts().isEmpty());
     }
@@ -151,25 +174,26 @@ private slots:
         m_clipboard->writeText(QStringLiteral("old"));
         m_manager->checkClipboard();
         QCoreApplication::processEvents();
-        QCOMPARE(m_manager->texts(), QStringList({QStringLiteral("new"), QStringLiteral("old")}));
+        QCOMPARE(m_manager->texts().toStringList(),
+                 QStringList({QStringLiteral("new"), QStringLiteral("old")}));
     }
 
     void timers_startAddsOneAndStopStopsOnlyTheLatest()
     {
         create();
-        QCOMPARE(m_manager->runningTimerCount(), 1);
+        QCOMPARE(m_timers.runningCount(), 1);
         m_manager->startMonitoring();
-        QCOMPARE(m_manager->runningTimerCount(), 2);
+        QCOMPARE(m_timers.runningCount(), 2);
         m_manager->stopMonitoring();
-        QCOMPARE(m_manager->runningTimerCount(), 1);
+        QCOMPARE(m_timers.runningCount(), 1);
         // A second stop has no timer of its own to stop: the first one keeps running.
         m_manager->stopMonitoring();
-        QCOMPARE(m_manager->runningTimerCount(), 1);
+        QCOMPARE(m_timers.runningCount(), 1);
         m_manager->startMonitoring();
         m_manager->startMonitoring();
-        QCOMPARE(m_manager->runningTimerCount(), 3);
+        QCOMPARE(m_timers.runningCount(), 3);
         m_manager->stopMonitoring();
-        QCOMPARE(m_manager->runningTimerCount(), 2);
+        QCOMPARE(m_timers.runningCount(), 2);
     }
 
     void afterManyOpenAndClose_pollingGoesOn()
@@ -179,20 +203,25 @@ private slots:
             m_manager->startMonitoring();
             m_manager->stopMonitoring();
         }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(m_manager->findChildren<QObject *>().size(), 1);
+        // Stopped timers are let go, not kept one per opening.
+        QCOMPARE(m_timers.runningCount(), 1);
         // Without a change notice only the timer can notice the text.
         QSignalSpy ticks(m_clipboard.get(), &MemoryClipboard::changed);
         m_clipboard->blockSignals(true);
         m_clipboard->setText(QStringLiteral("found by polling"));
         m_clipboard->blockSignals(false);
-        QTRY_COMPARE_WITH_TIMEOUT(m_manager->texts(),
-                                  QStringList{QStringLiteral("found by polling")}, 3000);
+        m_timers.tickAll();
+        QCoreApplication::processEvents();
+        QCOMPARE(m_manager->texts().toStringList(),
+                 QStringList{QStringLiteral("found by polling")});
         QCOMPARE(ticks.count(), 0);
     }
 
 private:
-    void create() { m_manager = std::make_unique<ClipboardManager>(*m_clipboard, *m_store); }
+    void create()
+    {
+        m_manager = std::make_unique<ClipboardManager>(*m_clipboard, *m_store, m_timers);
+    }
     // Another application copies; the change notice runs a tick, then the posted
     // addItem runs.
     void copy(const std::optional<QString> &text)
@@ -203,8 +232,9 @@ private:
 
     std::unique_ptr<MemoryClipboard> m_clipboard;
     std::unique_ptr<MemoryPreferencesStore> m_store;
+    ManualPollTimers m_timers;
     std::unique_ptr<ClipboardManager> m_manager;
 };
 
-QTEST_GUILESS_MAIN(ClipboardMonitorTest)
-#include "tst_clipboardmonitor.moc"
+QTEST_GUILESS_MAIN(ClipboardPollingTest)
+#include "tst_clipboardpolling.moc"

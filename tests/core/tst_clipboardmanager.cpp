@@ -1,0 +1,244 @@
+#include "ClipboardManager.h"
+#include "ManualPollTimers.h"
+#include "MemoryClipboard.h"
+#include "MemoryPreferencesStore.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+// Adding, deduplicating, deleting and clearing, and how the lists announce it.
+class ClipboardManagerTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_clipboard = std::make_unique<MemoryClipboard>();
+        m_store = std::make_unique<MemoryPreferencesStore>();
+        restart();
+    }
+    void cleanup()
+    {
+        m_testers.clear();
+        m_manager.reset();
+        m_store.reset();
+        m_clipboard.reset();
+    }
+
+    void addItem_putsTextAtFrontOfItsCategory()
+    {
+        m_manager->addItem(QStringLiteral("https://a.example"));
+        m_manager->addItem(QStringLiteral("int x = 1;"));
+        m_manager->addItem(QStringLiteral("hello there"));
+        m_manager->addItem(QStringLiteral("https://b.example"));
+        QCOMPARE(m_manager->urls().toStringList(),
+                 QStringList(
+                     {QStringLiteral("https://b.example"), QStringLiteral("https://a.example")}));
+        QCOMPARE(m_manager->codes().toStringList(), QStringList{QStringLiteral("int x = 1;")});
+        QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("hello there")});
+        QCOMPARE(m_store->storedList(QStringLiteral("urls")).texts,
+                 m_manager->urls().toStringList());
+        // Each item knows its stored row.
+        QCOMPARE(m_manager->urls().storeIdAt(0),
+                 m_store->storedList(QStringLiteral("urls")).ids.front());
+    }
+
+    void addItemAlreadyRecorded_changesNothing()
+    {
+        m_manager->addItem(QStringLiteral("first"));
+        m_manager->addItem(QStringLiteral("second"));
+        m_store->resetCounts();
+        QSignalSpy inserted(&m_manager->texts(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy reset(&m_manager->texts(), &QAbstractItemModel::modelReset);
+
+        m_manager->addItem(QStringLiteral("first"));
+
+        QCOMPARE(m_manager->texts().toStringList(),
+                 QStringList({QStringLiteral("second"), QStringLiteral("first")}));
+        QCOMPARE(inserted.count() + reset.count(), 0);
+        QCOMPARE(m_store->writeCount(), 0);
+    }
+
+    void addItemInAnotherCategory_isStillADuplicate()
+    {
+        // Stored lists may hold a text under a category the classifier would not give
+        // it today; it is recorded already all the same.
+        m_store->replaceList(QStringLiteral("codes"), {QStringLiteral("plain words")});
+        restart();
+        m_manager->addItem(QStringLiteral("plain words"));
+        QVERIFY(m_manager->texts().isEmpty());
+        QCOMPARE(m_manager->codes().size(), 1);
+    }
+
+    void canonicallyEquivalentTexts_areOneText_caseCounts()
+    {
+        const QString precomposed = QStringLiteral("caf\u00e9");
+        const QString decomposed = QStringLiteral("cafe\u0301");
+        m_manager->addItem(precomposed);
+        m_manager->addItem(decomposed);
+        m_manager->addItem(QStringLiteral("CAF\u00c9"));
+        QCOMPARE(m_manager->texts().toStringList(),
+                 QStringList({QStringLiteral("CAF\u00c9"), precomposed}));
+        // Stored exactly as given, never normalised.
+        m_manager->clearHistory();
+        m_manager->addItem(decomposed);
+        QCOMPARE(m_manager->texts().textAt(0), decomposed);
+    }
+
+    void emptyText_isRecordedOnceAsText()
+    {
+        m_manager->addItem(QString());
+        m_manager->addItem(QStringLiteral(""));
+        QCOMPARE(m_manager->texts().size(), 1);
+        QVERIFY(m_manager->texts().textAt(0).isEmpty());
+    }
+
+    void addItem_announcesOneInsertedRowAfterStoringIt()
+    {
+        QList<int> rows;
+        connect(&m_manager->texts(), &QAbstractItemModel::rowsInserted, this,
+                [&](const QModelIndex &, int first, int last) {
+                    // Observers read the new row once told.
+                    QCOMPARE(m_manager->texts().textAt(first), QStringLiteral("a b"));
+                    rows << first << last;
+                });
+        QSignalSpy otherLists(&m_manager->urls(), &QAbstractItemModel::rowsInserted);
+        m_manager->addItem(QStringLiteral("a b"));
+        QCOMPARE(rows, QList<int>({0, 0}));
+        QCOMPARE(otherLists.count(), 0);
+        // Stored before the call returns.
+        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts,
+                 QStringList{QStringLiteral("a b")});
+    }
+
+    void deleteItemNotInList_changesAndWritesNothing()
+    {
+        m_manager->addItem(QStringLiteral("kept"));
+        m_clipboard->setText(QStringLiteral("gone"));
+        m_store->resetCounts();
+        m_clipboard->resetCounts();
+        QSignalSpy removed(&m_manager->texts(), &QAbstractItemModel::rowsRemoved);
+        m_manager->deleteItem(Category::Text, QStringLiteral("gone"));
+        m_manager->removeItem(Category::Text, 1);
+        m_manager->removeItem(Category::Text, -1);
+        QCOMPARE(removed.count(), 0);
+        QCOMPARE(m_store->writeCount(), 0);
+        QCOMPARE(m_clipboard->clearCount(), 0);
+        QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("kept")});
+    }
+
+    void removeItem_removesThatRowAndItsStoredRow()
+    {
+        for (const char *text : {"one", "two", "three"})
+            m_manager->addItem(QString::fromLatin1(text));
+        m_store->resetCounts();
+        QSignalSpy removed(&m_manager->texts(), &QAbstractItemModel::rowsRemoved);
+        m_manager->removeItem(Category::Text, 1);
+        QCOMPARE(removed.count(), 1);
+        QCOMPARE(removed.at(0).at(1).toInt(), 1);
+        QCOMPARE(m_manager->texts().toStringList(),
+                 QStringList({QStringLiteral("three"), QStringLiteral("one")}));
+        QCOMPARE(m_store->writeCount(), 1);
+        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts,
+                 m_manager->texts().toStringList());
+        // A removed text may be recorded again.
+        m_manager->addItem(QStringLiteral("two"));
+        QCOMPARE(m_manager->texts().textAt(0), QStringLiteral("two"));
+    }
+
+    void deleteItem_takesItOffTheClipboardOnlyWhenItIsThere()
+    {
+        for (const char *text : {"one", "two"})
+            m_manager->addItem(QString::fromLatin1(text));
+        m_clipboard->setText(QStringLiteral("one"));
+        m_manager->deleteItem(Category::Text, QStringLiteral("two"), 0);
+        QCOMPARE(m_clipboard->text(), QStringLiteral("one"));
+        // Canonically equal counts as the same text.
+        m_manager->addItem(QStringLiteral("caf\u00e9"));
+        m_clipboard->setText(QStringLiteral("cafe\u0301"));
+        m_manager->deleteItem(Category::Text, QStringLiteral("caf\u00e9"), 0);
+        QCOMPARE(m_clipboard->text(), std::nullopt);
+        QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("one")});
+    }
+
+    void copyToClipboard_offersExactlyTheText()
+    {
+        const QString text = QStringLiteral("  spaced\ttext\n");
+        m_manager->copyToClipboard(text);
+        QCOMPARE(m_clipboard->text(), text);
+    }
+
+    void indexOf_findsFirstEqualItem()
+    {
+        m_store->replaceList(QStringLiteral("texts"),
+                             {QStringLiteral("x"), QStringLiteral("cafe\u0301"),
+                              QStringLiteral("y"), QStringLiteral("caf\u00e9")});
+        restart();
+        QCOMPARE(m_manager->indexOf(Category::Text, QStringLiteral("caf\u00e9"), 3), 1);
+        QCOMPARE(m_manager->indexOf(Category::Text, QStringLiteral("y"), 2), 2);
+        QCOMPARE(m_manager->indexOf(Category::Text, QStringLiteral("y"), 0), 2);
+        QCOMPARE(m_manager->indexOf(Category::Text, QStringLiteral("Y")), -1);
+        QCOMPARE(m_manager->indexOf(Category::Url, QStringLiteral("x")), -1);
+    }
+
+    void clearHistory_emptiesAllListsStoreAndClipboard()
+    {
+        m_manager->addItem(QStringLiteral("https://a.example"));
+        m_manager->addItem(QStringLiteral("x = 1"));
+        m_manager->addItem(QStringLiteral("words"));
+        m_clipboard->setText(QStringLiteral("words"));
+        std::vector<std::unique_ptr<QSignalSpy>> resets;
+        for (Category category : allCategories)
+            resets.push_back(std::make_unique<QSignalSpy>(&m_manager->list(category),
+                                                          &QAbstractItemModel::modelReset));
+
+        m_manager->clearHistory();
+
+        for (const auto &reset : resets)
+            QCOMPARE(reset->count(), 1);
+        for (Category category : allCategories) {
+            QVERIFY(m_manager->list(category).isEmpty());
+            QVERIFY(m_store->storedList(listKey(category)).texts.isEmpty());
+        }
+        QCOMPARE(m_clipboard->text(), std::nullopt);
+    }
+
+    void clearHistoryWhenEmpty_stillReplacesListsAndClearsClipboard()
+    {
+        m_clipboard->setText(QStringLiteral("on the clipboard"));
+        m_clipboard->resetCounts();
+        m_store->resetCounts();
+        QSignalSpy reset(&m_manager->texts(), &QAbstractItemModel::modelReset);
+        m_manager->clearHistory();
+        QCOMPARE(reset.count(), 1);
+        // One statement per list, so nothing of another list can survive.
+        QCOMPARE(m_store->writeCount(), 3);
+        QCOMPARE(m_clipboard->clearCount(), 1);
+        QCOMPARE(m_clipboard->text(), std::nullopt);
+    }
+
+private:
+    // A new manager over the same store, as at the next start; every list is
+    // checked as a model while it lives.
+    void restart()
+    {
+        m_testers.clear();
+        m_manager.reset();
+        m_manager = std::make_unique<ClipboardManager>(*m_clipboard, *m_store, m_timers);
+        for (Category category : allCategories)
+            m_testers.push_back(std::make_unique<QAbstractItemModelTester>(
+                &m_manager->list(category),
+                QAbstractItemModelTester::FailureReportingMode::QtTest));
+    }
+
+    std::unique_ptr<MemoryClipboard> m_clipboard;
+    std::unique_ptr<MemoryPreferencesStore> m_store;
+    ManualPollTimers m_timers;
+    std::unique_ptr<ClipboardManager> m_manager;
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> m_testers;
+};
+
+QTEST_GUILESS_MAIN(ClipboardManagerTest)
+#include "tst_clipboardmanager.moc"
