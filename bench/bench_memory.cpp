@@ -5,6 +5,7 @@
 #include "HistoryFile.h"
 #include "HistoryGenerator.h"
 #include "MemoryClipboard.h"
+#include "PollTimers.h"
 #include "SqlitePreferencesStore.h"
 
 #include <QCoreApplication>
@@ -50,11 +51,12 @@ int main(int argc, char **argv)
     const double before = residentMiB();
     MemoryClipboard clipboard;
     SqlitePreferencesStore store(path);
-    ClipboardManager manager(clipboard, store);
+    QtPollTimers timers;
+    ClipboardManager manager(clipboard, store, timers);
     qint64 utf16Bytes = 0;
     for (Category category : allCategories)
-        for (const QString &text : manager.items(category))
-            utf16Bytes += text.size() * 2;
+        for (const HistoryItem &item : manager.list(category).items())
+            utf16Bytes += item.text.size() * 2;
     const double after = residentMiB();
     std::printf("items: %lld\nhistory in UTF-16: %.1f MiB\nresident before loading: %.1f MiB\n"
                 "resident holding the history: %.1f MiB (growth %.1f MiB, %.2fx the history)\n",

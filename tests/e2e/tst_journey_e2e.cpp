@@ -5,12 +5,11 @@
 #include "ClipListView.h"
 #include "ClipboardManager.h"
 #include "ContentView.h"
-#include "HistoryListModel.h"
+#include "HistoryList.h"
 #include "Larkspan.h"
 #include "PanelWindow.h"
-#include "QtClipboard.h"
 #include "SqlitePreferencesStore.h"
-#include "TrayShell.h"
+#include "TextListModel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -82,19 +81,19 @@ private:
     void startShell();
     void stopShell();
 
-    ContentView &content() const { return m_app->shell().panel().contentView(); }
-    ClipboardManager &manager() const { return content().manager(); }
+    ContentView &content() const { return m_app->panel().contentView(); }
+    ClipboardManager &manager() const { return m_app->manager(); }
     void showCategory(Category category);
     ClipListView *list() const;
     QLineEdit *searchField() const;
     // The items of the rows the list shows, top to bottom.
     QStringList rows() const;
     QStringList storedList(Category category) const;
+    // Waits as long as the history takes to see the clipboard at least twice.
+    static void waitForPolls();
 
     QTemporaryDir m_dir;
     QString m_storePath;
-    std::unique_ptr<SqlitePreferencesStore> m_store;
-    std::unique_ptr<QtClipboard> m_clipboard;
     std::unique_ptr<Larkspan> m_app;
     bool m_stepFailed = false;
 
@@ -102,6 +101,7 @@ private:
     const QString m_code = u"for (int i = 0; i < n; ++i) total += i;"_s;
     const QString m_sentence = u"Meet me by the old harbour after lunch."_s;
     const QString m_secondCode = u"if (ready) { start(); }"_s;
+    const QString m_lastWords = u"Written just before the history is cleared."_s;
 };
 
 void JourneyEndToEndTest::initTestCase()
@@ -137,23 +137,20 @@ void JourneyEndToEndTest::cleanupTestCase()
 
 void JourneyEndToEndTest::startShell()
 {
-    m_store = std::make_unique<SqlitePreferencesStore>(m_storePath);
-    m_clipboard = std::make_unique<QtClipboard>();
     LaunchOptions options;
     options.showPanel = true;
     options.trayAvailable = false;
-    m_app = std::make_unique<Larkspan>(*m_clipboard, *m_store, options);
+    // As main() makes it: the history file, the system clipboard, real timers.
+    m_app = std::make_unique<Larkspan>(m_storePath, options);
     QSignalSpy launched(m_app.get(), &Larkspan::launched);
     m_app->launch();
     QVERIFY(launched.wait(5000));
-    QVERIFY(QTest::qWaitForWindowExposed(&m_app->shell().panel()));
+    QVERIFY(QTest::qWaitForWindowExposed(&m_app->panel()));
 }
 
 void JourneyEndToEndTest::stopShell()
 {
     m_app.reset();
-    m_store.reset();
-    m_clipboard.reset();
 }
 
 void JourneyEndToEndTest::showCategory(Category category)
@@ -161,7 +158,7 @@ void JourneyEndToEndTest::showCategory(Category category)
     auto *picker = content().findChild<CategoryPicker *>(u"categoryPicker"_s);
     QVERIFY(picker);
     QTest::mouseClick(picker->segment(category), Qt::LeftButton);
-    QCOMPARE(content().selectedCategory(), categoryName(category));
+    QCOMPARE(content().selectedCategory(), category);
     QCOMPARE(content().categoryView()->category(), category);
     // Rows coming in grow from nothing; clicks aim at where they end up.
     QTRY_VERIFY_WITH_TIMEOUT(!list()->isAnimating(), 5000);
@@ -182,7 +179,7 @@ QStringList JourneyEndToEndTest::rows() const
     QStringList texts;
     const QAbstractItemModel *model = list()->model();
     for (int row = 0; row < model->rowCount(); ++row)
-        texts.append(model->index(row, 0).data(HistoryListModel::TextRole).toString());
+        texts.append(model->index(row, 0).data(TextListModel::TextRole).toString());
     return texts;
 }
 
@@ -193,20 +190,26 @@ QStringList JourneyEndToEndTest::storedList(Category category) const
     return reader.loadHistory().lists.value(listKey(category)).texts;
 }
 
+void JourneyEndToEndTest::waitForPolls()
+{
+    QTest::qWait(int(2 * ClipboardManager::pollInterval.count() + 500));
+}
+
 void JourneyEndToEndTest::copiesFromXclip_showInTheirCategories()
 {
-    QCOMPARE(content().selectedCategory(), u"URL"_s);
+    QCOMPARE(content().selectedCategory(), Category::Url);
     QCOMPARE(rows(), QStringList());
 
     // Each is recorded before the next comes, so none is missed between ticks.
     QVERIFY(E2eSession::copyWithXclip(m_url.toUtf8()));
     QTRY_COMPARE_WITH_TIMEOUT(rows(), QStringList{m_url}, 5000);
     QVERIFY(E2eSession::copyWithXclip(m_code.toUtf8()));
-    QTRY_COMPARE_WITH_TIMEOUT(manager().codes(), QStringList{m_code}, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(manager().codes().toStringList(), QStringList{m_code}, 5000);
     QVERIFY(E2eSession::copyWithXclip(m_sentence.toUtf8()));
-    QTRY_COMPARE_WITH_TIMEOUT(manager().texts(), QStringList{m_sentence}, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(manager().texts().toStringList(), QStringList{m_sentence}, 5000);
     QVERIFY(E2eSession::copyWithXclip(m_secondCode.toUtf8()));
-    QTRY_COMPARE_WITH_TIMEOUT(manager().codes(), QStringList({m_secondCode, m_code}), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(manager().codes().toStringList(), QStringList({m_secondCode, m_code}),
+                              5000);
 
     QCOMPARE(rows(), QStringList{m_url});
     showCategory(Category::Code);
@@ -256,14 +259,21 @@ void JourneyEndToEndTest::copyButton_putsRowOnClipboardForOtherPrograms()
     // xclip still offers the newest code; the older one goes back.
     QCOMPARE(pastedText(), m_secondCode);
 
+    HistoryList &codes = manager().codes();
+    QSignalSpy inserted(&codes, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(&codes, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy reset(&codes, &QAbstractItemModel::modelReset);
     const QRect button = list()->copyButtonRect(1);
     QVERIFY(list()->viewport()->rect().contains(button));
     QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier, button.center());
     QCOMPARE(pastedText(), m_code);
 
-    // The monitor sees it come back and records nothing: it is in the history.
-    QTRY_COMPARE_WITH_TIMEOUT(manager().lastCopiedText().value_or(QString()), m_code, 5000);
-    QCOMPARE(manager().codes(), QStringList({m_secondCode, m_code}));
+    // The monitor sees it come back and records nothing: it is in the history,
+    // and stays where it was rather than coming to the top.
+    waitForPolls();
+    QCOMPARE(pastedText(), m_code);
+    QCOMPARE(inserted.count() + removed.count() + reset.count(), 0);
+    QCOMPARE(codes.toStringList(), QStringList({m_secondCode, m_code}));
     QCOMPARE(storedList(Category::Code), QStringList({m_secondCode, m_code}));
 }
 
@@ -312,10 +322,12 @@ void JourneyEndToEndTest::exportOfCode_writesListThroughFileDialog()
 
 void JourneyEndToEndTest::clearThroughCard_emptiesStoreAndClipboard()
 {
-    // Another program holds the clipboard when the history is cleared.
-    QVERIFY(E2eSession::copyWithXclip(m_sentence.toUtf8()));
-    QTRY_COMPARE_WITH_TIMEOUT(manager().lastCopiedText().value_or(QString()), m_sentence, 5000);
-    QCOMPARE(pastedText(), m_sentence);
+    // Another program holds the clipboard when the history is cleared, with a text
+    // the history has taken in already.
+    QVERIFY(E2eSession::copyWithXclip(m_lastWords.toUtf8()));
+    QTRY_COMPARE_WITH_TIMEOUT(manager().texts().toStringList(),
+                              QStringList({m_lastWords, m_sentence}), 5000);
+    QCOMPARE(pastedText(), m_lastWords);
 
     auto *clearButton = content().findChild<QPushButton *>(u"clearHistoryButton"_s);
     QVERIFY(clearButton);
@@ -332,7 +344,7 @@ void JourneyEndToEndTest::clearThroughCard_emptiesStoreAndClipboard()
     QVERIFY(!content().isClearConfirmationShown());
 
     for (const Category category : allCategories)
-        QVERIFY2(manager().items(category).isEmpty(), qPrintable(categoryName(category)));
+        QVERIFY2(manager().list(category).isEmpty(), qPrintable(categoryName(category)));
     QCOMPARE(rows(), QStringList());
 
     SqlitePreferencesStore reader(m_storePath);

@@ -1,14 +1,16 @@
-# The panel's views and the application shell around them.
+# The panel's views and the application shell around them. The history under them
+# runs on in-memory services with poll timers the tests tick (brimvale_testsupport).
 brimvale_add_test(NAME test_icons SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_icons.cpp
                   LIBS brimvale_ui LABELS ui)
 brimvale_add_test(NAME test_contentview
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_contentview.cpp
                           ${CMAKE_CURRENT_LIST_DIR}/FakeSaveDialog.h
-                  LIBS brimvale_ui LABELS ui)
+                  LIBS brimvale_ui brimvale_testsupport LABELS ui)
+target_include_directories(test_contentview PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../common)
 brimvale_add_test(NAME test_clearconfirmation
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_clearconfirmation.cpp
                           ${CMAKE_CURRENT_LIST_DIR}/FakeSaveDialog.h
-                  LIBS brimvale_ui LABELS ui)
+                  LIBS brimvale_ui brimvale_testsupport LABELS ui)
 brimvale_add_test(NAME test_filesavedialog
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_filesavedialog.cpp
                   LIBS brimvale_ui LABELS ui)
@@ -18,15 +20,15 @@ brimvale_add_test(NAME test_panelplacement
 brimvale_add_test(NAME test_panelshell
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_panelshell.cpp
                           ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
-                  LIBS brimvale_app LABELS app)
+                  LIBS brimvale_app brimvale_testsupport LABELS app)
 brimvale_add_test(NAME test_applaunch
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_applaunch.cpp
                           ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
-                  LIBS brimvale_app LABELS app)
+                  LIBS brimvale_app brimvale_testsupport LABELS app)
 target_include_directories(test_applaunch PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../common)
 # Pictures of the panel in its usual states, written to screenshots/ for review.
 brimvale_add_test(NAME test_panelscreenshots
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_panelscreenshots.cpp
-                  LIBS brimvale_app LABELS app)
+                  LIBS brimvale_app brimvale_testsupport LABELS app)
 target_compile_definitions(test_panelscreenshots PRIVATE
                            BRIMVALE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")

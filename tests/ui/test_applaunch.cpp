@@ -2,12 +2,10 @@
 #include "ContentView.h"
 #include "Icons.h"
 #include "Larkspan.h"
-#include "MemoryClipboard.h"
-#include "MemoryPreferencesStore.h"
+#include "ManualPollTimers.h"
 #include "PanelTestHelpers.h"
 #include "PanelWindow.h"
 #include "StreamCapture.h"
-#include "TrayShell.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -38,41 +36,29 @@ private slots:
     void quitButton_endsEventLoop();
 
 private:
-    std::unique_ptr<MemoryClipboard> m_clipboard;
-    std::unique_ptr<MemoryPreferencesStore> m_store;
+    std::unique_ptr<FakeServices> m_fakes;
+    MemoryPreferencesStore *m_store = nullptr;
 };
-
-namespace {
-
-void launchAndWait(Larkspan &app)
-{
-    QSignalSpy launched(&app, &Larkspan::launched);
-    app.launch();
-    QVERIFY(launched.isEmpty()); // only once the event loop runs
-    QVERIFY(launched.wait(2000));
-}
-
-} // namespace
 
 void TestAppLaunch::init()
 {
-    m_clipboard = std::make_unique<MemoryClipboard>();
-    m_store = std::make_unique<MemoryPreferencesStore>();
+    m_fakes = std::make_unique<FakeServices>();
+    m_store = &m_fakes->store;
 }
 
 void TestAppLaunch::cleanup()
 {
-    m_store.reset();
-    m_clipboard.reset();
+    m_store = nullptr;
+    m_fakes.reset();
 }
 
 void TestAppLaunch::launchWithShowInDockStored_opensRegularWindow()
 {
     m_store->setBoolValue(PreferenceKeys::showInDock, true);
-    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = true});
-    QVERIFY(!app.shell().panel().isVisible());
+    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
+    QVERIFY(!app.panel().isVisible());
     launchAndWait(app);
-    PanelWindow &panel = app.shell().panel();
+    PanelWindow &panel = app.panel();
     QVERIFY(panel.isVisible());
     QVERIFY(hasTaskbarEntry(panel));
     QVERIFY(QTest::qWaitForWindowActive(&panel));
@@ -81,22 +67,22 @@ void TestAppLaunch::launchWithShowInDockStored_opensRegularWindow()
 
 void TestAppLaunch::launchOnEmptyStore_leavesPanelClosedAsPopup()
 {
-    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = true});
+    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
     launchAndWait(app);
-    QVERIFY(!app.shell().panel().isVisible());
-    QVERIFY(isPopupWithoutTaskbarEntry(app.shell().panel()));
+    QVERIFY(!app.panel().isVisible());
+    QVERIFY(isPopupWithoutTaskbarEntry(app.panel()));
     QCOMPARE(m_store->boolWriteCount(), 0);
 }
 
 void TestAppLaunch::launchWithoutTray_opensPanelAsWindowAndSaysWhy()
 {
     StreamCapture errors(stderr);
-    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = false});
+    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = false});
     launchAndWait(app);
     const QByteArray said = errors.take();
-    QVERIFY(!app.shell().hasTray());
-    QVERIFY(app.shell().panel().isVisible());
-    QVERIFY(hasTaskbarEntry(app.shell().panel()));
+    QVERIFY(!app.hasTray());
+    QVERIFY(app.panel().isVisible());
+    QVERIFY(hasTaskbarEntry(app.panel()));
     QVERIFY(QApplication::quitOnLastWindowClosed());
     QCOMPARE(said.count('\n'), 1);
     QVERIFY2(said.contains("no system tray"), said.constData());
@@ -110,19 +96,19 @@ void TestAppLaunch::trayAppearingAfterLaunch_takesThePanelIn()
     LateTrayProbe probe;
     probe.isAvailable = [&trayThere] { return trayThere; };
     probe.interval = std::chrono::milliseconds(10);
-    Larkspan app(*m_clipboard, *m_store, options);
+    Larkspan app(m_fakes->services(), options);
     app.setLateTrayProbe(probe);
     StreamCapture errors(stderr);
     launchAndWait(app);
-    PanelWindow &panel = app.shell().panel();
+    PanelWindow &panel = app.panel();
     QTest::qWait(50);
-    QVERIFY(!app.shell().hasTray());
+    QVERIFY(!app.hasTray());
     QVERIFY(QApplication::quitOnLastWindowClosed());
 
     trayThere = true;
-    QTRY_VERIFY(app.shell().hasTray());
+    QTRY_VERIFY(app.hasTray());
     QVERIFY(!QApplication::quitOnLastWindowClosed());
-    QCOMPARE(app.shell().trayIcon()->toolTip(), QStringLiteral("Brimvale"));
+    QCOMPARE(app.trayIcon()->toolTip(), QStringLiteral("Brimvale"));
     // Still open where the user sees it, now a popup as "Show in Dock" is off.
     QVERIFY(panel.isVisible());
     QVERIFY(panel.isPopup());
@@ -131,14 +117,14 @@ void TestAppLaunch::trayAppearingAfterLaunch_takesThePanelIn()
     QVERIFY2(said.contains("tray is available now"), said.constData());
 
     // With "Show in Dock" on, the panel stays an ordinary window.
-    app.shell().panel().hide();
+    app.panel().hide();
     m_store->setBoolValue(PreferenceKeys::showInDock, true);
-    Larkspan docked(*m_clipboard, *m_store, options);
+    Larkspan docked(m_fakes->services(), options);
     docked.setLateTrayProbe(probe);
     launchAndWait(docked);
-    QTRY_VERIFY(docked.shell().hasTray());
-    QVERIFY(!docked.shell().panel().isPopup());
-    QVERIFY(hasTaskbarEntry(docked.shell().panel()));
+    QTRY_VERIFY(docked.hasTray());
+    QVERIFY(!docked.panel().isPopup());
+    QVERIFY(hasTaskbarEntry(docked.panel()));
 }
 
 void TestAppLaunch::trayNeverAppearing_stopsBeingAskedAfterWaitTime()
@@ -152,7 +138,7 @@ void TestAppLaunch::trayNeverAppearing_stopsBeingAskedAfterWaitTime()
     probe.interval = std::chrono::milliseconds(10);
     probe.waitTime = std::chrono::milliseconds(100);
     StreamCapture errors(stderr);
-    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = false});
+    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = false});
     app.setLateTrayProbe(probe);
     launchAndWait(app);
     QTRY_VERIFY(asked > 0);
@@ -160,36 +146,36 @@ void TestAppLaunch::trayNeverAppearing_stopsBeingAskedAfterWaitTime()
     const int askedByNow = asked;
     QTest::qWait(100);
     QCOMPARE(asked, askedByNow);
-    QVERIFY(!app.shell().hasTray());
-    QVERIFY(app.shell().panel().isVisible());
+    QVERIFY(!app.hasTray());
+    QVERIFY(app.panel().isVisible());
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
 void TestAppLaunch::launchWithShowOption_opensPanel()
 {
-    Larkspan app(*m_clipboard, *m_store, {.showPanel = true, .trayAvailable = true});
+    Larkspan app(m_fakes->services(), {.showPanel = true, .trayAvailable = true});
     launchAndWait(app);
-    QVERIFY(app.shell().panel().isVisible());
-    QVERIFY(isPopupWithoutTaskbarEntry(app.shell().panel()));
+    QVERIFY(app.panel().isVisible());
+    QVERIFY(isPopupWithoutTaskbarEntry(app.panel()));
 }
 
 void TestAppLaunch::contentExistsBeforePanelOpens_capturing()
 {
-    Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = true});
-    ClipboardManager &manager = app.shell().panel().contentView().manager();
-    QCOMPARE(manager.runningTimerCount(), 1);
-    m_clipboard->setText(QStringLiteral("copied before the panel was ever opened"));
-    manager.checkClipboard();
+    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
+    ClipboardManager &manager = app.manager();
+    QCOMPARE(m_fakes->timers.runningCount(), 1);
+    m_fakes->clipboard.setText(QStringLiteral("copied before the panel was ever opened"));
+    m_fakes->timers.tickAll();
     QTRY_COMPARE(manager.texts().size(), 1);
-    QVERIFY(!app.shell().panel().isVisible());
+    QVERIFY(!app.panel().isVisible());
 }
 
 void TestAppLaunch::trayIcon_isTitledBrimvaleWithDocumentIcon()
 {
-    TrayShell shell(*m_clipboard, *m_store, true);
-    QVERIFY(shell.trayIcon());
-    QCOMPARE(shell.trayIcon()->toolTip(), QStringLiteral("Brimvale"));
-    const QImage shown = shell.trayIcon()->icon().pixmap(QSize(24, 24), 1.0).toImage();
+    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
+    QVERIFY(app.trayIcon());
+    QCOMPARE(app.trayIcon()->toolTip(), QStringLiteral("Brimvale"));
+    const QImage shown = app.trayIcon()->icon().pixmap(QSize(24, 24), 1.0).toImage();
     const QImage documentIcon =
         themedIcon(IconName::DocumentFilled, QGuiApplication::palette().color(QPalette::WindowText))
             .pixmap(QSize(24, 24), 1.0)
@@ -199,11 +185,11 @@ void TestAppLaunch::trayIcon_isTitledBrimvaleWithDocumentIcon()
 
 void TestAppLaunch::quitButton_endsEventLoop()
 {
-    Larkspan app(*m_clipboard, *m_store, {.showPanel = true, .trayAvailable = true});
+    Larkspan app(m_fakes->services(), {.showPanel = true, .trayAvailable = true});
     app.launch();
     bool clicked = false;
     QTimer::singleShot(100, &app, [&] {
-        QTest::mouseClick(child<QPushButton>(app.shell().panel(), "quitButton"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(app.panel(), "quitButton"), Qt::LeftButton);
         clicked = true;
     });
     // Fails the test rather than hanging it when Quit does not end the loop.

@@ -2,6 +2,7 @@
 #include "ClipboardManager.h"
 #include "ContentView.h"
 #include "FakeSaveDialog.h"
+#include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "MemoryPreferencesStore.h"
 #include "ToggleSwitch.h"
@@ -44,7 +45,9 @@ private:
 
     std::unique_ptr<MemoryClipboard> m_clipboard;
     std::unique_ptr<MemoryPreferencesStore> m_store;
+    std::unique_ptr<ManualPollTimers> m_timers;
     std::unique_ptr<FakeSaveDialog> m_dialog;
+    std::unique_ptr<ClipboardManager> m_manager;
     std::unique_ptr<ContentView> m_view;
 };
 
@@ -52,8 +55,10 @@ void TestClearConfirmation::init()
 {
     m_clipboard = std::make_unique<MemoryClipboard>();
     m_store = std::make_unique<MemoryPreferencesStore>();
+    m_timers = std::make_unique<ManualPollTimers>();
     m_dialog = std::make_unique<FakeSaveDialog>();
-    m_view = std::make_unique<ContentView>(*m_clipboard, *m_store, *m_dialog);
+    m_manager = std::make_unique<ClipboardManager>(*m_clipboard, *m_store, *m_timers);
+    m_view = std::make_unique<ContentView>(*m_manager, *m_store, *m_dialog);
     m_view->show();
     m_view->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
@@ -62,18 +67,26 @@ void TestClearConfirmation::init()
 void TestClearConfirmation::cleanup()
 {
     m_view.reset();
+    m_manager.reset();
     m_dialog.reset();
+    m_timers.reset();
     m_store.reset();
     m_clipboard.reset();
 }
 
 void TestClearConfirmation::fill()
 {
-    ClipboardManager &manager = m_view->manager();
-    manager.setItems(Category::Url, {QStringLiteral("https://example.org")});
-    manager.setItems(Category::Code, {QStringLiteral("int main() { return 0; }")});
-    manager.setItems(Category::Text, {QStringLiteral("a note"), QStringLiteral("older note")});
+    // Each of these lands in the list named, as the checks below make sure.
+    for (const char *text :
+         {"https://example.org", "int main() { return 0; }", "older note", "a note"})
+        m_manager->addItem(QString::fromUtf8(text));
+    QCOMPARE(m_manager->urls().toStringList(), QStringList{QStringLiteral("https://example.org")});
+    QCOMPARE(m_manager->codes().toStringList(),
+             QStringList{QStringLiteral("int main() { return 0; }")});
+    QCOMPARE(m_manager->texts().toStringList(),
+             QStringList({QStringLiteral("a note"), QStringLiteral("older note")}));
     m_clipboard->setText(QStringLiteral("a note"));
+    QCoreApplication::processEvents();
     m_clipboard->resetCounts();
     m_store->resetCounts();
 }
@@ -103,7 +116,7 @@ void TestClearConfirmation::clearHistoryButton_showsCardAtOnceOverWholeView()
 
 void TestClearConfirmation::clearHistoryWithEmptyLists_stillShowsCard()
 {
-    QVERIFY(m_view->manager().urls().isEmpty());
+    QVERIFY(m_manager->urls().isEmpty());
     QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
     QVERIFY(m_view->isClearConfirmationShown());
 }
@@ -140,11 +153,11 @@ void TestClearConfirmation::clickOnDimmedLayer_changesNothingBeneath()
         QVERIFY2(hit == m_view->findChild<ClearConfirmation *>(), qPrintable(hit->objectName()));
         QTest::mouseClick(m_view->windowHandle(), Qt::LeftButton, {}, where);
     }
-    QCOMPARE(m_view->selectedCategory(), QStringLiteral("URL"));
+    QCOMPARE(m_view->selectedCategory(), Category::Url);
     QVERIFY(!privacy->isChecked());
     QVERIFY(m_view->isClearConfirmationShown());
     QCOMPARE(m_store->boolWriteCount(), 0);
-    QCOMPARE(m_view->manager().texts().size(), 2);
+    QCOMPARE(m_manager->texts().size(), 2);
 }
 
 void TestClearConfirmation::keyboardFocus_staysOnCardWhileShown()
@@ -176,9 +189,9 @@ void TestClearConfirmation::dismissedCard_givesFocusBackToControlsBeneath()
 void TestClearConfirmation::cancel_changesNothingAndFadesOut()
 {
     fill();
-    const QStringList urls = m_view->manager().urls();
-    const QStringList codes = m_view->manager().codes();
-    const QStringList texts = m_view->manager().texts();
+    const QStringList urls = m_manager->urls().toStringList();
+    const QStringList codes = m_manager->codes().toStringList();
+    const QStringList texts = m_manager->texts().toStringList();
     QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
     QTest::mouseClick(button("confirmCancelButton"), Qt::LeftButton);
 
@@ -189,9 +202,9 @@ void TestClearConfirmation::cancel_changesNothingAndFadesOut()
     QVERIFY(layer->testAttribute(Qt::WA_TransparentForMouseEvents));
     QTRY_VERIFY_WITH_TIMEOUT(!layer->isVisible(), 2000);
 
-    QCOMPARE(m_view->manager().urls(), urls);
-    QCOMPARE(m_view->manager().codes(), codes);
-    QCOMPARE(m_view->manager().texts(), texts);
+    QCOMPARE(m_manager->urls().toStringList(), urls);
+    QCOMPARE(m_manager->codes().toStringList(), codes);
+    QCOMPARE(m_manager->texts().toStringList(), texts);
     QCOMPARE(m_store->writeCount(), 0);
     QCOMPARE(m_clipboard->clearCount(), 0);
     QCOMPARE(m_clipboard->text(), std::optional<QString>(QStringLiteral("a note")));
@@ -199,20 +212,20 @@ void TestClearConfirmation::cancel_changesNothingAndFadesOut()
     // The view beneath works again.
     QTest::mouseClick(m_view->findChild<QAbstractButton *>(QStringLiteral("segmentCode")),
                       Qt::LeftButton);
-    QCOMPARE(m_view->selectedCategory(), QStringLiteral("Code"));
+    QCOMPARE(m_view->selectedCategory(), Category::Code);
 }
 
 void TestClearConfirmation::clear_emptiesAllListsAndClipboard()
 {
     fill();
-    QCOMPARE(m_view->selectedCategory(), QStringLiteral("URL"));
+    QCOMPARE(m_view->selectedCategory(), Category::Url);
     QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
     QTest::mouseClick(button("confirmClearButton"), Qt::LeftButton);
 
     QVERIFY(!m_view->isClearConfirmationShown());
-    QVERIFY(m_view->manager().urls().isEmpty());
-    QVERIFY(m_view->manager().codes().isEmpty());
-    QVERIFY(m_view->manager().texts().isEmpty());
+    QVERIFY(m_manager->urls().isEmpty());
+    QVERIFY(m_manager->codes().isEmpty());
+    QVERIFY(m_manager->texts().isEmpty());
     for (const QString &key :
          {QStringLiteral("urls"), QStringLiteral("codes"), QStringLiteral("texts")})
         QVERIFY2(m_store->storedList(key).texts.isEmpty(), qPrintable(key));
@@ -238,24 +251,35 @@ void TestClearConfirmation::escape_actsAsCancel()
     QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QVERIFY(!m_view->isClearConfirmationShown());
-    QCOMPARE(m_view->manager().texts().size(), 2);
+    QCOMPARE(m_manager->texts().size(), 2);
     QCOMPARE(m_clipboard->clearCount(), 0);
     QCOMPARE(m_store->writeCount(), 0);
 
     // Escape with the card hidden does nothing to the history.
     QTest::keyClick(m_view.get(), Qt::Key_Escape);
-    QCOMPARE(m_view->manager().texts().size(), 2);
+    QCOMPARE(m_manager->texts().size(), 2);
 }
 
 void TestClearConfirmation::clear_keepsLastSeenText()
 {
     m_clipboard->setText(QStringLiteral("captured last"));
-    m_view->manager().checkClipboard();
-    QTRY_COMPARE(m_view->manager().texts(), QStringList{QStringLiteral("captured last")});
+    m_timers->tickAll();
+    QTRY_COMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("captured last")});
     QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
     QTest::mouseClick(button("confirmClearButton"), Qt::LeftButton);
-    QCOMPARE(m_view->manager().lastCopiedText(),
-             std::optional<QString>(QStringLiteral("captured last")));
+    QVERIFY(m_manager->texts().isEmpty());
+
+    // The text seen last is still known as seen: offered again, it is not recorded
+    // anew into the emptied history.
+    m_clipboard->setText(QStringLiteral("captured last"));
+    m_timers->tickAll();
+    QCoreApplication::processEvents();
+    QVERIFY(m_manager->texts().isEmpty());
+    // Another text is.
+    m_clipboard->setText(QStringLiteral("copied after clearing"));
+    m_timers->tickAll();
+    QTRY_COMPARE(m_manager->texts().toStringList(),
+                 QStringList{QStringLiteral("copied after clearing")});
 }
 
 QTEST_MAIN(TestClearConfirmation)

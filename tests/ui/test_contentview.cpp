@@ -4,18 +4,24 @@
 #include "ContentView.h"
 #include "FakeSaveDialog.h"
 #include "IconLabel.h"
+#include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "MemoryPreferencesStore.h"
 #include "PanelStyle.h"
+#include "StreamCapture.h"
 #include "ToggleSwitch.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
+
+#include <memory>
 
 class TestContentView final : public QObject
 {
@@ -48,6 +54,7 @@ private slots:
     // Export
     void exportItems_asksForSelectedCategoryFile();
     void exportItems_usesCategorySelectedAtClick();
+    void failedExport_showsMessageThatHidesItself();
 };
 
 namespace {
@@ -56,7 +63,19 @@ struct Services
 {
     MemoryClipboard clipboard;
     MemoryPreferencesStore store;
+    ManualPollTimers timers;
     FakeSaveDialog dialog;
+
+    // Made on first use, so that a test can plant stored lists for it to load.
+    ClipboardManager &manager()
+    {
+        if (!history)
+            history = std::make_unique<ClipboardManager>(clipboard, store, timers);
+        return *history;
+    }
+
+    // Last, so that it goes before what it runs on.
+    std::unique_ptr<ClipboardManager> history;
 };
 
 template <typename T> T *child(const QWidget &parent, const char *name)
@@ -77,8 +96,8 @@ QAbstractButton *segment(const ContentView &view, const char *category)
 void TestContentView::freshView_showsUrlSegmentSelected()
 {
     Services services;
-    ContentView view(services.clipboard, services.store, services.dialog);
-    QCOMPARE(view.selectedCategory(), QStringLiteral("URL"));
+    ContentView view(services.manager(), services.store, services.dialog);
+    QCOMPARE(view.selectedCategory(), Category::Url);
     QVERIFY(segment(view, "URL")->isChecked());
     QVERIFY(!segment(view, "Code")->isChecked());
     QVERIFY(!segment(view, "Text")->isChecked());
@@ -88,22 +107,22 @@ void TestContentView::freshView_showsUrlSegmentSelected()
 void TestContentView::choosingCodeSegment_selectsCodeWithTooltipCode()
 {
     Services services;
-    ContentView view(services.clipboard, services.store, services.dialog);
+    ContentView view(services.manager(), services.store, services.dialog);
     QAbstractButton *code = segment(view, "Code");
     QTest::mouseClick(code, Qt::LeftButton);
-    QCOMPARE(view.selectedCategory(), QStringLiteral("Code"));
+    QCOMPARE(view.selectedCategory(), Category::Code);
     QVERIFY(code->isChecked());
     QVERIFY(!segment(view, "URL")->isChecked());
     QCOMPARE(code->toolTip(), QStringLiteral("CODE"));
 
     QTest::mouseClick(segment(view, "Text"), Qt::LeftButton);
-    QCOMPARE(view.selectedCategory(), QStringLiteral("Text"));
+    QCOMPARE(view.selectedCategory(), Category::Text);
 }
 
 void TestContentView::segments_showIconsWithTooltipsOnly()
 {
     Services services;
-    ContentView view(services.clipboard, services.store, services.dialog);
+    ContentView view(services.manager(), services.store, services.dialog);
     const QList<std::pair<const char *, QString>> expected{{"URL", QStringLiteral("URL")},
                                                            {"Code", QStringLiteral("CODE")},
                                                            {"Text", QStringLiteral("TEXT")}};
@@ -118,22 +137,22 @@ void TestContentView::segments_showIconsWithTooltipsOnly()
 void TestContentView::arrowKeyOnSegments_selectsNextCategory()
 {
     Services services;
-    ContentView view(services.clipboard, services.store, services.dialog);
+    ContentView view(services.manager(), services.store, services.dialog);
     view.show();
     view.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&view));
     segment(view, "URL")->setFocus(Qt::TabFocusReason);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
-    QCOMPARE(view.selectedCategory(), QStringLiteral("Code"));
+    QCOMPARE(view.selectedCategory(), Category::Code);
     QCOMPARE(QApplication::focusWidget(), segment(view, "Code"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
-    QCOMPARE(view.selectedCategory(), QStringLiteral("Text"));
+    QCOMPARE(view.selectedCategory(), Category::Text);
 }
 
 void TestContentView::switchingCategory_replacesListView()
 {
     Services services;
-    ContentView view(services.clipboard, services.store, services.dialog);
+    ContentView view(services.manager(), services.store, services.dialog);
     view.show();
     QPointer<CategoryView> urlList = view.categoryView();
     QTest::mouseClick(segment(view, "Code"), Qt::LeftButton);
@@ -153,7 +172,7 @@ void TestContentView::switchingCategory_replacesListView()
 void TestContentView::searchText_isEmptyAfterSwitchingAwayAndBack()
 {
     Services services;
-    ContentView view(services.clipboard, services.store, services.dialog);
+    ContentView view(services.manager(), services.store, services.dialog);
     view.show();
     auto *search = view.categoryView()->findChild<QLineEdit *>();
     QVERIFY(search);
@@ -162,7 +181,7 @@ void TestContentView::searchText_isEmptyAfterSwitchingAwayAndBack()
 
     QTest::mouseClick(segment(view, "Code"), Qt::LeftButton);
     QTest::mouseClick(segment(view, "URL"), Qt::LeftButton);
-    QCOMPARE(view.selectedCategory(), QStringLiteral("URL"));
+    QCOMPARE(view.selectedCategory(), Category::Url);
     search = view.categoryView()->findChild<QLineEdit *>();
     QVERIFY(search);
     QCOMPARE(search->text(), QString());
@@ -172,19 +191,19 @@ void TestContentView::previouslySelectedCategory_isNotRemembered()
 {
     Services services;
     {
-        ContentView first(services.clipboard, services.store, services.dialog);
+        ContentView first(services.manager(), services.store, services.dialog);
         QTest::mouseClick(segment(first, "Text"), Qt::LeftButton);
-        QCOMPARE(first.selectedCategory(), QStringLiteral("Text"));
+        QCOMPARE(first.selectedCategory(), Category::Text);
     }
-    ContentView second(services.clipboard, services.store, services.dialog);
-    QCOMPARE(second.selectedCategory(), QStringLiteral("URL"));
+    ContentView second(services.manager(), services.store, services.dialog);
+    QCOMPARE(second.selectedCategory(), Category::Url);
     QVERIFY(segment(second, "URL")->isChecked());
 }
 
 void TestContentView::privacySwitchOn_storesTrueAndShowsClosedLockInRed()
 {
     Services services;
-    ContentView view(services.clipboard, services.store, services.dialog);
+    ContentView view(services.manager(), services.store, services.dialog);
     auto *privacy = child<ToggleSwitch>(view, "privacySwitch");
     auto *label = child<IconLabel>(view, "privacyLabel");
     QVERIFY(!privacy->isChecked());
@@ -197,7 +216,7 @@ void TestContentView::privacySwitchOn_storesTrueAndShowsClosedLockInRed()
     QCOMPARE(label->iconName(), IconName::LockClosed);
     QCOMPARE(label->color(), PanelStyle::destructiveRed(view.palette()));
 
-    ContentView later(services.clipboard, services.store, services.dialog);
+    ContentView later(services.manager(), services.store, services.dialog);
     QVERIFY(child<ToggleSwitch>(later, "privacySwitch")->isChecked());
 }
 
@@ -205,7 +224,7 @@ void TestContentView::privacySwitchOff_storesFalseAndShowsOpenLockInTextColour()
 {
     Services services;
     services.store.setBoolValue(PreferenceKeys::privacyMode, true);
-    ContentView view(services.clipboard, services.store, services.dialog);
+    ContentView view(services.manager(), services.store, services.dialog);
     auto *privacy = child<ToggleSwitch>(view, "privacySwitch");
     auto *label = child<IconLabel>(view, "privacyLabel");
 
@@ -220,7 +239,7 @@ void TestContentView::privacyStoredTrue_showsSwitchOnFromFirstFrame()
 {
     Services services;
     services.store.setBoolValue(PreferenceKeys::privacyMode, true);
-    ContentView view(services.clipboard, services.store, services.dialog);
+    ContentView view(services.manager(), services.store, services.dialog);
     // Before any event is processed.
     QVERIFY(child<ToggleSwitch>(view, "privacySwitch")->isChecked());
     auto *label = child<IconLabel>(view, "privacyLabel");
@@ -231,7 +250,7 @@ void TestContentView::privacyStoredTrue_showsSwitchOnFromFirstFrame()
 void TestContentView::privacyChangedInStore_isFollowedByView()
 {
     Services services;
-    ContentView view(services.clipboard, services.store, services.dialog);
+    ContentView view(services.manager(), services.store, services.dialog);
     services.store.setBoolValue(PreferenceKeys::privacyMode, true);
     QVERIFY(child<ToggleSwitch>(view, "privacySwitch")->isChecked());
     QCOMPARE(child<IconLabel>(view, "privacyLabel")->iconName(), IconName::LockClosed);
@@ -243,39 +262,40 @@ void TestContentView::privacyChangedInStore_isFollowedByView()
 void TestContentView::showingAndHidingView_startsAndStopsOneExtraTimer()
 {
     Services services;
-    ContentView view(services.clipboard, services.store, services.dialog);
-    ClipboardManager &manager = view.manager();
+    ContentView view(services.manager(), services.store, services.dialog);
+    const ManualPollTimers &timers = services.timers;
     // The manager polls from its creation on, shown or not.
-    QCOMPARE(manager.runningTimerCount(), 1);
+    QCOMPARE(timers.runningCount(), 1);
     view.show();
-    QCOMPARE(manager.runningTimerCount(), 2);
+    QCOMPARE(timers.runningCount(), 2);
     view.hide();
-    QCOMPARE(manager.runningTimerCount(), 1);
+    QCOMPARE(timers.runningCount(), 1);
     view.show();
-    QCOMPARE(manager.runningTimerCount(), 2);
+    QCOMPARE(timers.runningCount(), 2);
     view.hide();
-    QCOMPARE(manager.runningTimerCount(), 1);
+    QCOMPARE(timers.runningCount(), 1);
 }
 
 void TestContentView::repeatedShowEvents_startOnlyOneTimerPerAppearance()
 {
     Services services;
     QWidget window;
-    auto *view = new ContentView(services.clipboard, services.store, services.dialog, &window);
+    auto *view = new ContentView(services.manager(), services.store, services.dialog, &window);
     window.show();
-    QCOMPARE(view->manager().runningTimerCount(), 2);
+    QVERIFY(view->isVisible());
+    QCOMPARE(services.timers.runningCount(), 2);
     // The window re-shown while already shown (as after a change of its flags).
     window.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     window.show();
-    QCOMPARE(view->manager().runningTimerCount(), 2);
+    QCOMPARE(services.timers.runningCount(), 2);
     window.hide();
-    QCOMPARE(view->manager().runningTimerCount(), 1);
+    QCOMPARE(services.timers.runningCount(), 1);
 }
 
 void TestContentView::view_isFixed350By450WithListArea300High()
 {
     Services services;
-    ContentView view(services.clipboard, services.store, services.dialog);
+    ContentView view(services.manager(), services.store, services.dialog);
     view.show();
     QCOMPARE(view.size(), QSize(350, 450));
     QCOMPARE(view.minimumSize(), QSize(350, 450));
@@ -290,11 +310,12 @@ void TestContentView::view_isFixed350By450WithListArea300High()
 void TestContentView::longList_keepsListArea300High()
 {
     Services services;
-    ContentView view(services.clipboard, services.store, services.dialog);
     QStringList many;
     for (int i = 0; i < 200; ++i)
         many.append(QStringLiteral("https://example.org/page/%1").arg(i));
-    view.manager().setItems(Category::Url, many);
+    services.store.replaceList(QStringLiteral("urls"), many);
+    ContentView view(services.manager(), services.store, services.dialog);
+    QCOMPARE(services.manager().urls().size(), 200);
     view.show();
     QCoreApplication::processEvents();
     QCOMPARE(view.categoryView()->height(), 300);
@@ -304,7 +325,7 @@ void TestContentView::longList_keepsListArea300High()
 void TestContentView::exportItems_asksForSelectedCategoryFile()
 {
     Services services;
-    ContentView view(services.clipboard, services.store, services.dialog);
+    ContentView view(services.manager(), services.store, services.dialog);
     QTest::mouseClick(child<QPushButton>(view, "exportButton"), Qt::LeftButton);
     QCOMPARE(services.dialog.questions.size(), 1);
     QCOMPARE(services.dialog.questions.last().suggestedName,
@@ -321,9 +342,10 @@ void TestContentView::exportItems_asksForSelectedCategoryFile()
 void TestContentView::exportItems_usesCategorySelectedAtClick()
 {
     Services services;
-    ContentView view(services.clipboard, services.store, services.dialog);
-    view.manager().setItems(Category::Url, {QStringLiteral("https://example.org")});
-    view.manager().setItems(Category::Text, {QStringLiteral("second"), QStringLiteral("first")});
+    services.store.replaceList(QStringLiteral("urls"), {QStringLiteral("https://example.org")});
+    services.store.replaceList(QStringLiteral("texts"),
+                               {QStringLiteral("second"), QStringLiteral("first")});
+    ContentView view(services.manager(), services.store, services.dialog);
 
     QTest::mouseClick(segment(view, "Text"), Qt::LeftButton);
     QTest::mouseClick(child<QPushButton>(view, "exportButton"), Qt::LeftButton);
@@ -338,6 +360,49 @@ void TestContentView::exportItems_usesCategorySelectedAtClick()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("second\n\nfirst"));
+}
+
+void TestContentView::failedExport_showsMessageThatHidesItself()
+{
+    Services services;
+    services.store.replaceList(QStringLiteral("urls"), {QStringLiteral("https://example.org")});
+    ContentView view(services.manager(), services.store, services.dialog);
+    view.show();
+    auto *failure = child<QLabel>(view, "exportFailureLabel");
+    QVERIFY(failure->isHidden());
+
+    QTest::mouseClick(child<QPushButton>(view, "exportButton"), Qt::LeftButton);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("no such folder/out.txt"));
+    StreamCapture output(stdout);
+    services.dialog.answer(path);
+    const QByteArray printed = output.take();
+
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(failure->isVisible());
+    const QString prefix = QStringLiteral("Failed to export items: ");
+    QVERIFY2(failure->text().startsWith(prefix), qPrintable(failure->text()));
+    QVERIFY(failure->text().size() > prefix.size());
+    // The line for a terminal is printed as before, and says the same.
+    QCOMPARE(printed, failure->text().toUtf8() + '\n');
+
+    // It goes by itself after the interval: a single-shot timer of that interval
+    // runs now, and it is what hides the message.
+    QTimer *hideTimer = nullptr;
+    for (QTimer *timer : view.findChildren<QTimer *>()) {
+        if (timer->isActive() && timer->isSingleShot() &&
+            timer->interval() == ContentView::exportFailureShownMs) {
+            QVERIFY2(!hideTimer, "more than one timer of the interval runs");
+            hideTimer = timer;
+        }
+    }
+    QVERIFY(hideTimer);
+    QVERIFY(hideTimer->remainingTime() > ContentView::exportFailureShownMs - 2000);
+    QTest::qWait(50);
+    QVERIFY(failure->isVisible());
+    // Sped up rather than waited for.
+    hideTimer->start(0);
+    QTRY_VERIFY(failure->isHidden());
 }
 
 QTEST_MAIN(TestContentView)

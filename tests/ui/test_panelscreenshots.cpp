@@ -2,6 +2,7 @@
 #include "ClipListView.h"
 #include "ClipboardManager.h"
 #include "ContentView.h"
+#include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "MemoryPreferencesStore.h"
 #include "PanelWindow.h"
@@ -94,20 +95,26 @@ void TestPanelScreenshots::panelStates_areRendered()
         QApplication::setPalette(darkPalette());
     auto restorePalette = qScopeGuard([&] { QApplication::setPalette(original); });
 
+    const bool withTexts = state == QLatin1String("items") || state == QLatin1String("preview");
     MemoryClipboard clipboard;
     MemoryPreferencesStore store;
-    PanelWindow panel(clipboard, store);
+    ManualPollTimers timers;
+    // The history as a previous session left it.
+    if (state != QLatin1String("empty"))
+        store.replaceList(QStringLiteral("urls"), urls);
+    if (withTexts)
+        store.replaceList(QStringLiteral("texts"), longAndMultiLineTexts);
+    ClipboardManager manager(clipboard, store, timers);
+    PanelWindow panel(manager, store);
     ContentView &content = panel.contentView();
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
 
     auto chooseText = [&] {
-        content.manager().setItems(Category::Text, longAndMultiLineTexts);
+        QCOMPARE(manager.texts().toStringList(), longAndMultiLineTexts);
         QTest::mouseClick(content.findChild<QAbstractButton *>(QStringLiteral("segmentText")),
                           Qt::LeftButton);
     };
-    if (state != QLatin1String("empty"))
-        content.manager().setItems(Category::Url, urls);
 
     if (state == QLatin1String("items")) {
         chooseText();

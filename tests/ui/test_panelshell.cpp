@@ -1,15 +1,12 @@
-#include "AppDelegate.h"
 #include "CategoryView.h"
-#include "ClipboardManager.h"
 #include "ContentView.h"
 #include "IconLabel.h"
-#include "MemoryClipboard.h"
-#include "MemoryPreferencesStore.h"
+#include "Larkspan.h"
+#include "ManualPollTimers.h"
 #include "PanelStyle.h"
 #include "PanelTestHelpers.h"
 #include "PanelWindow.h"
 #include "ToggleSwitch.h"
-#include "TrayShell.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -50,25 +47,29 @@ private slots:
     void exportDialogOverPopup_keepsPanelOpen();
 
 private:
-    std::unique_ptr<MemoryClipboard> m_clipboard;
-    std::unique_ptr<MemoryPreferencesStore> m_store;
+    std::unique_ptr<FakeServices> m_fakes;
+    MemoryPreferencesStore *m_store = nullptr;
 };
+
+namespace {
+const LaunchOptions withTray{.showPanel = false, .trayAvailable = true};
+} // namespace
 
 void TestPanelShell::init()
 {
-    m_clipboard = std::make_unique<MemoryClipboard>();
-    m_store = std::make_unique<MemoryPreferencesStore>();
+    m_fakes = std::make_unique<FakeServices>();
+    m_store = &m_fakes->store;
 }
 
 void TestPanelShell::cleanup()
 {
-    m_store.reset();
-    m_clipboard.reset();
+    m_store = nullptr;
+    m_fakes.reset();
 }
 
 void TestPanelShell::dockSwitchOn_storesTrueAndMakesRaisedWindowWithTaskbarEntry()
 {
-    TrayShell shell(*m_clipboard, *m_store, true);
+    Larkspan shell(m_fakes->services(), withTray);
     PanelWindow &panel = shell.panel();
     QVERIFY(isPopupWithoutTaskbarEntry(panel));
     shell.openPanel();
@@ -95,9 +96,8 @@ void TestPanelShell::dockSwitchOn_storesTrueAndMakesRaisedWindowWithTaskbarEntry
 void TestPanelShell::dockSwitchOff_storesFalseAndMakesPopupWithoutTaskbarEntry()
 {
     m_store->setBoolValue(PreferenceKeys::showInDock, true);
-    TrayShell shell(*m_clipboard, *m_store, true);
-    AppDelegate delegate(*m_store, shell);
-    delegate.applicationDidFinishLaunching();
+    Larkspan shell(m_fakes->services(), withTray);
+    launchAndWait(shell);
     PanelWindow &panel = shell.panel();
     QVERIFY(hasTaskbarEntry(panel));
     QVERIFY(QTest::qWaitForWindowActive(&panel));
@@ -127,9 +127,8 @@ void TestPanelShell::dockSwitchOff_storesFalseAndMakesPopupWithoutTaskbarEntry()
 
 void TestPanelShell::openingPanel_doesNotChangePolicy()
 {
-    TrayShell shell(*m_clipboard, *m_store, true);
-    AppDelegate delegate(*m_store, shell);
-    delegate.applicationDidFinishLaunching();
+    Larkspan shell(m_fakes->services(), withTray);
+    launchAndWait(shell);
     m_store->resetCounts();
     for (int i = 0; i < 2; ++i) {
         shell.togglePanel();
@@ -143,7 +142,7 @@ void TestPanelShell::openingPanel_doesNotChangePolicy()
 
 void TestPanelShell::policyChangedInStore_isAppliedOnce()
 {
-    TrayShell shell(*m_clipboard, *m_store, true);
+    Larkspan shell(m_fakes->services(), withTray);
     QSignalSpy changes(&shell.panel(), &PanelWindow::showInDockChanged);
     m_store->setBoolValue(PreferenceKeys::showInDock, true);
     m_store->setBoolValue(PreferenceKeys::showInDock, true);
@@ -157,7 +156,7 @@ void TestPanelShell::policyChangedInStore_isAppliedOnce()
 
 void TestPanelShell::popup_closesOnEscape()
 {
-    TrayShell shell(*m_clipboard, *m_store, true);
+    Larkspan shell(m_fakes->services(), withTray);
     shell.openPanel();
     QVERIFY(QTest::qWaitForWindowActive(&shell.panel()));
     QTest::keyClick(&shell.panel(), Qt::Key_Escape);
@@ -166,7 +165,7 @@ void TestPanelShell::popup_closesOnEscape()
 
 void TestPanelShell::popup_closesWhenAnotherWindowIsActivated()
 {
-    TrayShell shell(*m_clipboard, *m_store, true);
+    Larkspan shell(m_fakes->services(), withTray);
     QSignalSpy dismissed(&shell.panel(), &PanelWindow::dismissedByFocusLoss);
     shell.openPanel();
     QVERIFY(QTest::qWaitForWindowActive(&shell.panel()));
@@ -180,7 +179,7 @@ void TestPanelShell::popup_closesWhenAnotherWindowIsActivated()
 
 void TestPanelShell::trayClickRightAfterFocusLoss_doesNotReopen()
 {
-    TrayShell shell(*m_clipboard, *m_store, true);
+    Larkspan shell(m_fakes->services(), withTray);
     shell.openPanel();
     QVERIFY(QTest::qWaitForWindowActive(&shell.panel()));
     QWidget other;
@@ -197,7 +196,7 @@ void TestPanelShell::trayClickRightAfterFocusLoss_doesNotReopen()
 
 void TestPanelShell::trayActivation_togglesPanel()
 {
-    TrayShell shell(*m_clipboard, *m_store, true);
+    Larkspan shell(m_fakes->services(), withTray);
     emit shell.trayIcon()->activated(QSystemTrayIcon::Trigger);
     QVERIFY(shell.panel().isVisible());
     emit shell.trayIcon()->activated(QSystemTrayIcon::Trigger);
@@ -208,25 +207,26 @@ void TestPanelShell::trayActivation_togglesPanel()
 
 void TestPanelShell::showingAndHidingPanel_startsAndStopsTimer()
 {
-    TrayShell shell(*m_clipboard, *m_store, true);
-    ClipboardManager &manager = shell.panel().contentView().manager();
-    QCOMPARE(manager.runningTimerCount(), 1);
+    Larkspan shell(m_fakes->services(), withTray);
+    const ManualPollTimers &timers = m_fakes->timers;
+    // The history polls from its creation on, shown or not.
+    QCOMPARE(timers.runningCount(), 1);
     shell.openPanel();
-    QCOMPARE(manager.runningTimerCount(), 2);
+    QCOMPARE(timers.runningCount(), 2);
     shell.togglePanel();
-    QCOMPARE(manager.runningTimerCount(), 1);
+    QCOMPARE(timers.runningCount(), 1);
     // Flipping the policy re-creates the window: still one timer per appearance.
     shell.openPanel();
     m_store->setBoolValue(PreferenceKeys::showInDock, true);
     QVERIFY(shell.panel().isVisible());
-    QCOMPARE(manager.runningTimerCount(), 2);
+    QCOMPARE(timers.runningCount(), 2);
     shell.panel().close();
-    QCOMPARE(manager.runningTimerCount(), 1);
+    QCOMPARE(timers.runningCount(), 1);
 }
 
 void TestPanelShell::dockRow_showsLabelIconAndColour()
 {
-    TrayShell shell(*m_clipboard, *m_store, true);
+    Larkspan shell(m_fakes->services(), withTray);
     auto *label = child<IconLabel>(shell.panel(), "dockLabel");
     auto *toggle = child<ToggleSwitch>(shell.panel(), "dockSwitch");
     QCOMPARE(label->text(), QStringLiteral("Show in Dock"));
@@ -238,7 +238,7 @@ void TestPanelShell::dockRow_showsLabelIconAndColour()
 
 void TestPanelShell::dockAndQuit_stayUsableWhileConfirmationShows()
 {
-    TrayShell shell(*m_clipboard, *m_store, true);
+    Larkspan shell(m_fakes->services(), withTray);
     PanelWindow &panel = shell.panel();
     shell.openPanel();
     QVERIFY(QTest::qWaitForWindowActive(&panel));
@@ -252,7 +252,7 @@ void TestPanelShell::dockAndQuit_stayUsableWhileConfirmationShows()
                       dock->mapTo(&panel, dock->rect().center()));
     QCOMPARE(m_store->storedBool(PreferenceKeys::showInDock), std::optional<bool>(true));
 
-    QSignalSpy quit(&shell, &TrayShell::quitRequested);
+    QSignalSpy quit(&panel, &PanelWindow::quitRequested);
     auto *quitButton = child<QPushButton>(panel, "quitButton");
     QCOMPARE(panel.childAt(quitButton->mapTo(&panel, quitButton->rect().center())), quitButton);
     QTest::mouseClick(quitButton, Qt::LeftButton);
@@ -272,15 +272,16 @@ void TestPanelShell::tabOrder_visitsAllControlsInReadingOrder()
 {
     QFETCH(QString, category);
     m_store->setBoolValue(PreferenceKeys::showInDock, true);
-    TrayShell shell(*m_clipboard, *m_store, true);
+    Larkspan shell(m_fakes->services(), withTray);
     PanelWindow &panel = shell.panel();
-    shell.applyDockIconPolicy(true);
+    // The stored policy applies at launch.
+    launchAndWait(shell);
     QVERIFY(QTest::qWaitForWindowActive(&panel));
     const QString segmentName = QStringLiteral("segment") + category;
     auto *first = panel.findChild<QAbstractButton *>(segmentName);
     QVERIFY(first);
     QTest::mouseClick(first, Qt::LeftButton);
-    QCOMPARE(panel.contentView().selectedCategory(), category);
+    QCOMPARE(categoryName(panel.contentView().selectedCategory()), category);
     first->setFocus(Qt::TabFocusReason);
     QCOMPARE(QApplication::focusWidget(), first);
 
@@ -324,7 +325,7 @@ void TestPanelShell::tabOrder_visitsAllControlsInReadingOrder()
 
 void TestPanelShell::exportDialogOverPopup_keepsPanelOpen()
 {
-    TrayShell shell(*m_clipboard, *m_store, true);
+    Larkspan shell(m_fakes->services(), withTray);
     PanelWindow &panel = shell.panel();
     shell.openPanel();
     QVERIFY(QTest::qWaitForWindowActive(&panel));
