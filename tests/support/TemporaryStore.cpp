@@ -1,9 +1,7 @@
 #include "TemporaryStore.h"
 
 #include "FailingHistoryStore.h"
-#include "SqliteHistoryStore.h"
-#include "SqlitePreferences.h"
-#include "SqliteStoreFile.h"
+#include "SqliteStores.h"
 
 TemporaryStore::TemporaryStore() : m_path(m_dir.filePath(QStringLiteral("brimvale.sqlite3")))
 {
@@ -12,19 +10,30 @@ TemporaryStore::TemporaryStore() : m_path(m_dir.filePath(QStringLiteral("brimval
 
 TemporaryStore::~TemporaryStore() = default;
 
+SqliteStoreFile &TemporaryStore::file()
+{
+    return m_stores->file;
+}
+
+SqlitePreferences &TemporaryStore::preferences()
+{
+    return m_stores->preferences;
+}
+
+SqliteHistoryStore &TemporaryStore::history()
+{
+    return m_stores->history;
+}
+
 void TemporaryStore::restart()
 {
     m_failingHistory.reset();
-    m_history.reset();
-    m_preferences.reset();
-    m_file.reset();
+    m_stores.reset();
     build();
 }
 
 void TemporaryStore::build()
 {
-    m_file = std::make_unique<SqliteStoreFile>(m_path);
-    m_preferences = std::make_unique<SqlitePreferences>(*m_file);
-    m_history = std::make_unique<SqliteHistoryStore>(*m_file);
-    m_failingHistory = std::make_unique<FailingHistoryStore>(*m_history);
+    m_stores = std::make_unique<SqliteStores>(m_path);
+    m_failingHistory = std::make_unique<FailingHistoryStore>(m_stores->history);
 }

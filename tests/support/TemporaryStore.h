@@ -9,6 +9,7 @@ class FailingHistoryStore;
 class SqliteHistoryStore;
 class SqlitePreferences;
 class SqliteStoreFile;
+struct SqliteStores;
 
 // A real store file in a temporary directory, with the stores the program builds
 // on it and a fault injector over the history; all removed with this object.
@@ -24,9 +25,9 @@ public:
     bool isValid() const { return m_dir.isValid(); }
     QString path() const { return m_path; }
 
-    SqliteStoreFile &file() { return *m_file; }
-    SqlitePreferences &preferences() { return *m_preferences; }
-    SqliteHistoryStore &history() { return *m_history; }
+    SqliteStoreFile &file();
+    SqlitePreferences &preferences();
+    SqliteHistoryStore &history();
     // Over history(): faults injected here never reach the file.
     FailingHistoryStore &failingHistory() { return *m_failingHistory; }
 
@@ -39,9 +40,7 @@ private:
 
     QTemporaryDir m_dir;
     QString m_path;
-    // Declared in the order they depend on each other, so destroyed in reverse.
-    std::unique_ptr<SqliteStoreFile> m_file;
-    std::unique_ptr<SqlitePreferences> m_preferences;
-    std::unique_ptr<SqliteHistoryStore> m_history;
+    // Declared before what uses it, so destroyed after.
+    std::unique_ptr<SqliteStores> m_stores;
     std::unique_ptr<FailingHistoryStore> m_failingHistory;
 };
