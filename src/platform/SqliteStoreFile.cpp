@@ -92,15 +92,16 @@ StoreStatus SqliteStoreFile::open()
     }
     if (!isOk(attempt.rc))
         return StoreError{attempt.message};
-    // The first failure is the one to report; every observer still gets its turn,
-    // as announcing what changed does not depend on saving.
-    StoreStatus status;
+    // An observer whose writes fail closes the file again; the others catch up on
+    // the next opening, which reads the file for them anew.
     const std::vector<Observer *> observers = m_observers;
     for (Observer *observer : observers) {
-        if (StoreStatus caughtUp = observer->fileOpened(); status.ok() && !caughtUp.ok())
-            status = caughtUp;
+        if (StoreStatus caughtUp = observer->fileOpened(); !caughtUp.ok())
+            return caughtUp;
+        if (!isOpen())
+            return StoreError{tr("Cannot open %1: it was closed while opening").arg(m_path)};
     }
-    return status;
+    return {};
 }
 
 SqliteStoreFile::Attempt SqliteStoreFile::openConnection()
