@@ -11,7 +11,8 @@ SqliteStatement::~SqliteStatement()
 
 SqliteStatement::SqliteStatement(SqliteStatement &&other) noexcept
     : m_statement(std::exchange(other.m_statement, nullptr)),
-      m_boundTexts(std::move(other.m_boundTexts)), m_bindError(std::exchange(other.m_bindError, 0))
+      m_boundTexts(std::move(other.m_boundTexts)), m_bindError(std::exchange(other.m_bindError, 0)),
+      m_prepareError(std::exchange(other.m_prepareError, 0))
 {
 }
 
@@ -22,6 +23,7 @@ SqliteStatement &SqliteStatement::operator=(SqliteStatement &&other) noexcept
         m_statement = std::exchange(other.m_statement, nullptr);
         m_boundTexts = std::move(other.m_boundTexts);
         m_bindError = std::exchange(other.m_bindError, 0);
+        m_prepareError = std::exchange(other.m_prepareError, 0);
     }
     return *this;
 }
@@ -29,12 +31,19 @@ SqliteStatement &SqliteStatement::operator=(SqliteStatement &&other) noexcept
 int SqliteStatement::prepare(sqlite3 *db, QByteArrayView sql)
 {
     finalize();
-    return sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()),
-                              SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr);
+    const int rc = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()),
+                                      SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr);
+    if (rc != SQLITE_OK) {
+        finalize();
+        m_prepareError = rc;
+    }
+    return rc;
 }
 
 void SqliteStatement::bind(int index, qint64 value)
 {
+    if (!m_statement)
+        return;
     const int rc = sqlite3_bind_int64(m_statement, index, value);
     if (rc != SQLITE_OK && m_bindError == SQLITE_OK)
         m_bindError = rc;
@@ -42,6 +51,8 @@ void SqliteStatement::bind(int index, qint64 value)
 
 void SqliteStatement::bind(int index, const QString &text)
 {
+    if (!m_statement)
+        return;
     // Kept until reset() so SQLite can use the bytes without copying them: a
     // pasted text can be tens of megabytes.
     const QByteArray &utf8 = m_boundTexts.emplace_back(text.toUtf8());
@@ -54,6 +65,8 @@ void SqliteStatement::bind(int index, const QString &text)
 
 int SqliteStatement::step()
 {
+    if (!m_statement)
+        return m_prepareError != SQLITE_OK ? m_prepareError : SQLITE_MISUSE;
     if (m_bindError != SQLITE_OK)
         return m_bindError;
     return sqlite3_step(m_statement);
@@ -71,8 +84,10 @@ int SqliteStatement::run()
 void SqliteStatement::reset()
 {
     // sqlite3_reset() repeats the last step's error, which run() already returned.
-    sqlite3_reset(m_statement);
-    sqlite3_clear_bindings(m_statement);
+    if (m_statement) {
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+    }
     m_boundTexts.clear();
     m_bindError = SQLITE_OK;
 }
@@ -108,4 +123,5 @@ void SqliteStatement::finalize()
     }
     m_boundTexts.clear();
     m_bindError = SQLITE_OK;
+    m_prepareError = SQLITE_OK;
 }

@@ -23,6 +23,8 @@ public:
     SqliteStatement &operator=(const SqliteStatement &) = delete;
 
     // Returns an SQLite result code; the statement is valid only after SQLITE_OK.
+    // An invalid statement binds nothing and its step() returns the code that
+    // preparing it failed with.
     int prepare(sqlite3 *db, QByteArrayView sql);
     bool isValid() const { return m_statement != nullptr; }
 
@@ -50,4 +52,5 @@ private:
     sqlite3_stmt *m_statement = nullptr;
     std::vector<QByteArray> m_boundTexts;
     int m_bindError = 0;
+    int m_prepareError = 0;
 };

@@ -7,7 +7,9 @@
 //
 // Prints one line ("ready") once its part is done, then waits to be killed.
 #include "InstanceLock.h"
-#include "SqlitePreferencesStore.h"
+#include "SqliteHistoryStore.h"
+#include "SqlitePreferences.h"
+#include "SqliteStoreFile.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -51,13 +53,23 @@ int holdLock(int argc, char **argv, const QString &path)
 int writeThenDie(int argc, char **argv, const QString &path)
 {
     QCoreApplication app(argc, argv);
-    SqlitePreferencesStore store(path);
-    if (!store.setBoolValue(QStringLiteral("privacyMode"), true) ||
-        !store.insertNewest(QStringLiteral("texts"), QStringLiteral("written before the kill")) ||
-        !store.replaceList(QStringLiteral("urls"), {QStringLiteral("https://b.example"),
-                                                    QStringLiteral("https://a.example")})) {
-        std::fprintf(stderr, "%s\n", qPrintable(store.lastError()));
-        return 1;
+    SqliteStoreFile file(path);
+    SqlitePreferences preferences(file);
+    SqliteHistoryStore history(file);
+    const StoreStatus steps[] = {
+        preferences.setPrivacyMode(true),
+        history.insertNewest(QStringLiteral("texts"), QStringLiteral("written before the kill"))
+            .status(),
+        history
+            .replaceList(QStringLiteral("urls"),
+                         {QStringLiteral("https://b.example"), QStringLiteral("https://a.example")})
+            .status(),
+    };
+    for (const StoreStatus &step : steps) {
+        if (!step.ok()) {
+            std::fprintf(stderr, "%s\n", qPrintable(step.error()));
+            return 1;
+        }
     }
     announce();
     std::raise(SIGKILL);

@@ -1,6 +1,7 @@
-// The SQLite store when its file lets it down: a path it cannot use, a disk that
-// fills up, a file that is not a database, a process killed after a write.
-#include "SqlitePreferencesStore.h"
+// The SQLite stores when their file lets them down: a path they cannot use, a
+// disk that fills up, a file that is not a database, a process killed after a
+// write.
+#include "SqliteStores.h"
 #include "SqliteTestUtil.h"
 
 #include <QDir>
@@ -15,6 +16,8 @@
 #include <memory>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -60,6 +63,25 @@ QStringList setAsideFiles(const QString &dir)
     return QDir(dir).entryList({u"*.unreadable-*"_s}, QDir::Files);
 }
 
+// Every announcement of `preferences`, with the value it had when it was made.
+class Announcements final
+{
+public:
+    explicit Announcements(Preferences &preferences)
+    {
+        QObject::connect(&preferences, &Preferences::changed, &m_context,
+                         [this, &preferences](Preference preference) {
+                             m_seen.emplace_back(preference, preferences.value(preference));
+                         });
+    }
+
+    const std::vector<std::pair<Preference, bool>> &seen() const { return m_seen; }
+
+private:
+    QObject m_context;
+    std::vector<std::pair<Preference, bool>> m_seen;
+};
+
 } // namespace
 
 class SqliteStoreFaultsTest final : public QObject
@@ -85,106 +107,143 @@ private slots:
         file.write("not a directory");
         file.close();
 
-        SqlitePreferencesStore store(blocker + u"/brimvale.sqlite3"_s);
-        QVERIFY(!store.isOpen());
-        QVERIFY(!store.lastError().isEmpty());
-        QCOMPARE(store.loadHistory().state, StoredHistory::State::Failed);
-        QVERIFY(!store.insertNewest(u"texts"_s, u"lost"_s));
-        QVERIFY(store.lastError().contains(u"blocker"_s));
-        QVERIFY(!store.replaceList(u"texts"_s, {u"a"_s}));
-        QVERIFY(!store.removeItem(1));
-        QVERIFY(!store.retainOnlyLists({u"texts"_s}));
-        QVERIFY(!store.setAsideHistory());
+        SqliteStores store(blocker + u"/brimvale.sqlite3"_s);
+        QVERIFY(!store.file.isOpen());
+        const StoreStatus opened = store.file.open();
+        QVERIFY(!opened.ok());
+        QVERIFY(!opened.error().isEmpty());
+        const HistoryRecord history = store.history.load();
+        QCOMPARE(history.state, HistoryRecord::State::Failed);
+        QVERIFY(!history.error.isEmpty());
+        const auto lost = store.history.insertNewest(u"texts"_s, u"lost"_s);
+        QVERIFY(!lost.ok());
+        QVERIFY(lost.error().contains(u"blocker"_s));
+        QVERIFY(!store.history.replaceList(u"texts"_s, {u"a"_s}).ok());
+        QVERIFY(!store.history.removeItem(1).ok());
+        QVERIFY(!store.history.retainOnlyLists({u"texts"_s}).ok());
+        QVERIFY(!store.history.setAsideHistory().ok());
 
         // The user's choice holds for the session and reaches the file later.
-        QSignalSpy changes(&store, &PreferencesStore::boolValueChanged);
-        QCOMPARE(store.setBoolValue(u"privacyMode"_s, true), false);
-        QCOMPARE(store.boolValue(u"privacyMode"_s), true);
-        QCOMPARE(changes.size(), 1);
+        Announcements changes(store.preferences);
+        const StoreStatus saved = store.preferences.setPrivacyMode(true);
+        QVERIFY(!saved.ok());
+        QVERIFY(saved.error().contains(u"blocker"_s));
+        QCOMPARE(store.preferences.privacyMode(), true);
+        QCOMPARE(changes.seen().size(), size_t(1));
         QCOMPARE(readAll(blocker), QByteArray("not a directory"));
 
         QVERIFY(QFile::remove(blocker));
         QVERIFY(QDir().mkdir(blocker));
-        const auto id = store.insertNewest(u"texts"_s, u"kept"_s);
-        QVERIFY2(id, qPrintable(store.lastError()));
-        QVERIFY(store.lastError().isEmpty());
+        const auto id = store.history.insertNewest(u"texts"_s, u"kept"_s);
+        QVERIFY2(id.ok(), qPrintable(id.error()));
+        QVERIFY(store.file.isOpen());
 
-        SqlitePreferencesStore reopened(blocker + u"/brimvale.sqlite3"_s);
-        QCOMPARE(reopened.boolValue(u"privacyMode"_s), true);
-        QCOMPARE(reopened.loadHistory().lists.value(u"texts"_s).texts, QStringList{u"kept"_s});
+        SqliteStores reopened(blocker + u"/brimvale.sqlite3"_s);
+        QCOMPARE(reopened.preferences.privacyMode(), true);
+        QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts, QStringList{u"kept"_s});
     }
 
     void fileOutOfReachAtStart_itsValuesAnnouncedWhenReached()
     {
         const QString realDir = m_dir->filePath(u"real"_s);
         {
-            SqlitePreferencesStore earlier(realDir + u"/brimvale.sqlite3"_s);
-            QVERIFY(earlier.setBoolValue(u"privacyMode"_s, true));
+            SqliteStores earlier(realDir + u"/brimvale.sqlite3"_s);
+            QVERIFY(earlier.preferences.setPrivacyMode(true).ok());
         }
-        const QString way = m_dir->filePath(u"way"_s);
-        QFile blocker(way);
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        const QString way = blockedWay();
 
-        SqlitePreferencesStore store(way + u"/brimvale.sqlite3"_s);
-        QCOMPARE(store.boolValue(u"privacyMode"_s), false);
-        QSignalSpy changes(&store, &PreferencesStore::boolValueChanged);
+        SqliteStores store(way + u"/brimvale.sqlite3"_s);
+        QCOMPARE(store.preferences.privacyMode(), false);
+        Announcements changes(store.preferences);
         QVERIFY(QFile::remove(way));
         QVERIFY(QFile::link(realDir, way));
-        QCOMPARE(store.loadHistory().state, StoredHistory::State::Absent);
-        QCOMPARE(store.boolValue(u"privacyMode"_s), true);
-        QCOMPARE(changes.size(), 1);
-        QCOMPARE(changes.at(0).at(0).toString(), u"privacyMode"_s);
-        QCOMPARE(changes.at(0).at(1).toBool(), true);
+        // Any operation on the shared file reads the preferences again.
+        QCOMPARE(store.history.load().state, HistoryRecord::State::Absent);
+        QCOMPARE(store.preferences.privacyMode(), true);
+        QCOMPARE(changes.seen().size(), size_t(1));
+        QCOMPARE(changes.seen().at(0), std::pair(Preference::PrivacyMode, true));
+        QCOMPARE(store.preferences.showInDock(), false);
+    }
+
+    void valueSetWhileOutOfReach_winsOverTheFile_onceReached()
+    {
+        const QString realDir = m_dir->filePath(u"real"_s);
+        {
+            SqliteStores earlier(realDir + u"/brimvale.sqlite3"_s);
+            QVERIFY(earlier.preferences.setPrivacyMode(true).ok());
+            QVERIFY(earlier.preferences.setShowInDock(true).ok());
+        }
+        const QString way = blockedWay();
+
+        SqliteStores store(way + u"/brimvale.sqlite3"_s);
+        QVERIFY(!store.preferences.setPrivacyMode(false).ok());
+        Announcements changes(store.preferences);
+        QVERIFY(QFile::remove(way));
+        QVERIFY(QFile::link(realDir, way));
+        QVERIFY(store.history.insertNewest(u"texts"_s, u"t"_s).ok());
+        QCOMPARE(store.preferences.privacyMode(), false);
+        QCOMPARE(store.preferences.showInDock(), true);
+        QCOMPARE(changes.seen().size(), size_t(1));
+        QCOMPARE(changes.seen().at(0), std::pair(Preference::ShowInDock, true));
+        QCOMPARE(
+            SqliteTestUtil::value(realDir + u"/brimvale.sqlite3"_s,
+                                  u"SELECT value FROM preferences WHERE key = 'privacyMode'"_s),
+            QVariant(qint64(0)));
     }
 
     void readOnlyDirectory_writesFail_thenSucceedOnceWritable()
     {
-        if (geteuid() == 0)
-            QSKIP("root writes into read-only directories; the unusable-path and file-size "
-                  "cases cover this for root");
+        if (geteuid() == 0) {
+            // Root writes into read-only directories: run this test again as nobody.
+            runUnprivileged(QTest::currentTestFunction());
+            return;
+        }
         const QString dir = m_dir->filePath(u"data"_s);
         const QString path = dir + u"/brimvale.sqlite3"_s;
         {
-            SqlitePreferencesStore store(path);
-            QVERIFY(store.insertNewest(u"texts"_s, u"before"_s));
+            SqliteStores store(path);
+            QVERIFY(store.history.insertNewest(u"texts"_s, u"before"_s).ok());
         }
         QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner));
-        SqlitePreferencesStore store(path);
-        QVERIFY(!store.insertNewest(u"texts"_s, u"while read-only"_s));
-        QVERIFY(!store.lastError().isEmpty());
+        SqliteStores store(path);
+        const auto refused = store.history.insertNewest(u"texts"_s, u"while read-only"_s);
+        QVERIFY(!refused.ok());
+        QVERIFY(!refused.error().isEmpty());
         QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QVERIFY2(store.insertNewest(u"texts"_s, u"after"_s), qPrintable(store.lastError()));
-        QCOMPARE(store.loadHistory().lists.value(u"texts"_s).texts,
+        const auto after = store.history.insertNewest(u"texts"_s, u"after"_s);
+        QVERIFY2(after.ok(), qPrintable(after.error()));
+        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts,
                  (QStringList{u"after"_s, u"before"_s}));
     }
 
     void fullDisk_failedWritesKeepEarlierRows_laterWritesSucceed()
     {
-        SqlitePreferencesStore store(m_path);
-        const auto before = store.replaceList(u"texts"_s, {u"b"_s, u"a"_s});
-        QVERIFY(before);
-        QVERIFY(store.insertNewest(u"urls"_s, u"https://kept.example"_s));
+        SqliteStores store(m_path);
+        const auto before = store.history.replaceList(u"texts"_s, {u"b"_s, u"a"_s});
+        QVERIFY(before.ok());
+        QVERIFY(store.history.insertNewest(u"urls"_s, u"https://kept.example"_s).ok());
         const QString large(4 * 1024 * 1024, u'x');
         {
             FileSizeLimit limit(256 * 1024);
             QVERIFY(limit.isActive());
             // Replacing deletes the old rows first: the whole change must go.
-            QVERIFY(!store.replaceList(u"texts"_s, {large, u"c"_s}));
-            QVERIFY(!store.lastError().isEmpty());
-            QVERIFY(!store.insertNewest(u"urls"_s, large));
-            QVERIFY(!store.lastError().isEmpty());
+            const auto replaced = store.history.replaceList(u"texts"_s, {large, u"c"_s});
+            QVERIFY(!replaced.ok());
+            QVERIFY(!replaced.error().isEmpty());
+            const auto inserted = store.history.insertNewest(u"urls"_s, large);
+            QVERIFY(!inserted.ok());
+            QVERIFY(!inserted.error().isEmpty());
         }
-        const StoredHistory history = store.loadHistory();
-        QCOMPARE(history.state, StoredHistory::State::Loaded);
+        const HistoryRecord history = store.history.load();
+        QCOMPARE(history.state, HistoryRecord::State::Loaded);
         QCOMPARE(history.lists.value(u"texts"_s).texts, (QStringList{u"b"_s, u"a"_s}));
-        QCOMPARE(history.lists.value(u"texts"_s).ids, *before);
+        QCOMPARE(history.lists.value(u"texts"_s).ids, before.value());
         QCOMPARE(history.lists.value(u"urls"_s).texts, QStringList{u"https://kept.example"_s});
 
-        QVERIFY2(store.insertNewest(u"urls"_s, large), qPrintable(store.lastError()));
-        QVERIFY(store.lastError().isEmpty());
-        SqlitePreferencesStore reopened(m_path);
-        QCOMPARE(reopened.loadHistory().lists.value(u"urls"_s).texts.size(), 2);
+        const auto later = store.history.insertNewest(u"urls"_s, large);
+        QVERIFY2(later.ok(), qPrintable(later.error()));
+        SqliteStores reopened(m_path);
+        QCOMPARE(reopened.history.load().lists.value(u"urls"_s).texts.size(), 2);
     }
 
     void notADatabase_keptAsideNeverDeleted_freshStoreWorks()
@@ -200,29 +259,29 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(u"could not be read; it was kept as .*"
                                                 "brimvale\\.sqlite3\\.unreadable-\\d{14}"_s));
-        SqlitePreferencesStore store(m_path);
-        QVERIFY(store.isOpen());
+        SqliteStores store(m_path);
+        QVERIFY(store.file.isOpen());
 
         const QStringList kept = setAsideFiles(m_dir->path());
         QCOMPARE(kept.size(), 1);
         QCOMPARE(readAll(m_dir->filePath(kept.constFirst())), garbage);
-        QCOMPARE(store.loadHistory().state, StoredHistory::State::Absent);
-        QVERIFY(store.setBoolValue(u"showInDock"_s, true));
-        QVERIFY(store.insertNewest(u"texts"_s, u"fresh"_s));
-        SqlitePreferencesStore reopened(m_path);
-        QCOMPARE(reopened.boolValue(u"showInDock"_s), true);
-        QCOMPARE(reopened.loadHistory().lists.value(u"texts"_s).texts, QStringList{u"fresh"_s});
+        QCOMPARE(store.history.load().state, HistoryRecord::State::Absent);
+        QVERIFY(store.preferences.setShowInDock(true).ok());
+        QVERIFY(store.history.insertNewest(u"texts"_s, u"fresh"_s).ok());
+        SqliteStores reopened(m_path);
+        QCOMPARE(reopened.preferences.showInDock(), true);
+        QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts, QStringList{u"fresh"_s});
     }
 
     void damagedHistoryPages_loadUnreadable_fileKept_choicesCarriedOver()
     {
         {
-            SqlitePreferencesStore store(m_path);
-            QVERIFY(store.setBoolValue(u"privacyMode"_s, true));
+            SqliteStores store(m_path);
+            QVERIFY(store.preferences.setPrivacyMode(true).ok());
             QStringList texts;
             for (int i = 0; i < 3000; ++i)
                 texts.append(u"item %1 "_s.arg(i).repeated(20));
-            QVERIFY(store.replaceList(u"texts"_s, texts));
+            QVERIFY(store.history.replaceList(u"texts"_s, texts).ok());
         }
         const qint64 pageSize =
             SqliteTestUtil::value(m_path, u"PRAGMA page_size"_s).value_or(0).toLongLong();
@@ -241,23 +300,24 @@ private slots:
         }
         const QByteArray damaged = readAll(m_path);
 
-        SqlitePreferencesStore store(m_path);
-        QCOMPARE(store.boolValue(u"privacyMode"_s), true);
+        SqliteStores store(m_path);
+        QCOMPARE(store.preferences.privacyMode(), true);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"could not be read; it was kept"_s));
-        const StoredHistory history = store.loadHistory();
-        QCOMPARE(history.state, StoredHistory::State::Unreadable);
+        const HistoryRecord history = store.history.load();
+        QCOMPARE(history.state, HistoryRecord::State::Unreadable);
         const QStringList kept = setAsideFiles(m_dir->path());
         QCOMPARE(kept.size(), 1);
         QVERIFY2(history.problem.contains(kept.constFirst()), qPrintable(history.problem));
         QCOMPARE(readAll(m_dir->filePath(kept.constFirst())), damaged);
 
-        const std::optional<QString> keptAt = store.setAsideHistory();
-        QVERIFY(keptAt);
-        QVERIFY(keptAt->endsWith(kept.constFirst()));
-        QVERIFY(store.insertNewest(u"texts"_s, u"new start"_s));
-        SqlitePreferencesStore reopened(m_path);
-        QCOMPARE(reopened.boolValue(u"privacyMode"_s), true);
-        QCOMPARE(reopened.loadHistory().lists.value(u"texts"_s).texts, QStringList{u"new start"_s});
+        const StoreResult<QString> keptAt = store.history.setAsideHistory();
+        QVERIFY(keptAt.ok());
+        QVERIFY(keptAt.value().endsWith(kept.constFirst()));
+        QVERIFY(store.history.insertNewest(u"texts"_s, u"new start"_s).ok());
+        SqliteStores reopened(m_path);
+        QCOMPARE(reopened.preferences.privacyMode(), true);
+        QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts,
+                 QStringList{u"new start"_s});
     }
 
     void processKilledAfterWriting_committedChangesSurvive()
@@ -268,15 +328,56 @@ private slots:
         QCOMPARE(helper.readAllStandardOutput().trimmed(), QByteArray("ready"));
         QCOMPARE(helper.exitStatus(), QProcess::CrashExit);
 
-        SqlitePreferencesStore store(m_path);
-        QCOMPARE(store.boolValue(u"privacyMode"_s), true);
-        const StoredHistory history = store.loadHistory();
+        SqliteStores store(m_path);
+        QCOMPARE(store.preferences.privacyMode(), true);
+        const HistoryRecord history = store.history.load();
         QCOMPARE(history.lists.value(u"texts"_s).texts, QStringList{u"written before the kill"_s});
         QCOMPARE(history.lists.value(u"urls"_s).texts,
                  (QStringList{u"https://b.example"_s, u"https://a.example"_s}));
     }
 
 private:
+    // A file where the store's directory should be; replaced by a link later.
+    QString blockedWay() const
+    {
+        const QString way = m_dir->filePath(u"way"_s);
+        QFile blocker(way);
+        if (blocker.open(QIODevice::WriteOnly))
+            blocker.close();
+        return way;
+    }
+
+    // Runs `function` of this test in a child process as the user nobody, with
+    // temporary files in a directory nobody owns.
+    static void runUnprivileged(const char *function)
+    {
+        const QTemporaryDir home;
+        QVERIFY(home.isValid());
+        constexpr uid_t nobody = 65534;
+        QVERIFY(::chown(QFile::encodeName(home.path()).constData(), nobody, nobody) == 0);
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"TMPDIR"_s, home.path());
+        environment.insert(u"HOME"_s, home.path());
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(u"setpriv"_s,
+                    {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, u"--"_s,
+                     QCoreApplication::applicationFilePath(), QString::fromLatin1(function)});
+        if (!child.waitForStarted())
+            QSKIP("running as root, and setpriv cannot be started to drop privileges: this "
+                  "test did not run");
+        QVERIFY(child.waitForFinished(60000));
+        const QByteArray output = child.readAll();
+        if (child.exitCode() == 127 || child.exitCode() == 126)
+            QSKIP(qPrintable(u"running as root, and the user nobody cannot run this test: it did "
+                             "not run (%1)"_s.arg(QString::fromLocal8Bit(output.trimmed()))));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 output.constData());
+        QVERIFY2(output.contains("PASS   : SqliteStoreFaultsTest::" + QByteArray(function)),
+                 output.constData());
+    }
+
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
 };

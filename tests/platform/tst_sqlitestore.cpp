@@ -1,6 +1,6 @@
-// The SQLite store's own promises: what survives a reopen, what the file looks
+// The SQLite stores' own promises: what survives a reopen, what the file looks
 // like, how exactly texts come back and what happens to an unreadable record.
-#include "SqlitePreferencesStore.h"
+#include "SqliteStores.h"
 #include "SqliteTestUtil.h"
 
 #include <QFileInfo>
@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <memory>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -25,9 +26,22 @@ QFile::Permissions modeOf(const QString &path)
     return QFileInfo(path).permissions() & anyOwnerGroupOther;
 }
 
+// Sets the process's umask for the life of this object.
+class ScopedUmask final
+{
+public:
+    explicit ScopedUmask(mode_t mask) : m_previous(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(m_previous); }
+    ScopedUmask(const ScopedUmask &) = delete;
+    ScopedUmask &operator=(const ScopedUmask &) = delete;
+
+private:
+    mode_t m_previous;
+};
+
 } // namespace
 
-class SqlitePreferencesStoreTest final : public QObject
+class SqliteStoreTest final : public QObject
 {
     Q_OBJECT
 
@@ -43,45 +57,58 @@ private slots:
 
     // Persistence
 
-    void boolsAndHistory_surviveReopening()
+    void preferencesAndHistory_surviveReopening()
     {
         std::vector<qint64> ids;
         {
-            SqlitePreferencesStore store(m_path);
-            QVERIFY(store.setBoolValue(u"privacyMode"_s, true));
-            QVERIFY(store.setBoolValue(u"showInDock"_s, false));
-            const auto urls = store.replaceList(u"urls"_s, {u"https://b"_s, u"https://a"_s});
-            QVERIFY(urls);
-            ids = *urls;
+            SqliteStores store(m_path);
+            QVERIFY(store.preferences.setPrivacyMode(true).ok());
+            QVERIFY(store.preferences.setShowInDock(false).ok());
+            const auto urls =
+                store.history.replaceList(u"urls"_s, {u"https://b"_s, u"https://a"_s});
+            QVERIFY(urls.ok());
+            ids = urls.value();
         }
-        SqlitePreferencesStore store(m_path);
-        QCOMPARE(store.boolValue(u"privacyMode"_s), true);
-        QCOMPARE(store.boolValue(u"showInDock"_s), false);
-        QCOMPARE(store.boolValue(u"neverSet"_s), false);
-        const StoredHistory history = store.loadHistory();
-        QCOMPARE(history.state, StoredHistory::State::Loaded);
+        SqliteStores store(m_path);
+        QCOMPARE(store.preferences.privacyMode(), true);
+        QCOMPARE(store.preferences.showInDock(), false);
+        const HistoryRecord history = store.history.load();
+        QCOMPARE(history.state, HistoryRecord::State::Loaded);
         QCOMPARE(history.lists.value(u"urls"_s).texts,
                  (QStringList{u"https://b"_s, u"https://a"_s}));
         QCOMPARE(history.lists.value(u"urls"_s).ids, ids);
     }
 
-    void boolStoredAsSomethingElse_readsFalseUnlessNonZeroInteger()
+    void preferenceStoredAsSomethingElse_readsFalseUnlessNonZeroInteger_data()
     {
+        QTest::addColumn<QString>("sqlValue");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("text") << u"'yes'"_s << false;
+        QTest::newRow("real") << u"1.5"_s << false;
+        QTest::newRow("blob") << u"x'01'"_s << false;
+        QTest::newRow("null") << u"NULL"_s << false;
+        QTest::newRow("zero") << u"0"_s << false;
+        QTest::newRow("one") << u"1"_s << true;
+        QTest::newRow("seven") << u"7"_s << true;
+    }
+
+    void preferenceStoredAsSomethingElse_readsFalseUnlessNonZeroInteger()
+    {
+        QFETCH(QString, sqlValue);
+        QFETCH(bool, expected);
         {
-            SqlitePreferencesStore store(m_path);
+            SqliteStores store(m_path);
         }
-        QCOMPARE(SqliteTestUtil::exec(m_path, u"INSERT INTO preferences VALUES ('text', 'yes'), "
-                                              "('real', 1.5), ('blob', x'01'), ('null', NULL), "
-                                              "('zero', 0), ('one', 1), ('seven', 7)"_s),
-                 QString());
-        SqlitePreferencesStore store(m_path);
-        QCOMPARE(store.boolValue(u"text"_s), false);
-        QCOMPARE(store.boolValue(u"real"_s), false);
-        QCOMPARE(store.boolValue(u"blob"_s), false);
-        QCOMPARE(store.boolValue(u"null"_s), false);
-        QCOMPARE(store.boolValue(u"zero"_s), false);
-        QCOMPARE(store.boolValue(u"one"_s), true);
-        QCOMPARE(store.boolValue(u"seven"_s), true);
+        // Keys that are no preference of ours are left alone.
+        QCOMPARE(
+            SqliteTestUtil::exec(m_path, u"INSERT INTO preferences VALUES ('privacyMode', %1), "
+                                         "('showInDock', %1), ('unknown', 1)"_s.arg(sqlValue)),
+            QString());
+        SqliteStores store(m_path);
+        QCOMPARE(store.preferences.privacyMode(), expected);
+        QCOMPARE(store.preferences.showInDock(), expected);
+        QCOMPARE(SqliteTestUtil::value(m_path, u"SELECT count(*) FROM preferences"_s),
+                 QVariant(qint64(3)));
     }
 
     // Texts come back exactly
@@ -102,12 +129,12 @@ private slots:
     {
         QFETCH(QString, text);
         {
-            SqlitePreferencesStore store(m_path);
-            QVERIFY(store.insertNewest(u"texts"_s, text));
-            QVERIFY(store.replaceList(u"codes"_s, {text, text + text}));
+            SqliteStores store(m_path);
+            QVERIFY(store.history.insertNewest(u"texts"_s, text).ok());
+            QVERIFY(store.history.replaceList(u"codes"_s, {text, text + text}).ok());
         }
-        SqlitePreferencesStore store(m_path);
-        const StoredHistory history = store.loadHistory();
+        SqliteStores store(m_path);
+        const HistoryRecord history = store.history.load();
         QCOMPARE(history.lists.value(u"texts"_s).texts, QStringList{text});
         QCOMPARE(history.lists.value(u"codes"_s).texts, (QStringList{text, text + text}));
         QCOMPARE(history.lists.value(u"texts"_s).texts.constFirst().size(), text.size());
@@ -122,11 +149,12 @@ private slots:
         for (int i = 0; text.size() < 50 * 1024 * 1024; ++i)
             text += QString::number(i) + block;
         {
-            SqlitePreferencesStore store(m_path);
-            QVERIFY2(store.insertNewest(u"texts"_s, text), qPrintable(store.lastError()));
+            SqliteStores store(m_path);
+            const auto id = store.history.insertNewest(u"texts"_s, text);
+            QVERIFY2(id.ok(), qPrintable(id.error()));
         }
-        SqlitePreferencesStore store(m_path);
-        const StoredHistory history = store.loadHistory();
+        SqliteStores store(m_path);
+        const HistoryRecord history = store.history.load();
         const QStringList texts = history.lists.value(u"texts"_s).texts;
         QCOMPARE(texts.size(), 1);
         QVERIFY(texts.constFirst() == text);
@@ -151,16 +179,16 @@ private slots:
         QFETCH(QString, sqlValue);
         QFETCH(QString, described);
         {
-            SqlitePreferencesStore store(m_path);
-            QVERIFY(store.replaceList(u"urls"_s, {u"fine"_s}));
-            QVERIFY(store.replaceList(u"texts"_s, {u"also fine"_s}));
+            SqliteStores store(m_path);
+            QVERIFY(store.history.replaceList(u"urls"_s, {u"fine"_s}).ok());
+            QVERIFY(store.history.replaceList(u"texts"_s, {u"also fine"_s}).ok());
         }
         QCOMPARE(SqliteTestUtil::exec(m_path, u"INSERT INTO clipboard_data(id, list, item) "
                                               "VALUES (17, '%1', %2)"_s.arg(key, sqlValue)),
                  QString());
-        SqlitePreferencesStore store(m_path);
-        const StoredHistory history = store.loadHistory();
-        QCOMPARE(history.state, StoredHistory::State::Unreadable);
+        SqliteStores store(m_path);
+        const HistoryRecord history = store.history.load();
+        QCOMPARE(history.state, HistoryRecord::State::Unreadable);
         QCOMPARE(history.problem, u"item 17 of \"%1\" is %2"_s.arg(key, described));
         QVERIFY(history.lists.isEmpty());
     }
@@ -168,18 +196,18 @@ private slots:
     void setAsideHistory_keepsOldRowsInTheFile_newRecordStartsEmpty()
     {
         {
-            SqlitePreferencesStore store(m_path);
-            QVERIFY(store.replaceList(u"urls"_s, {u"u2"_s, u"u1"_s}));
-            QVERIFY(store.setBoolValue(u"privacyMode"_s, true));
+            SqliteStores store(m_path);
+            QVERIFY(store.history.replaceList(u"urls"_s, {u"u2"_s, u"u1"_s}).ok());
+            QVERIFY(store.preferences.setPrivacyMode(true).ok());
         }
         QCOMPARE(SqliteTestUtil::exec(
                      m_path, u"INSERT INTO clipboard_data(list, item) VALUES ('codes', 7)"_s),
                  QString());
 
-        SqlitePreferencesStore store(m_path);
-        QCOMPARE(store.loadHistory().state, StoredHistory::State::Unreadable);
-        const std::optional<QString> keptAt = store.setAsideHistory();
-        QVERIFY2(keptAt, qPrintable(store.lastError()));
+        SqliteStores store(m_path);
+        QCOMPARE(store.history.load().state, HistoryRecord::State::Unreadable);
+        const StoreResult<QString> keptAt = store.history.setAsideHistory();
+        QVERIFY2(keptAt.ok(), qPrintable(keptAt.error()));
 
         const auto table = SqliteTestUtil::value(
             m_path, u"SELECT name FROM sqlite_schema WHERE type = 'table' AND name LIKE "
@@ -190,7 +218,7 @@ private slots:
                      .match(tableName)
                      .hasMatch(),
                  qPrintable(tableName));
-        QVERIFY2(keptAt->contains(tableName), qPrintable(*keptAt));
+        QVERIFY2(keptAt.value().contains(tableName), qPrintable(keptAt.value()));
         QCOMPARE(SqliteTestUtil::value(m_path, u"SELECT count(*) FROM %1"_s.arg(tableName)),
                  QVariant(qint64(3)));
         QCOMPARE(SqliteTestUtil::value(m_path,
@@ -198,21 +226,21 @@ private slots:
                                        "WHERE list = 'urls' ORDER BY id)"_s.arg(tableName)),
                  QVariant(u"u1,u2"_s));
 
-        QCOMPARE(store.loadHistory().state, StoredHistory::State::Absent);
-        QCOMPARE(store.boolValue(u"privacyMode"_s), true);
-        QVERIFY(store.insertNewest(u"texts"_s, u"after"_s));
-        QCOMPARE(store.loadHistory().lists.value(u"texts"_s).texts, QStringList{u"after"_s});
+        QCOMPARE(store.history.load().state, HistoryRecord::State::Absent);
+        QCOMPARE(store.preferences.privacyMode(), true);
+        QVERIFY(store.history.insertNewest(u"texts"_s, u"after"_s).ok());
+        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts, QStringList{u"after"_s});
     }
 
     void setAsideTwiceInOneSecond_neverOverwritesTheFirst()
     {
-        SqlitePreferencesStore store(m_path);
-        QVERIFY(store.insertNewest(u"texts"_s, u"first record"_s));
-        const auto first = store.setAsideHistory();
-        QVERIFY(store.insertNewest(u"texts"_s, u"second record"_s));
-        const auto second = store.setAsideHistory();
-        QVERIFY(first && second);
-        QVERIFY(*first != *second);
+        SqliteStores store(m_path);
+        QVERIFY(store.history.insertNewest(u"texts"_s, u"first record"_s).ok());
+        const auto first = store.history.setAsideHistory();
+        QVERIFY(store.history.insertNewest(u"texts"_s, u"second record"_s).ok());
+        const auto second = store.history.setAsideHistory();
+        QVERIFY(first.ok() && second.ok());
+        QVERIFY(first.value() != second.value());
         QCOMPARE(SqliteTestUtil::value(m_path, u"SELECT count(*) FROM sqlite_schema WHERE type = "
                                                "'table' AND name LIKE 'clipboard_data_unr%'"_s),
                  QVariant(qint64(2)));
@@ -220,12 +248,22 @@ private slots:
 
     // The file on disk
 
+    void newDirectoryAndFiles_privateToTheUser_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::newRow("umask 022") << 022;
+        QTest::newRow("umask 000") << 0;
+        QTest::newRow("umask 077") << 077;
+    }
+
     void newDirectoryAndFiles_privateToTheUser()
     {
+        QFETCH(int, mask);
+        const ScopedUmask umask(static_cast<mode_t>(mask));
         const QString dir = m_dir->filePath(u"share/brimvale"_s);
         const QString path = dir + u"/brimvale.sqlite3"_s;
-        SqlitePreferencesStore store(path);
-        QVERIFY(store.insertNewest(u"texts"_s, u"secret-ish"_s));
+        SqliteStores store(path);
+        QVERIFY(store.history.insertNewest(u"texts"_s, u"secret-ish"_s).ok());
         QCOMPARE(modeOf(dir), ownerAll);
         QCOMPARE(modeOf(path), ownerReadWrite);
         // While the store is open its write-ahead log and index sit beside it.
@@ -237,12 +275,12 @@ private slots:
     void existingFileReadableByOthers_narrowedOnOpening()
     {
         {
-            SqlitePreferencesStore store(m_path);
+            SqliteStores store(m_path);
         }
         QVERIFY(
             QFile::setPermissions(m_path, ownerReadWrite | QFile::ReadGroup | QFile::ReadOther));
-        SqlitePreferencesStore store(m_path);
-        QVERIFY(store.isOpen());
+        SqliteStores store(m_path);
+        QVERIFY(store.file.isOpen());
         QCOMPARE(modeOf(m_path), ownerReadWrite);
     }
 
@@ -251,5 +289,5 @@ private:
     QString m_path;
 };
 
-QTEST_GUILESS_MAIN(SqlitePreferencesStoreTest)
-#include "tst_sqlitepreferencesstore.moc"
+QTEST_GUILESS_MAIN(SqliteStoreTest)
+#include "tst_sqlitestore.moc"

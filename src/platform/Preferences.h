@@ -1,0 +1,95 @@
+#pragma once
+
+#include "StoreResult.h"
+
+#include <QLatin1StringView>
+#include <QObject>
+#include <QStringView>
+
+#include <array>
+#include <cstddef>
+#include <optional>
+
+// The user's choices that outlive the session.
+enum class Preference { PrivacyMode, ShowInDock };
+
+struct PreferenceSpec
+{
+    Preference preference;
+    // Its key in the store; never change one, or the stored value is lost.
+    const char *key;
+    // Its value until the user sets one.
+    bool defaultValue;
+};
+
+// Every preference, one row per enumerator in the enum's order.
+inline constexpr std::array preferenceSpecs{
+    PreferenceSpec{Preference::PrivacyMode, "privacyMode", false},
+    PreferenceSpec{Preference::ShowInDock, "showInDock", false},
+};
+
+inline constexpr std::size_t preferenceCount = preferenceSpecs.size();
+
+constexpr std::size_t preferenceIndex(Preference preference)
+{
+    return static_cast<std::size_t>(preference);
+}
+
+static_assert(
+    [] {
+        for (std::size_t i = 0; i < preferenceCount; ++i) {
+            if (preferenceIndex(preferenceSpecs[i].preference) != i)
+                return false;
+        }
+        return true;
+    }(),
+    "preferenceSpecs must list the preferences in the enum's order");
+
+constexpr const PreferenceSpec &preferenceSpec(Preference preference)
+{
+    return preferenceSpecs[preferenceIndex(preference)];
+}
+
+inline QLatin1StringView preferenceKey(Preference preference)
+{
+    return QLatin1StringView(preferenceSpec(preference).key);
+}
+
+// The preference stored under `key`, if it is one of ours.
+inline std::optional<Preference> preferenceForKey(QStringView key)
+{
+    for (const PreferenceSpec &spec : preferenceSpecs) {
+        if (key == QLatin1StringView(spec.key))
+            return spec.preference;
+    }
+    return std::nullopt;
+}
+
+// The user's preferences, read once and then answered from memory: cheap enough
+// to ask on every clipboard tick.
+class Preferences : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Preferences)
+
+public:
+    ~Preferences() override = default;
+
+    virtual bool value(Preference preference) const = 0;
+    // The value is kept for the session, and announced, even when it cannot be
+    // written; the failure says why it was not.
+    virtual StoreStatus setValue(Preference preference, bool value) = 0;
+
+    bool privacyMode() const { return value(Preference::PrivacyMode); }
+    StoreStatus setPrivacyMode(bool on) { return setValue(Preference::PrivacyMode, on); }
+    bool showInDock() const { return value(Preference::ShowInDock); }
+    StoreStatus setShowInDock(bool on) { return setValue(Preference::ShowInDock, on); }
+
+signals:
+    // The value of `preference` is another than before: set by the user, or found
+    // so in the store when it was opened again.
+    void changed(Preference preference);
+
+protected:
+    explicit Preferences(QObject *parent = nullptr) : QObject(parent) {}
+};

@@ -1,0 +1,193 @@
+#include "SqliteHistoryStore.h"
+
+#include "SqliteStoreFile.h"
+
+#include <QDateTime>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+constexpr const char *insertItemSql = "INSERT INTO clipboard_data(list, item) VALUES(?1, ?2)";
+
+bool isOk(int rc)
+{
+    return SqliteDatabase::isOk(rc);
+}
+
+QString describeType(int type)
+{
+    switch (type) {
+    case SQLITE_INTEGER:
+        return SqliteHistoryStore::tr("an integer");
+    case SQLITE_FLOAT:
+        return SqliteHistoryStore::tr("a real number");
+    case SQLITE_BLOB:
+        return SqliteHistoryStore::tr("a blob");
+    default:
+        return SqliteHistoryStore::tr("NULL");
+    }
+}
+
+QString timeStamp()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
+}
+
+} // namespace
+
+SqliteHistoryStore::SqliteHistoryStore(SqliteStoreFile &file) : m_file(file) {}
+
+HistoryRecord SqliteHistoryStore::load()
+{
+    HistoryRecord history;
+    // Few lists, many rows: a linear search over raw key bytes beats hashing a
+    // QString per row.
+    std::vector<std::pair<QByteArray, HistoryList>> lists;
+    const auto failure =
+        m_file.read(tr("Reading the history"), [&](SqliteStoreFile::Connection &c) {
+            SqliteStatement &select =
+                c.statement("SELECT id, list, item FROM clipboard_data ORDER BY id DESC");
+            int rc = SQLITE_OK;
+            while ((rc = select.step()) == SQLITE_ROW) {
+                const qint64 id = select.columnInt64(0);
+                const QByteArrayView key = select.columnUtf8(1);
+                auto list = std::find_if(lists.begin(), lists.end(),
+                                         [&](const auto &entry) { return entry.first == key; });
+                if (list == lists.end())
+                    list = lists.emplace(lists.end(), key.toByteArray(), HistoryList{});
+                if (const int type = select.columnType(2); type != SQLITE_TEXT) {
+                    history.state = HistoryRecord::State::Unreadable;
+                    history.problem = tr("item %1 of \"%2\" is %3")
+                                          .arg(id)
+                                          .arg(QString::fromUtf8(list->first), describeType(type));
+                    select.reset();
+                    return SQLITE_OK;
+                }
+                list->second.texts.append(select.columnText(2));
+                list->second.ids.push_back(id);
+            }
+            select.reset();
+            return rc;
+        });
+    if (failure) {
+        if (failure->damagedFileKeptAs) {
+            m_damagedFileKeptAs = *failure->damagedFileKeptAs;
+            history.state = HistoryRecord::State::Unreadable;
+            history.problem = tr("the file is damaged; it was kept as %1").arg(m_damagedFileKeptAs);
+        } else {
+            history.state = HistoryRecord::State::Failed;
+            history.error = failure->message;
+        }
+        return history;
+    }
+    if (history.state == HistoryRecord::State::Unreadable || lists.empty())
+        return history;
+    history.state = HistoryRecord::State::Loaded;
+    for (auto &[key, list] : lists)
+        history.lists.insert(QString::fromUtf8(key), std::move(list));
+    return history;
+}
+
+StoreResult<qint64> SqliteHistoryStore::insertNewest(const QString &listKey, const QString &text)
+{
+    qint64 id = 0;
+    const StoreStatus status =
+        m_file.transaction(tr("Saving a clipboard item"), [&](SqliteStoreFile::Connection &c) {
+            SqliteStatement &insert = c.statement(insertItemSql);
+            insert.bind(1, listKey);
+            insert.bind(2, text);
+            const int rc = insert.run();
+            id = sqlite3_last_insert_rowid(c.handle());
+            return rc;
+        });
+    if (!status.ok())
+        return StoreError{status.error()};
+    return id;
+}
+
+StoreStatus SqliteHistoryStore::removeItem(qint64 id)
+{
+    return m_file.transaction(tr("Removing a clipboard item"), [&](SqliteStoreFile::Connection &c) {
+        SqliteStatement &remove = c.statement("DELETE FROM clipboard_data WHERE id = ?1");
+        remove.bind(1, id);
+        return remove.run();
+    });
+}
+
+StoreResult<std::vector<qint64>> SqliteHistoryStore::replaceList(const QString &listKey,
+                                                                 const QStringList &texts)
+{
+    std::vector<qint64> ids(static_cast<size_t>(texts.size()));
+    const StoreStatus status = m_file.transaction(
+        tr("Saving the list \"%1\"").arg(listKey), [&](SqliteStoreFile::Connection &c) {
+            SqliteStatement &removeList = c.statement("DELETE FROM clipboard_data WHERE list = ?1");
+            removeList.bind(1, listKey);
+            int rc = removeList.run();
+            SqliteStatement &insert = c.statement(insertItemSql);
+            // Oldest first, so that ids grow towards the newest.
+            for (qsizetype i = texts.size() - 1; i >= 0 && isOk(rc); --i) {
+                insert.bind(1, listKey);
+                insert.bind(2, texts.at(i));
+                rc = insert.run();
+                ids[static_cast<size_t>(i)] = sqlite3_last_insert_rowid(c.handle());
+            }
+            return rc;
+        });
+    if (!status.ok())
+        return StoreError{status.error()};
+    return ids;
+}
+
+StoreStatus SqliteHistoryStore::retainOnlyLists(const QStringList &keys)
+{
+    return m_file.transaction(tr("Removing other lists"), [&](SqliteStoreFile::Connection &c) {
+        QByteArray sql = "DELETE FROM clipboard_data";
+        if (!keys.isEmpty()) {
+            sql += " WHERE list NOT IN (?";
+            sql += QByteArray(",?").repeated(keys.size() - 1);
+            sql += ')';
+        }
+        SqliteStatement statement;
+        if (const int rc = statement.prepare(c.handle(), sql); rc != SQLITE_OK)
+            return rc;
+        for (qsizetype i = 0; i < keys.size(); ++i)
+            statement.bind(static_cast<int>(i + 1), keys.at(i));
+        return statement.run();
+    });
+}
+
+StoreResult<QString> SqliteHistoryStore::setAsideHistory()
+{
+    if (!m_damagedFileKeptAs.isEmpty())
+        return std::exchange(m_damagedFileKeptAs, QString());
+    QString table;
+    const StoreStatus status =
+        m_file.transaction(tr("Setting the history aside"), [&](SqliteStoreFile::Connection &c) {
+            SqliteStatement exists;
+            int rc = exists.prepare(c.handle(), "SELECT 1 FROM sqlite_schema WHERE name = ?1");
+            const QString base = QStringLiteral("clipboard_data_unreadable_") + timeStamp();
+            table = base;
+            for (int n = 2; isOk(rc); ++n) {
+                exists.bind(1, table);
+                rc = exists.step();
+                exists.reset();
+                if (rc != SQLITE_ROW)
+                    break;
+                table = base + u'_' + QString::number(n);
+            }
+            if (!isOk(rc))
+                return rc;
+            // The index name must be free for the new table; the kept rows need none.
+            const QByteArray sql = "DROP INDEX IF EXISTS clipboard_data_by_list;"
+                                   "ALTER TABLE clipboard_data RENAME TO " +
+                                   table.toUtf8() + ';' + SqliteStoreFile::createSchemaSql();
+            return c.exec(sql.constData());
+        });
+    if (!status.ok())
+        return StoreError{status.error()};
+    return tr("table %1 in %2").arg(table, m_file.path());
+}

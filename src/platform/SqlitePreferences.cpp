@@ -1,0 +1,107 @@
+#include "SqlitePreferences.h"
+
+#include <sqlite3.h>
+
+SqlitePreferences::SqlitePreferences(SqliteStoreFile &file, QObject *parent)
+    : Preferences(parent), m_file(file)
+{
+    for (const PreferenceSpec &spec : preferenceSpecs)
+        entry(spec.preference).value = spec.defaultValue;
+    m_file.addObserver(this);
+    // A file out of reach now is opened again, and read, by the next operation.
+    static_cast<void>(m_file.open());
+}
+
+SqlitePreferences::~SqlitePreferences()
+{
+    m_file.removeObserver(this);
+}
+
+bool SqlitePreferences::value(Preference preference) const
+{
+    return m_entries[preferenceIndex(preference)].value;
+}
+
+StoreStatus SqlitePreferences::setValue(Preference preference, bool value)
+{
+    Entry &e = entry(preference);
+    const bool changed = e.value != value;
+    e.value = value;
+    e.known = true;
+    e.unsaved = true;
+    StoreStatus status = save(preference);
+    if (status.ok())
+        e.unsaved = false;
+    if (changed)
+        emit this->changed(preference);
+    return status;
+}
+
+StoreStatus SqlitePreferences::save(Preference preference)
+{
+    const QString key = preferenceKey(preference);
+    const bool value = this->value(preference);
+    return m_file.transaction(tr("Saving \"%1\"").arg(key), [&](SqliteStoreFile::Connection &c) {
+        SqliteStatement &upsert =
+            c.statement("INSERT INTO preferences(key, value) VALUES(?1, ?2) "
+                        "ON CONFLICT(key) DO UPDATE SET value = excluded.value");
+        upsert.bind(1, key);
+        upsert.bind(2, qint64{value});
+        return upsert.run();
+    });
+}
+
+int SqlitePreferences::readOnOpening(SqliteStoreFile::Connection &connection)
+{
+    SqliteStatement select;
+    int rc =
+        select.prepare(connection.handle(),
+                       "SELECT key, typeof(value) = 'integer' AND value <> 0 FROM preferences");
+    if (!SqliteDatabase::isOk(rc))
+        return rc;
+    while ((rc = select.step()) == SQLITE_ROW) {
+        const std::optional<Preference> preference = preferenceForKey(select.columnText(0));
+        if (!preference)
+            continue;
+        // A choice made while the file was out of reach wins over the file.
+        Entry &e = entry(*preference);
+        const bool value = select.columnInt64(1) != 0;
+        if (e.unsaved || e.value == value)
+            continue;
+        e.value = value;
+        e.known = true;
+        // Told once the store is usable again, not from the middle of opening it.
+        e.reloaded = true;
+    }
+    return rc;
+}
+
+StoreStatus SqlitePreferences::fileOpened()
+{
+    StoreStatus status;
+    for (const PreferenceSpec &spec : preferenceSpecs) {
+        Entry &e = entry(spec.preference);
+        if (!e.unsaved)
+            continue;
+        status = save(spec.preference);
+        if (!status.ok())
+            break;
+        e.unsaved = false;
+    }
+    // Values read as their default while the file was out of reach may be
+    // otherwise after all.
+    for (const PreferenceSpec &spec : preferenceSpecs) {
+        if (std::exchange(entry(spec.preference).reloaded, false))
+            emit changed(spec.preference);
+    }
+    return status;
+}
+
+void SqlitePreferences::fileMovedAside()
+{
+    // The new file must get the choices the session still knows.
+    for (Entry &e : m_entries) {
+        if (e.known)
+            e.unsaved = true;
+    }
+}

@@ -1,0 +1,64 @@
+#include "FailingHistoryStore.h"
+
+HistoryRecord FailingHistoryStore::load()
+{
+    ++m_loadCount;
+    if (!m_failReads)
+        return m_inner.load();
+    HistoryRecord failed;
+    failed.state = HistoryRecord::State::Failed;
+    failed.error = QStringLiteral("Reading the history failed (injected)");
+    return failed;
+}
+
+StoreResult<qint64> FailingHistoryStore::insertNewest(const QString &listKey, const QString &text)
+{
+    if (auto error = failure("Saving a clipboard item"))
+        return *error;
+    return m_inner.insertNewest(listKey, text);
+}
+
+StoreStatus FailingHistoryStore::removeItem(qint64 id)
+{
+    if (auto error = failure("Removing a clipboard item"))
+        return *error;
+    return m_inner.removeItem(id);
+}
+
+StoreResult<std::vector<qint64>> FailingHistoryStore::replaceList(const QString &listKey,
+                                                                  const QStringList &texts)
+{
+    if (auto error = failure("Saving a list"))
+        return *error;
+    return m_inner.replaceList(listKey, texts);
+}
+
+StoreStatus FailingHistoryStore::retainOnlyLists(const QStringList &keys)
+{
+    if (auto error = failure("Removing other lists"))
+        return *error;
+    return m_inner.retainOnlyLists(keys);
+}
+
+StoreResult<QString> FailingHistoryStore::setAsideHistory()
+{
+    if (auto error = failure("Setting the history aside"))
+        return *error;
+    return m_inner.setAsideHistory();
+}
+
+void FailingHistoryStore::resetCounts()
+{
+    m_writeCount = 0;
+    m_loadCount = 0;
+}
+
+std::optional<StoreError> FailingHistoryStore::failure(const char *action)
+{
+    ++m_writeCount;
+    if (!m_failWrites && m_failNextWrites <= 0)
+        return std::nullopt;
+    if (m_failNextWrites > 0)
+        --m_failNextWrites;
+    return StoreError{QStringLiteral("%1 failed (injected)").arg(QLatin1StringView(action))};
+}

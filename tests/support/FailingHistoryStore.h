@@ -1,0 +1,47 @@
+#pragma once
+
+#include "HistoryStore.h"
+
+// A history store that passes every call on to a real one, and fails on demand:
+// tests run the real store in a temporary directory and inject faults it cannot
+// be made to have there. An injected failure never reaches the real store, so
+// what was stored before stays as it was.
+class FailingHistoryStore final : public HistoryStore
+{
+public:
+    // `inner` must outlive this object.
+    explicit FailingHistoryStore(HistoryStore &inner) : m_inner(inner) {}
+    ~FailingHistoryStore() override = default;
+    Q_DISABLE_COPY_MOVE(FailingHistoryStore)
+
+    HistoryRecord load() override;
+    StoreResult<qint64> insertNewest(const QString &listKey, const QString &text) override;
+    StoreStatus removeItem(qint64 id) override;
+    StoreResult<std::vector<qint64>> replaceList(const QString &listKey,
+                                                 const QStringList &texts) override;
+    StoreStatus retainOnlyLists(const QStringList &keys) override;
+    StoreResult<QString> setAsideHistory() override;
+
+    // While set, every write (each call but load()) fails.
+    void setFailWrites(bool fail) { m_failWrites = fail; }
+    // The next `count` writes fail, then writes pass again.
+    void failNextWrites(int count) { m_failNextWrites = count; }
+    // While set, load() reports Failed, as when the file cannot be read now.
+    void setFailReads(bool fail) { m_failReads = fail; }
+
+    // Calls of the writes and of load(), counted whether they succeed or not.
+    int writeCount() const { return m_writeCount; }
+    int loadCount() const { return m_loadCount; }
+    void resetCounts();
+
+private:
+    // The injected failure of `action`, if this write is to fail.
+    std::optional<StoreError> failure(const char *action);
+
+    HistoryStore &m_inner;
+    bool m_failWrites = false;
+    bool m_failReads = false;
+    int m_failNextWrites = 0;
+    int m_writeCount = 0;
+    int m_loadCount = 0;
+};

@@ -1,0 +1,73 @@
+#include "MemoryPreferences.h"
+
+#include <utility>
+
+MemoryPreferences::MemoryPreferences(QObject *parent) : Preferences(parent)
+{
+    for (const PreferenceSpec &spec : preferenceSpecs)
+        entry(spec.preference).value = spec.defaultValue;
+}
+
+bool MemoryPreferences::value(Preference preference) const
+{
+    return m_entries[preferenceIndex(preference)].value;
+}
+
+StoreStatus MemoryPreferences::setValue(Preference preference, bool value)
+{
+    Entry &e = entry(preference);
+    const bool changed = e.value != value;
+    e.value = value;
+    e.unsaved = true;
+    const StoreStatus status = write(preference);
+    if (changed)
+        emit this->changed(preference);
+    return status;
+}
+
+std::optional<bool> MemoryPreferences::storedValue(Preference preference) const
+{
+    return m_entries[preferenceIndex(preference)].stored;
+}
+
+void MemoryPreferences::setStoredValue(Preference preference, bool value)
+{
+    entry(preference).stored = value;
+}
+
+StoreStatus MemoryPreferences::reopen()
+{
+    std::array<bool, preferenceCount> reloaded{};
+    for (const PreferenceSpec &spec : preferenceSpecs) {
+        Entry &e = entry(spec.preference);
+        if (e.unsaved || !e.stored || *e.stored == e.value)
+            continue;
+        e.value = *e.stored;
+        reloaded[preferenceIndex(spec.preference)] = true;
+    }
+    StoreStatus status;
+    for (const PreferenceSpec &spec : preferenceSpecs) {
+        if (!entry(spec.preference).unsaved)
+            continue;
+        status = write(spec.preference);
+        if (!status.ok())
+            break;
+    }
+    for (const PreferenceSpec &spec : preferenceSpecs) {
+        if (reloaded[preferenceIndex(spec.preference)])
+            emit changed(spec.preference);
+    }
+    return status;
+}
+
+StoreStatus MemoryPreferences::write(Preference preference)
+{
+    ++m_writeCount;
+    if (m_failWrites)
+        return StoreError{
+            QStringLiteral("saving \"%1\" failed (simulated)").arg(preferenceKey(preference))};
+    Entry &e = entry(preference);
+    e.stored = e.value;
+    e.unsaved = false;
+    return {};
+}
