@@ -55,7 +55,7 @@ void BM_LoadHistory(benchmark::State &state)
         SqliteHistoryStore store(file);
         const HistoryRecord record = store.load();
         qsizetype rows = 0;
-        for (const HistoryList &list : record.lists)
+        for (const StoredList &list : record.lists)
             rows += list.texts.size();
         if (rows != historySize) {
             state.SkipWithError("the history did not load whole");

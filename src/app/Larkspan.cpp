@@ -4,7 +4,7 @@
 #include "Icons.h"
 #include "PanelPlacement.h"
 #include "PanelWindow.h"
-#include "PreferencesStore.h"
+#include "Preferences.h"
 #include "SystemServices.h"
 
 #include <QApplication>
@@ -46,9 +46,9 @@ Larkspan::Larkspan(std::unique_ptr<SystemServices> system, const Services *servi
                    const LaunchOptions &options, QObject *parent)
     : QObject(parent), m_system(std::move(system)),
       m_services(services ? *services : m_system->services()), m_options(options),
-      m_manager(std::make_unique<ClipboardManager>(m_services.clipboard, m_services.store,
-                                                   m_services.timers)),
-      m_panel(std::make_unique<PanelWindow>(*m_manager, m_services.store))
+      m_manager(std::make_unique<ClipboardManager>(m_services.clipboard, m_services.preferences,
+                                                   m_services.history, m_services.timers)),
+      m_panel(std::make_unique<PanelWindow>(*m_manager, m_services.preferences))
 {
     if (options.trayAvailable) {
         createTrayIcon();
@@ -75,7 +75,7 @@ void Larkspan::launch()
 void Larkspan::finishLaunching()
 {
     // Read from the store itself: the panel's switch may not have been drawn yet.
-    applyDockIconPolicy(m_services.store.boolValue(PreferenceKeys::showInDock));
+    applyDockIconPolicy(m_services.preferences.showInDock());
     if (!m_options.trayAvailable) {
         sayOnStderr("no system tray is available, so the panel opens as a window.");
         openPanel();
@@ -121,7 +121,7 @@ void Larkspan::installTray()
     if (m_tray)
         return;
     createTrayIcon();
-    m_panel->setPopup(!m_services.store.boolValue(PreferenceKeys::showInDock));
+    m_panel->setPopup(!m_services.preferences.showInDock());
 }
 
 void Larkspan::createTrayIcon()

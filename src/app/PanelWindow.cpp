@@ -4,7 +4,7 @@
 #include "FileSaveDialog.h"
 #include "IconLabel.h"
 #include "PanelStyle.h"
-#include "PreferencesStore.h"
+#include "Preferences.h"
 #include "ToggleSwitch.h"
 
 #include <QApplication>
@@ -37,13 +37,13 @@ bool belongsToPanel(const QWidget *window, const QWidget *panel)
 
 } // namespace
 
-PanelWindow::PanelWindow(ClipboardManager &manager, PreferencesStore &store, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_store(store),
+PanelWindow::PanelWindow(ClipboardManager &manager, Preferences &preferences, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_preferences(preferences),
       m_saveDialog(std::make_unique<FileSaveDialog>(this)),
-      m_content(new ContentView(manager, store, *m_saveDialog, this)),
+      m_content(new ContentView(manager, preferences, *m_saveDialog, this)),
       m_dockLabel(new IconLabel(tr("Show in Dock"), this)), m_dockSwitch(new ToggleSwitch(this)),
       m_quitButton(new QPushButton(tr("Quit"), this)), m_activationGrace(new QTimer(this)),
-      m_showInDock(store.boolValue(PreferenceKeys::showInDock))
+      m_showInDock(preferences.showInDock())
 {
     setObjectName(QStringLiteral("panelWindow"));
     setWindowTitle(tr("Brimvale"));
@@ -82,24 +82,26 @@ PanelWindow::PanelWindow(ClipboardManager &manager, PreferencesStore &store, QWi
     m_dockSwitch->setChecked(m_showInDock);
     showDockState(m_showInDock);
 
-    connect(m_dockSwitch, &ToggleSwitch::toggled, this,
-            [this](bool on) { m_store.setBoolValue(PreferenceKeys::showInDock, on); });
+    connect(m_dockSwitch, &ToggleSwitch::toggled, this, [this](bool on) {
+        // Kept for the session even when it cannot be written.
+        [[maybe_unused]] const StoreStatus saved = m_preferences.setShowInDock(on);
+    });
     // The store tells every change, the switch's own included; the label and the
     // policy follow the stored value.
-    connect(&m_store, &PreferencesStore::boolValueChanged, this,
-            [this](const QString &key, bool value) {
-                if (key != PreferenceKeys::showInDock)
-                    return;
-                {
-                    const QSignalBlocker blocker(m_dockSwitch);
-                    m_dockSwitch->setChecked(value);
-                }
-                showDockState(value);
-                if (value == m_showInDock)
-                    return;
-                m_showInDock = value;
-                emit showInDockChanged(value);
-            });
+    connect(&m_preferences, &Preferences::changed, this, [this](Preference preference) {
+        if (preference != Preference::ShowInDock)
+            return;
+        const bool value = m_preferences.showInDock();
+        {
+            const QSignalBlocker blocker(m_dockSwitch);
+            m_dockSwitch->setChecked(value);
+        }
+        showDockState(value);
+        if (value == m_showInDock)
+            return;
+        m_showInDock = value;
+        emit showInDockChanged(value);
+    });
     connect(m_quitButton, &QPushButton::clicked, this, &PanelWindow::quitRequested);
     // Widget activation alone misses a focus move after the popup's native window
     // was made anew; the focus window does not.

@@ -8,7 +8,7 @@ class ClipboardManager;
 class ContentView;
 class FileSaveDialog;
 class IconLabel;
-class PreferencesStore;
+class Preferences;
 class QPushButton;
 class QTimer;
 class ToggleSwitch;
@@ -22,7 +22,7 @@ class PanelWindow final : public QWidget
     Q_DISABLE_COPY_MOVE(PanelWindow)
 
 public:
-    PanelWindow(ClipboardManager &manager, PreferencesStore &store, QWidget *parent = nullptr);
+    PanelWindow(ClipboardManager &manager, Preferences &preferences, QWidget *parent = nullptr);
     ~PanelWindow() override;
 
     ContentView &contentView() const { return *m_content; }
@@ -48,7 +48,7 @@ private:
     void checkFocusSoon();
     void hideIfFocusLeft();
 
-    PreferencesStore &m_store;
+    Preferences &m_preferences;
     std::unique_ptr<FileSaveDialog> m_saveDialog;
     ContentView *m_content;
     IconLabel *m_dockLabel;

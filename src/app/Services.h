@@ -1,14 +1,16 @@
 #pragma once
 
 class Clipboard;
+class HistoryStore;
 class PollTimers;
-class PreferencesStore;
+class Preferences;
 
 // What the program runs on. The program's own come from SystemServices; tests
 // hand in fakes.
 struct Services
 {
     Clipboard &clipboard;
-    PreferencesStore &store;
+    Preferences &preferences;
+    HistoryStore &history;
     PollTimers &timers;
 };

@@ -2,10 +2,14 @@
 
 #include "PollTimers.h"
 #include "QtClipboard.h"
-#include "SqlitePreferencesStore.h"
+#include "SqliteHistoryStore.h"
+#include "SqlitePreferences.h"
+#include "SqliteStoreFile.h"
 
 SystemServices::SystemServices(const QString &storeFile)
-    : m_store(std::make_unique<SqlitePreferencesStore>(storeFile)),
+    : m_file(std::make_unique<SqliteStoreFile>(storeFile)),
+      m_preferences(std::make_unique<SqlitePreferences>(*m_file)),
+      m_history(std::make_unique<SqliteHistoryStore>(*m_file)),
       m_clipboard(std::make_unique<QtClipboard>()), m_timers(std::make_unique<QtPollTimers>())
 {
 }
@@ -14,5 +18,5 @@ SystemServices::~SystemServices() = default;
 
 Services SystemServices::services() const
 {
-    return {*m_clipboard, *m_store, *m_timers};
+    return {*m_clipboard, *m_preferences, *m_history, *m_timers};
 }

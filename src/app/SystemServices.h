@@ -6,8 +6,13 @@
 
 #include <memory>
 
-// The services of a running Brimvale: the history file in the user's data
-// folder, the system clipboard and the event loop's timers.
+class SqliteHistoryStore;
+class SqlitePreferences;
+class SqliteStoreFile;
+
+// The services of a running Brimvale: the preferences and the history in one
+// SQLite file in the user's data folder, the system clipboard and the event
+// loop's timers.
 class SystemServices final
 {
 public:
@@ -19,7 +24,10 @@ public:
     Services services() const;
 
 private:
-    std::unique_ptr<PreferencesStore> m_store;
+    // In the order they depend on each other, so destroyed in reverse.
+    std::unique_ptr<SqliteStoreFile> m_file;
+    std::unique_ptr<SqlitePreferences> m_preferences;
+    std::unique_ptr<SqliteHistoryStore> m_history;
     std::unique_ptr<Clipboard> m_clipboard;
     std::unique_ptr<PollTimers> m_timers;
 };

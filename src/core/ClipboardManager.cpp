@@ -5,13 +5,13 @@
 #include "TextEquality.h"
 
 #include "Clipboard.h"
-#include "PreferencesStore.h"
+#include "Preferences.h"
 
 #include <QPointer>
 
-ClipboardManager::ClipboardManager(Clipboard &clipboard, PreferencesStore &store,
-                                   PollTimers &timers, QObject *parent)
-    : QObject(parent), m_clipboard(clipboard), m_store(store), m_timers(timers),
+ClipboardManager::ClipboardManager(Clipboard &clipboard, Preferences &preferences,
+                                   HistoryStore &store, PollTimers &timers, QObject *parent)
+    : QObject(parent), m_clipboard(clipboard), m_preferences(preferences), m_timers(timers),
       m_urls(Category::Url, m_index), m_codes(Category::Code, m_index),
       m_texts(Category::Text, m_index), m_persistence(store, m_byCategory)
 {
@@ -108,7 +108,7 @@ void ClipboardManager::stopMonitoring()
 
 void ClipboardManager::checkClipboard()
 {
-    if (m_store.boolValue(PreferenceKeys::privacyMode))
+    if (m_preferences.privacyMode())
         return;
     std::optional<QString> text = m_clipboard.readText();
     if (!text)

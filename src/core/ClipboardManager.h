@@ -14,7 +14,8 @@
 #include <vector>
 
 class Clipboard;
-class PreferencesStore;
+class HistoryStore;
+class Preferences;
 class SaveDialog;
 
 // The clipboard history: three lists of texts, newest first, one per category.
@@ -29,8 +30,8 @@ public:
     static constexpr std::chrono::milliseconds pollInterval{1000};
 
     // Loads the stored history, then starts monitoring.
-    ClipboardManager(Clipboard &clipboard, PreferencesStore &store, PollTimers &timers,
-                     QObject *parent = nullptr);
+    ClipboardManager(Clipboard &clipboard, Preferences &preferences, HistoryStore &store,
+                     PollTimers &timers, QObject *parent = nullptr);
     ~ClipboardManager() override;
 
     HistoryList &urls() const { return list(Category::Url); }
@@ -76,7 +77,7 @@ private:
     void loadItems();
 
     Clipboard &m_clipboard;
-    PreferencesStore &m_store;
+    Preferences &m_preferences;
     PollTimers &m_timers;
     HistoryIndex m_index;
     HistoryList m_urls;

@@ -2,7 +2,7 @@
 
 #include "TextEquality.h"
 
-#include "PreferencesStore.h"
+#include "HistoryStore.h"
 
 #include <QSet>
 
@@ -39,7 +39,7 @@ void reportRecovery()
 
 } // namespace
 
-HistoryPersistence::HistoryPersistence(PreferencesStore &store, const Lists &lists)
+HistoryPersistence::HistoryPersistence(HistoryStore &store, const Lists &lists)
     : m_store(store), m_lists(lists)
 {
 }
@@ -64,10 +64,10 @@ void HistoryPersistence::saveInserted(Category category)
 {
     save([&] {
         HistoryList &changed = list(category);
-        const auto id = m_store.insertNewest(listKey(category), changed.textAt(0));
-        if (id)
-            changed.setStoreId(0, *id);
-        return id.has_value();
+        const StoreResult<qint64> id = m_store.insertNewest(listKey(category), changed.textAt(0));
+        if (id.ok())
+            changed.setStoreId(0, id.value());
+        return id.status();
     });
 }
 
@@ -78,20 +78,20 @@ void HistoryPersistence::saveRemoved(Category, qint64 storeId)
 
 void HistoryPersistence::saveCleared(Category category)
 {
-    save([&] { return m_store.replaceList(listKey(category), {}).has_value(); });
+    save([&] { return m_store.replaceList(listKey(category), {}).status(); });
 }
 
-void HistoryPersistence::save(const std::function<bool()> &writeChange)
+void HistoryPersistence::save(const std::function<StoreStatus()> &writeChange)
 {
     switch (m_state) {
     case State::InStep:
-        if (!writeChange()) {
+        if (const StoreStatus written = writeChange(); !written.ok()) {
             m_state = State::OutOfStep;
-            reportFailure(m_store.lastError());
+            reportFailure(written.error());
         }
         return;
     case State::OutOfStep:
-        if (rewriteAll()) {
+        if (rewriteAll().ok()) {
             m_state = State::InStep;
             reportRecovery();
         }
@@ -119,39 +119,39 @@ void HistoryPersistence::save(const std::function<bool()> &writeChange)
             list(category).reset(std::move(merged));
         }
     }
-    m_state = rewriteAll() ? State::InStep : State::OutOfStep;
+    m_state = rewriteAll().ok() ? State::InStep : State::OutOfStep;
     if (m_state == State::InStep)
         reportRecovery();
 }
 
 std::optional<HistoryPersistence::Items> HistoryPersistence::readRecord(bool *readable)
 {
-    StoredHistory stored = m_store.loadHistory();
+    HistoryRecord stored = m_store.load();
     *readable = true;
     switch (stored.state) {
-    case StoredHistory::State::Absent:
+    case HistoryRecord::State::Absent:
         return std::nullopt;
-    case StoredHistory::State::Failed:
+    case HistoryRecord::State::Failed:
         *readable = false;
         say(QStringLiteral("could not read the clipboard history (%1); new items are kept in "
                            "memory until it can be read")
-                .arg(m_store.lastError()));
+                .arg(stored.error));
         return std::nullopt;
-    case StoredHistory::State::Unreadable: {
-        const auto keptAt = m_store.setAsideHistory();
-        if (!keptAt) {
+    case HistoryRecord::State::Unreadable: {
+        const StoreResult<QString> keptAt = m_store.setAsideHistory();
+        if (!keptAt.ok()) {
             *readable = false;
             say(QStringLiteral("the stored clipboard history is unreadable (%1) and could not be "
                                "set aside (%2); it is left untouched")
-                    .arg(stored.problem, m_store.lastError()));
+                    .arg(stored.problem, keptAt.error()));
             return std::nullopt;
         }
         say(QStringLiteral("the stored clipboard history is unreadable (%1); it was kept as %2 "
                            "and the history starts empty")
-                .arg(stored.problem, *keptAt));
+                .arg(stored.problem, keptAt.value()));
         return std::nullopt;
     }
-    case StoredHistory::State::Loaded:
+    case HistoryRecord::State::Loaded:
         break;
     }
     // Keys other than the three lists are accepted and then dropped, as a full
@@ -160,8 +160,10 @@ std::optional<HistoryPersistence::Items> HistoryPersistence::readRecord(bool *re
     bool otherKeys = false;
     for (auto it = stored.lists.cbegin(); it != stored.lists.cend(); ++it)
         otherKeys = otherKeys || !keys.contains(it.key());
-    if (otherKeys && !m_store.retainOnlyLists(keys))
-        reportFailure(m_store.lastError());
+    if (otherKeys) {
+        if (const StoreStatus retained = m_store.retainOnlyLists(keys); !retained.ok())
+            reportFailure(retained.error());
+    }
 
     Items items;
     for (Category category : allCategories) {
@@ -174,15 +176,15 @@ std::optional<HistoryPersistence::Items> HistoryPersistence::readRecord(bool *re
     return items;
 }
 
-bool HistoryPersistence::rewriteAll()
+StoreStatus HistoryPersistence::rewriteAll()
 {
     for (Category category : allCategories) {
         HistoryList &changed = list(category);
         const auto ids = m_store.replaceList(listKey(category), changed.toStringList());
-        if (!ids)
-            return false;
+        if (!ids.ok())
+            return ids.status();
         for (int row = 0; row < changed.size(); ++row)
-            changed.setStoreId(row, (*ids)[std::size_t(row)]);
+            changed.setStoreId(row, ids.value()[std::size_t(row)]);
     }
     return m_store.retainOnlyLists(listKeys());
 }

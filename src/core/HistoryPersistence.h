@@ -2,12 +2,13 @@
 
 #include "Category.h"
 #include "HistoryList.h"
+#include "StoreResult.h"
 
 #include <array>
 #include <functional>
 #include <optional>
 
-class PreferencesStore;
+class HistoryStore;
 
 // Keeps the stored history in step with the lists, writing only what a change
 // touched: one row for a new item, one for a deletion, one statement per cleared
@@ -19,7 +20,7 @@ class HistoryPersistence final
 public:
     using Lists = std::array<HistoryList *, 3>;
 
-    HistoryPersistence(PreferencesStore &store, const Lists &lists);
+    HistoryPersistence(HistoryStore &store, const Lists &lists);
 
     // Fills the lists with the stored history, if there is a usable one.
     void load();
@@ -33,12 +34,12 @@ private:
     enum class State { InStep, OutOfStep, NotRead };
     using Items = std::array<QList<HistoryItem>, 3>;
 
-    void save(const std::function<bool()> &writeChange);
+    void save(const std::function<StoreStatus()> &writeChange);
     std::optional<Items> readRecord(bool *readable);
-    bool rewriteAll();
+    StoreStatus rewriteAll();
     HistoryList &list(Category category) const;
 
-    PreferencesStore &m_store;
+    HistoryStore &m_store;
     Lists m_lists;
     State m_state = State::InStep;
 };

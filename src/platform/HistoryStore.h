@@ -10,7 +10,7 @@
 
 // One list of the stored history, newest first. `ids` parallels `texts`; an id
 // names a stored item so that it can be removed without rewriting its list.
-struct HistoryList
+struct StoredList
 {
     QStringList texts;
     std::vector<qint64> ids;
@@ -27,7 +27,7 @@ struct HistoryRecord
     };
 
     State state = State::Absent;
-    QHash<QString, HistoryList> lists;
+    QHash<QString, StoredList> lists;
     QString problem;
     QString error;
 };

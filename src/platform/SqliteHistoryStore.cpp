@@ -46,7 +46,7 @@ HistoryRecord SqliteHistoryStore::load()
     HistoryRecord history;
     // Few lists, many rows: a linear search over raw key bytes beats hashing a
     // QString per row.
-    std::vector<std::pair<QByteArray, HistoryList>> lists;
+    std::vector<std::pair<QByteArray, StoredList>> lists;
     const auto failure =
         m_file.read(tr("Reading the history"), [&](SqliteStoreFile::Connection &c) {
             SqliteStatement &select =
@@ -58,7 +58,7 @@ HistoryRecord SqliteHistoryStore::load()
                 auto list = std::find_if(lists.begin(), lists.end(),
                                          [&](const auto &entry) { return entry.first == key; });
                 if (list == lists.end())
-                    list = lists.emplace(lists.end(), key.toByteArray(), HistoryList{});
+                    list = lists.emplace(lists.end(), key.toByteArray(), StoredList{});
                 if (const int type = select.columnType(2); type != SQLITE_TEXT) {
                     history.state = HistoryRecord::State::Unreadable;
                     history.problem = tr("item %1 of \"%2\" is %3")

@@ -6,7 +6,7 @@
 #include "ClipboardManager.h"
 #include "IconLabel.h"
 #include "PanelStyle.h"
-#include "PreferencesStore.h"
+#include "Preferences.h"
 #include "ToggleSwitch.h"
 
 #include <QAbstractButton>
@@ -18,9 +18,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-ContentView::ContentView(ClipboardManager &manager, PreferencesStore &store, SaveDialog &saveDialog,
-                         QWidget *parent)
-    : QWidget(parent), m_manager(manager), m_store(store), m_saveDialog(saveDialog),
+ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
+                         SaveDialog &saveDialog, QWidget *parent)
+    : QWidget(parent), m_manager(manager), m_preferences(preferences), m_saveDialog(saveDialog),
       m_picker(new CategoryPicker(this)), m_privacyLabel(new IconLabel(tr("Privacy Mode"), this)),
       m_privacySwitch(new ToggleSwitch(this)),
       m_exportButton(new QPushButton(tr("Export Items"), this)),
@@ -91,23 +91,25 @@ ContentView::ContentView(ClipboardManager &manager, PreferencesStore &store, Sav
 
     updateTabOrder();
 
-    const bool privacy = m_store.boolValue(PreferenceKeys::privacyMode);
+    const bool privacy = m_preferences.privacyMode();
     m_privacySwitch->setChecked(privacy);
     showPrivacyMode(privacy);
 
     connect(m_picker, &CategoryPicker::chosen, this, &ContentView::selectCategory);
     connect(m_privacySwitch, &ToggleSwitch::toggled, this, [this](bool on) {
-        m_store.setBoolValue(PreferenceKeys::privacyMode, on);
+        // Kept for the session even when it cannot be written; the store writes it
+        // once its file can be written again.
+        [[maybe_unused]] const StoreStatus saved = m_preferences.setPrivacyMode(on);
         showPrivacyMode(on);
     });
-    connect(&m_store, &PreferencesStore::boolValueChanged, this,
-            [this](const QString &key, bool value) {
-                if (key != PreferenceKeys::privacyMode)
-                    return;
-                const QSignalBlocker blocker(m_privacySwitch);
-                m_privacySwitch->setChecked(value);
-                showPrivacyMode(value);
-            });
+    connect(&m_preferences, &Preferences::changed, this, [this](Preference preference) {
+        if (preference != Preference::PrivacyMode)
+            return;
+        const bool value = m_preferences.privacyMode();
+        const QSignalBlocker blocker(m_privacySwitch);
+        m_privacySwitch->setChecked(value);
+        showPrivacyMode(value);
+    });
     connect(m_exportButton, &QPushButton::clicked, this,
             [this] { m_manager.exportItems(m_selectedCategory, m_saveDialog); });
     connect(m_clearButton, &QPushButton::clicked, this, &ContentView::showClearConfirmation);

@@ -9,7 +9,7 @@ class CategoryView;
 class ClearConfirmation;
 class ClipboardManager;
 class IconLabel;
-class PreferencesStore;
+class Preferences;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -31,7 +31,7 @@ public:
 
     static constexpr int exportFailureShownMs = 8000;
 
-    ContentView(ClipboardManager &manager, PreferencesStore &store, SaveDialog &saveDialog,
+    ContentView(ClipboardManager &manager, Preferences &preferences, SaveDialog &saveDialog,
                 QWidget *parent = nullptr);
 
     Category selectedCategory() const { return m_selectedCategory; }
@@ -55,7 +55,7 @@ private:
     void showExportFailure(const QString &message);
 
     ClipboardManager &m_manager;
-    PreferencesStore &m_store;
+    Preferences &m_preferences;
     SaveDialog &m_saveDialog;
     Category m_selectedCategory = Category::Url;
     bool m_monitoringWhileShown = false;

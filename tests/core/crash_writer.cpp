@@ -4,7 +4,7 @@
 #include "ClipboardManager.h"
 #include "MemoryClipboard.h"
 #include "PollTimers.h"
-#include "SqlitePreferencesStore.h"
+#include "SqliteStores.h"
 
 #include <QCoreApplication>
 
@@ -18,9 +18,9 @@ int main(int argc, char *argv[])
         return 2;
     const int first = args.at(2).toInt();
     MemoryClipboard clipboard;
-    SqlitePreferencesStore store(args.at(1));
+    SqliteStores store(args.at(1));
     QtPollTimers timers;
-    ClipboardManager manager(clipboard, store, timers);
+    ClipboardManager manager(clipboard, store.preferences, store.history, timers);
     for (int n = first;; ++n) {
         manager.addItem(QStringLiteral("crash test item %1").arg(n));
         std::printf("%d\n", n);

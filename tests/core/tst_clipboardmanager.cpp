@@ -1,7 +1,9 @@
 #include "ClipboardManager.h"
+#include "FailingHistoryStore.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
-#include "MemoryPreferencesStore.h"
+#include "SqliteStores.h"
+#include "TemporaryStore.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -16,7 +18,8 @@ private slots:
     void init()
     {
         m_clipboard = std::make_unique<MemoryClipboard>();
-        m_store = std::make_unique<MemoryPreferencesStore>();
+        m_store = std::make_unique<TemporaryStore>();
+        QVERIFY(m_store->isValid());
         restart();
     }
     void cleanup()
@@ -38,18 +41,18 @@ private slots:
                      {QStringLiteral("https://b.example"), QStringLiteral("https://a.example")}));
         QCOMPARE(m_manager->codes().toStringList(), QStringList{QStringLiteral("int x = 1;")});
         QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("hello there")});
-        QCOMPARE(m_store->storedList(QStringLiteral("urls")).texts,
+        QCOMPARE(m_store->history().load().lists.value(QStringLiteral("urls")).texts,
                  m_manager->urls().toStringList());
         // Each item knows its stored row.
         QCOMPARE(m_manager->urls().storeIdAt(0),
-                 m_store->storedList(QStringLiteral("urls")).ids.front());
+                 m_store->history().load().lists.value(QStringLiteral("urls")).ids.front());
     }
 
     void addItemAlreadyRecorded_changesNothing()
     {
         m_manager->addItem(QStringLiteral("first"));
         m_manager->addItem(QStringLiteral("second"));
-        m_store->resetCounts();
+        m_store->failingHistory().resetCounts();
         QSignalSpy inserted(&m_manager->texts(), &QAbstractItemModel::rowsInserted);
         QSignalSpy reset(&m_manager->texts(), &QAbstractItemModel::modelReset);
 
@@ -58,14 +61,14 @@ private slots:
         QCOMPARE(m_manager->texts().toStringList(),
                  QStringList({QStringLiteral("second"), QStringLiteral("first")}));
         QCOMPARE(inserted.count() + reset.count(), 0);
-        QCOMPARE(m_store->writeCount(), 0);
+        QCOMPARE(m_store->failingHistory().writeCount(), 0);
     }
 
     void addItemInAnotherCategory_isStillADuplicate()
     {
         // Stored lists may hold a text under a category the classifier would not give
         // it today; it is recorded already all the same.
-        m_store->replaceList(QStringLiteral("codes"), {QStringLiteral("plain words")});
+        plant(QStringLiteral("codes"), {QStringLiteral("plain words")});
         restart();
         m_manager->addItem(QStringLiteral("plain words"));
         QVERIFY(m_manager->texts().isEmpty());
@@ -109,7 +112,7 @@ private slots:
         QCOMPARE(rows, QList<int>({0, 0}));
         QCOMPARE(otherLists.count(), 0);
         // Stored before the call returns.
-        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts,
+        QCOMPARE(m_store->history().load().lists.value(QStringLiteral("texts")).texts,
                  QStringList{QStringLiteral("a b")});
     }
 
@@ -117,14 +120,14 @@ private slots:
     {
         m_manager->addItem(QStringLiteral("kept"));
         m_clipboard->setText(QStringLiteral("gone"));
-        m_store->resetCounts();
+        m_store->failingHistory().resetCounts();
         m_clipboard->resetCounts();
         QSignalSpy removed(&m_manager->texts(), &QAbstractItemModel::rowsRemoved);
         m_manager->deleteItem(Category::Text, QStringLiteral("gone"));
         m_manager->removeItem(Category::Text, 1);
         m_manager->removeItem(Category::Text, -1);
         QCOMPARE(removed.count(), 0);
-        QCOMPARE(m_store->writeCount(), 0);
+        QCOMPARE(m_store->failingHistory().writeCount(), 0);
         QCOMPARE(m_clipboard->clearCount(), 0);
         QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("kept")});
     }
@@ -133,15 +136,15 @@ private slots:
     {
         for (const char *text : {"one", "two", "three"})
             m_manager->addItem(QString::fromLatin1(text));
-        m_store->resetCounts();
+        m_store->failingHistory().resetCounts();
         QSignalSpy removed(&m_manager->texts(), &QAbstractItemModel::rowsRemoved);
         m_manager->removeItem(Category::Text, 1);
         QCOMPARE(removed.count(), 1);
         QCOMPARE(removed.at(0).at(1).toInt(), 1);
         QCOMPARE(m_manager->texts().toStringList(),
                  QStringList({QStringLiteral("three"), QStringLiteral("one")}));
-        QCOMPARE(m_store->writeCount(), 1);
-        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts,
+        QCOMPARE(m_store->failingHistory().writeCount(), 1);
+        QCOMPARE(m_store->history().load().lists.value(QStringLiteral("texts")).texts,
                  m_manager->texts().toStringList());
         // A removed text may be recorded again.
         m_manager->addItem(QStringLiteral("two"));
@@ -172,9 +175,8 @@ private slots:
 
     void indexOf_findsFirstEqualItem()
     {
-        m_store->replaceList(QStringLiteral("texts"),
-                             {QStringLiteral("x"), QStringLiteral("cafe\u0301"),
-                              QStringLiteral("y"), QStringLiteral("caf\u00e9")});
+        plant(QStringLiteral("texts"), {QStringLiteral("x"), QStringLiteral("cafe\u0301"),
+                                        QStringLiteral("y"), QStringLiteral("caf\u00e9")});
         restart();
         QCOMPARE(m_manager->indexOf(Category::Text, QStringLiteral("caf\u00e9"), 3), 1);
         QCOMPARE(m_manager->indexOf(Category::Text, QStringLiteral("y"), 2), 2);
@@ -200,7 +202,7 @@ private slots:
             QCOMPARE(reset->count(), 1);
         for (Category category : allCategories) {
             QVERIFY(m_manager->list(category).isEmpty());
-            QVERIFY(m_store->storedList(listKey(category)).texts.isEmpty());
+            QVERIFY(m_store->history().load().lists.value(listKey(category)).texts.isEmpty());
         }
         QCOMPARE(m_clipboard->text(), std::nullopt);
     }
@@ -209,24 +211,30 @@ private slots:
     {
         m_clipboard->setText(QStringLiteral("on the clipboard"));
         m_clipboard->resetCounts();
-        m_store->resetCounts();
+        m_store->failingHistory().resetCounts();
         QSignalSpy reset(&m_manager->texts(), &QAbstractItemModel::modelReset);
         m_manager->clearHistory();
         QCOMPARE(reset.count(), 1);
         // One statement per list, so nothing of another list can survive.
-        QCOMPARE(m_store->writeCount(), 3);
+        QCOMPARE(m_store->failingHistory().writeCount(), 3);
         QCOMPARE(m_clipboard->clearCount(), 1);
         QCOMPARE(m_clipboard->text(), std::nullopt);
     }
 
 private:
+    // Stores a list as an earlier session would have.
+    void plant(const QString &key, const QStringList &texts)
+    {
+        QVERIFY(m_store->history().replaceList(key, texts).ok());
+    }
     // A new manager over the same store, as at the next start; every list is
     // checked as a model while it lives.
     void restart()
     {
         m_testers.clear();
         m_manager.reset();
-        m_manager = std::make_unique<ClipboardManager>(*m_clipboard, *m_store, m_timers);
+        m_manager = std::make_unique<ClipboardManager>(*m_clipboard, m_store->preferences(),
+                                                       m_store->failingHistory(), m_timers);
         for (Category category : allCategories)
             m_testers.push_back(std::make_unique<QAbstractItemModelTester>(
                 &m_manager->list(category),
@@ -234,7 +242,7 @@ private:
     }
 
     std::unique_ptr<MemoryClipboard> m_clipboard;
-    std::unique_ptr<MemoryPreferencesStore> m_store;
+    std::unique_ptr<TemporaryStore> m_store;
     ManualPollTimers m_timers;
     std::unique_ptr<ClipboardManager> m_manager;
     std::vector<std::unique_ptr<QAbstractItemModelTester>> m_testers;

@@ -1,7 +1,8 @@
 #include "ClipboardManager.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
-#include "MemoryPreferencesStore.h"
+#include "SqliteStores.h"
+#include "TemporaryStore.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -15,7 +16,8 @@ private slots:
     void init()
     {
         m_clipboard = std::make_unique<MemoryClipboard>();
-        m_store = std::make_unique<MemoryPreferencesStore>();
+        m_store = std::make_unique<TemporaryStore>();
+        QVERIFY(m_store->isValid());
     }
     void cleanup()
     {
@@ -38,7 +40,8 @@ private slots:
     void realTimers_pollOncePerInterval()
     {
         QtPollTimers timers;
-        m_manager = std::make_unique<ClipboardManager>(*m_clipboard, *m_store, timers);
+        m_manager = std::make_unique<ClipboardManager>(*m_clipboard, m_store->preferences(),
+                                                       m_store->history(), timers);
         // Without a change notice only the timer can notice the text.
         m_clipboard->blockSignals(true);
         m_clipboard->setText(QStringLiteral("found by polling"));
@@ -94,7 +97,7 @@ private slots:
     {
         create();
         copy(QStringLiteral("before"));
-        m_store->setBoolValue(PreferenceKeys::privacyMode, true);
+        QVERIFY(m_store->preferences().setPrivacyMode(true).ok());
         m_clipboard->resetCounts();
         copy(QStringLiteral("secret stuff"));
         m_manager->checkClipboard();
@@ -102,7 +105,7 @@ private slots:
         QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("before")});
 
         // Switched off, the next tick takes what was copied meanwhile.
-        m_store->setBoolValue(PreferenceKeys::privacyMode, false);
+        QVERIFY(m_store->preferences().setPrivacyMode(false).ok());
         m_manager->checkClipboard();
         QCoreApplication::processEvents();
         QCOMPARE(m_manager->texts().textAt(0), QStringLiteral("secret stuff"));
@@ -131,7 +134,7 @@ private slots:
         m_manager->checkClipboard();
         QCoreApplication::processEvents();
         QVERIFY(!m_manager->contains(QStringLiteral("hunter2")));
-        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts,
+        QCOMPARE(m_store->history().load().lists.value(QStringLiteral("texts")).texts,
                  QStringList{QStringLiteral("visible")});
     }
 
@@ -220,7 +223,8 @@ private slots:
 private:
     void create()
     {
-        m_manager = std::make_unique<ClipboardManager>(*m_clipboard, *m_store, m_timers);
+        m_manager = std::make_unique<ClipboardManager>(*m_clipboard, m_store->preferences(),
+                                                       m_store->history(), m_timers);
     }
     // Another application copies; the change notice runs a tick, then the posted
     // addItem runs.
@@ -231,7 +235,7 @@ private:
     }
 
     std::unique_ptr<MemoryClipboard> m_clipboard;
-    std::unique_ptr<MemoryPreferencesStore> m_store;
+    std::unique_ptr<TemporaryStore> m_store;
     ManualPollTimers m_timers;
     std::unique_ptr<ClipboardManager> m_manager;
 };

@@ -1,4 +1,4 @@
-#include "SqlitePreferencesStore.h"
+#include "SqliteStores.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -59,9 +59,9 @@ private slots:
                     lastReported = line.toInt();
 
             QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
-            SqlitePreferencesStore store(path);
+            SqliteStores store(path);
             const QStringList texts =
-                store.loadHistory().lists.value(QStringLiteral("texts")).texts;
+                store.history.load().lists.value(QStringLiteral("texts")).texts;
             // Newest first: item k stands at index (count - 1 - k). One more item than
             // reported may have been saved just before the kill.
             const int count = int(texts.size());

@@ -2,9 +2,10 @@
 #include "HistoryExport.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
-#include "MemoryPreferencesStore.h"
 #include "SaveDialog.h"
+#include "SqliteStores.h"
 #include "StreamCapture.h"
+#include "TemporaryStore.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -56,8 +57,10 @@ class HistoryExportTest final : public QObject
 private slots:
     void init()
     {
-        m_store = std::make_unique<MemoryPreferencesStore>();
-        m_manager = std::make_unique<ClipboardManager>(m_clipboard, *m_store, m_timers);
+        m_store = std::make_unique<TemporaryStore>();
+        QVERIFY(m_store->isValid());
+        m_manager = std::make_unique<ClipboardManager>(m_clipboard, m_store->preferences(),
+                                                       m_store->history(), m_timers);
         m_dirHolder = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dirHolder->isValid());
     }
@@ -173,17 +176,23 @@ private slots:
     }
 
 private:
+    // Stores a list as an earlier session would have.
+    void plant(const QString &key, const QStringList &texts)
+    {
+        QVERIFY(m_store->history().replaceList(key, texts).ok());
+    }
     // The manager over a store that holds `items` in the category's list.
     void seed(Category category, const QStringList &items)
     {
         m_manager.reset();
-        m_store->replaceList(listKey(category), items);
-        m_manager = std::make_unique<ClipboardManager>(m_clipboard, *m_store, m_timers);
+        plant(listKey(category), items);
+        m_manager = std::make_unique<ClipboardManager>(m_clipboard, m_store->preferences(),
+                                                       m_store->history(), m_timers);
     }
 
     MemoryClipboard m_clipboard;
     ManualPollTimers m_timers;
-    std::unique_ptr<MemoryPreferencesStore> m_store;
+    std::unique_ptr<TemporaryStore> m_store;
     std::unique_ptr<ClipboardManager> m_manager;
     ScriptedSaveDialog m_dialog;
     std::unique_ptr<QTemporaryDir> m_dirHolder;

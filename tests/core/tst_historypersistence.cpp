@@ -1,33 +1,27 @@
 #include "ClipboardManager.h"
+#include "FailingHistoryStore.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
-#include "MemoryPreferencesStore.h"
-#include "SqlitePreferencesStore.h"
+#include "SqliteStores.h"
+#include "SqliteTestUtil.h"
 #include "StreamCapture.h"
+#include "TemporaryStore.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-StoredHistory record(std::initializer_list<std::pair<QString, QStringList>> lists)
-{
-    StoredHistory history;
-    history.state = StoredHistory::State::Loaded;
-    for (const auto &[key, texts] : lists)
-        history.lists.insert(key, StoredList{texts, {}});
-    return history;
-}
-} // namespace
-
 // Loading the stored history, writing only what changed, and what happens when
-// the store misbehaves.
+// the store misbehaves; against a real store file.
 class HistoryPersistenceTest final : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init() { m_store = std::make_unique<MemoryPreferencesStore>(); }
+    void init()
+    {
+        m_store = std::make_unique<TemporaryStore>();
+        QVERIFY(m_store->isValid());
+    }
     void cleanup()
     {
         m_manager.reset();
@@ -39,26 +33,27 @@ private slots:
         create();
         for (Category category : allCategories)
             QVERIFY(m_manager->list(category).isEmpty());
-        QCOMPARE(m_store->writeCount(), 0);
-        QVERIFY(m_store->storedListKeys().isEmpty());
+        QCOMPARE(failing().writeCount(), 0);
+        QCOMPARE(m_store->history().load().state, HistoryRecord::State::Absent);
     }
 
     void storedLists_loadInOrder_missingKeysEmpty()
     {
-        m_store->setStoredHistory(
-            record({{QStringLiteral("urls"),
-                     {QStringLiteral("https://new"), QStringLiteral("https://old")}}}));
+        plant(QStringLiteral("urls"),
+              {QStringLiteral("https://new"), QStringLiteral("https://old")});
         create();
         QCOMPARE(m_manager->urls().toStringList(),
                  QStringList({QStringLiteral("https://new"), QStringLiteral("https://old")}));
         QVERIFY(m_manager->codes().isEmpty());
         QVERIFY(m_manager->texts().isEmpty());
+        // Each item knows its row, so deleting one deletes that row only.
+        m_manager->removeItem(Category::Url, 1);
+        QCOMPARE(stored(QStringLiteral("urls")), QStringList{QStringLiteral("https://new")});
     }
 
     void storedDuplicates_areLoadedUnchanged()
     {
-        m_store->setStoredHistory(
-            record({{QStringLiteral("texts"), {QStringLiteral("a"), QStringLiteral("a")}}}));
+        plant(QStringLiteral("texts"), {QStringLiteral("a"), QStringLiteral("a")});
         create();
         QCOMPARE(m_manager->texts().toStringList(),
                  QStringList({QStringLiteral("a"), QStringLiteral("a")}));
@@ -66,35 +61,42 @@ private slots:
 
     void extraKeyWithTexts_loadsAndIsDropped()
     {
-        m_store->setStoredHistory(record({{QStringLiteral("texts"), {QStringLiteral("t")}},
-                                          {QStringLiteral("pinned"), {QStringLiteral("p")}}}));
+        plant(QStringLiteral("texts"), {QStringLiteral("t")});
+        plant(QStringLiteral("pinned"), {QStringLiteral("p")});
         create();
         QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("t")});
-        QVERIFY(!m_store->storedListKeys().contains(QStringLiteral("pinned")));
-        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts,
-                 QStringList{QStringLiteral("t")});
+        const HistoryRecord record = m_store->history().load();
+        QVERIFY(!record.lists.contains(QStringLiteral("pinned")));
+        QCOMPARE(stored(QStringLiteral("texts")), QStringList{QStringLiteral("t")});
     }
 
     void unreadableRecord_startsEmptyAndIsSetAsideNotOverwritten()
     {
-        StoredHistory broken = record({{QStringLiteral("urls"), {QStringLiteral("https://kept")}}});
-        broken.state = StoredHistory::State::Unreadable;
-        broken.problem = QStringLiteral("item 3 of \"urls\" is an integer");
-        m_store->setStoredHistory(broken);
+        plant(QStringLiteral("urls"), {QStringLiteral("https://kept")});
+        QCOMPARE(SqliteTestUtil::exec(m_store->path(),
+                                      QStringLiteral("INSERT INTO clipboard_data(list, item) "
+                                                     "VALUES('urls', 3)")),
+                 QString());
         StreamCapture err(stderr);
         create();
         const QByteArray said = err.take();
         QCOMPARE(said.count('\n'), 1);
-        QVERIFY(said.contains("item 3 of \"urls\" is an integer"));
+        QVERIFY2(said.contains("of \"urls\" is an integer"), said.constData());
         QVERIFY(m_manager->urls().isEmpty());
-        QCOMPARE(m_store->setAsideRecords().size(), 1);
-        QCOMPARE(m_store->setAsideRecords().constFirst().lists.value(QStringLiteral("urls")).texts,
-                 QStringList{QStringLiteral("https://kept")});
+        const QString keptIn = setAsideTable();
+        QVERIFY(!keptIn.isEmpty());
+        QCOMPARE(SqliteTestUtil::value(
+                     m_store->path(),
+                     QStringLiteral("SELECT item FROM %1 ORDER BY id LIMIT 1").arg(keptIn)),
+                 QVariant(QStringLiteral("https://kept")));
 
         m_manager->addItem(QStringLiteral("https://new"));
-        QCOMPARE(m_store->storedList(QStringLiteral("urls")).texts,
-                 QStringList{QStringLiteral("https://new")});
-        QCOMPARE(m_store->setAsideRecords().size(), 1);
+        QCOMPARE(stored(QStringLiteral("urls")), QStringList{QStringLiteral("https://new")});
+        // Kept once, never overwritten.
+        QCOMPARE(setAsideTable(), keptIn);
+        QCOMPARE(SqliteTestUtil::value(m_store->path(),
+                                       QStringLiteral("SELECT count(*) FROM %1").arg(keptIn)),
+                 QVariant(qint64(2)));
     }
 
     void eachChange_writesOnlyWhatChanged()
@@ -102,51 +104,50 @@ private slots:
         create();
         m_manager->addItem(QStringLiteral("one"));
         m_manager->addItem(QStringLiteral("two"));
-        QCOMPARE(m_store->writeCount(), 2);
-        m_store->resetCounts();
+        QCOMPARE(failing().writeCount(), 2);
+        failing().resetCounts();
         m_manager->removeItem(Category::Text, 1);
-        QCOMPARE(m_store->writeCount(), 1);
-        m_store->resetCounts();
+        QCOMPARE(failing().writeCount(), 1);
+        failing().resetCounts();
         m_manager->clearHistory();
-        QCOMPARE(m_store->writeCount(), 3);
+        QCOMPARE(failing().writeCount(), 3);
     }
 
     void failingWrites_keepHistoryInMemoryAndCatchUpAtNextChange()
     {
         create();
         m_manager->addItem(QStringLiteral("saved"));
-        m_store->setFailWrites(true);
+        failing().setFailWrites(true);
         StreamCapture err(stderr);
         m_manager->addItem(QStringLiteral("kept in memory"));
         m_manager->removeItem(Category::Text, 1);
         QCOMPARE(err.take().count('\n'), 1);
         QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("kept in memory")});
         // Nothing already stored was lost while writes failed.
-        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts,
-                 QStringList{QStringLiteral("saved")});
+        QCOMPARE(stored(QStringLiteral("texts")), QStringList{QStringLiteral("saved")});
 
-        m_store->setFailWrites(false);
+        failing().setFailWrites(false);
+        StreamCapture recovered(stderr);
         m_manager->addItem(QStringLiteral("https://later"));
-        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts,
-                 m_manager->texts().toStringList());
-        QCOMPARE(m_store->storedList(QStringLiteral("urls")).texts,
-                 m_manager->urls().toStringList());
+        QCOMPARE(recovered.take(), QByteArray("brimvale: the clipboard history is saved again\n"));
+        QCOMPARE(stored(QStringLiteral("texts")), m_manager->texts().toStringList());
+        QCOMPARE(stored(QStringLiteral("urls")), m_manager->urls().toStringList());
 
-        // Back in step: a deletion is one write again.
-        m_store->resetCounts();
+        // Back in step: a deletion is one write again, of the right row.
+        failing().resetCounts();
         m_manager->removeItem(Category::Url, 0);
-        QCOMPARE(m_store->writeCount(), 1);
-        QVERIFY(m_store->storedList(QStringLiteral("urls")).texts.isEmpty());
+        QCOMPARE(failing().writeCount(), 1);
+        QVERIFY(stored(QStringLiteral("urls")).isEmpty());
+        QCOMPARE(stored(QStringLiteral("texts")), QStringList{QStringLiteral("kept in memory")});
     }
 
     void unreadableStoreAtStart_isMergedNotOverwrittenOnceReadable()
     {
-        m_store->setStoredHistory(
-            record({{QStringLiteral("texts"),
-                     {QStringLiteral("stored newer"), QStringLiteral("stored older")}},
-                    {QStringLiteral("urls"), {QStringLiteral("https://stored")}}}));
-        m_store->setFailReads(true);
-        m_store->setFailWrites(true);
+        plant(QStringLiteral("texts"),
+              {QStringLiteral("stored newer"), QStringLiteral("stored older")});
+        plant(QStringLiteral("urls"), {QStringLiteral("https://stored")});
+        failing().setFailReads(true);
+        failing().setFailWrites(true);
         StreamCapture err(stderr);
         create();
         QCOMPARE(err.take().count('\n'), 1);
@@ -155,11 +156,11 @@ private slots:
         // Captured while the store cannot be read: kept in memory, nothing stored is touched.
         m_manager->addItem(QStringLiteral("captured meanwhile"));
         m_manager->addItem(QStringLiteral("stored older"));
-        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts,
+        QCOMPARE(stored(QStringLiteral("texts")),
                  QStringList({QStringLiteral("stored newer"), QStringLiteral("stored older")}));
 
-        m_store->setFailReads(false);
-        m_store->setFailWrites(false);
+        failing().setFailReads(false);
+        failing().setFailWrites(false);
         QSignalSpy changed(&m_manager->texts(), &QAbstractItemModel::modelReset);
         m_manager->addItem(QStringLiteral("https://later"));
         const QStringList expectedTexts{QStringLiteral("stored older"),
@@ -168,53 +169,70 @@ private slots:
         QCOMPARE(m_manager->texts().toStringList(), expectedTexts);
         QCOMPARE(m_manager->urls().toStringList(),
                  QStringList({QStringLiteral("https://later"), QStringLiteral("https://stored")}));
-        QCOMPARE(m_store->storedList(QStringLiteral("texts")).texts, expectedTexts);
-        QCOMPARE(m_store->storedList(QStringLiteral("urls")).texts,
-                 m_manager->urls().toStringList());
+        QCOMPARE(stored(QStringLiteral("texts")), expectedTexts);
+        QCOMPARE(stored(QStringLiteral("urls")), m_manager->urls().toStringList());
         // The views hear of the merged lists.
         QCOMPARE(changed.count(), 1);
+        // The merged items were given their rows: a deletion removes just that one.
+        m_manager->removeItem(Category::Text, 2);
+        QCOMPARE(stored(QStringLiteral("texts")), expectedTexts.mid(0, 2));
     }
 
-    void realFile_historySurvivesRestart()
+    void restart_historySurvivesWithOddTexts()
     {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
         const QString withNul = QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b;");
-        MemoryClipboard clipboard;
-        ManualPollTimers timers;
-        {
-            SqlitePreferencesStore store(path);
-            ClipboardManager manager(clipboard, store, timers);
-            for (const QString &text :
-                 {QStringLiteral("https://one"), QStringLiteral("x = 1"), QStringLiteral("prose"),
-                  withNul, QStringLiteral("https://two"), QStringLiteral("more prose")})
-                manager.addItem(text);
-            manager.removeItem(Category::Text, 1);
-        }
-        SqlitePreferencesStore store(path);
-        ClipboardManager manager(clipboard, store, timers);
-        QCOMPARE(manager.urls().toStringList(),
+        create();
+        for (const QString &text :
+             {QStringLiteral("https://one"), QStringLiteral("x = 1"), QStringLiteral("prose"),
+              withNul, QStringLiteral("https://two"), QStringLiteral("more prose")})
+            m_manager->addItem(text);
+        m_manager->removeItem(Category::Text, 1);
+        m_manager.reset();
+        m_store->restart();
+        create();
+        QCOMPARE(m_manager->urls().toStringList(),
                  QStringList({QStringLiteral("https://two"), QStringLiteral("https://one")}));
-        QCOMPARE(manager.codes().toStringList(), QStringList({withNul, QStringLiteral("x = 1")}));
-        QCOMPARE(manager.texts().toStringList(), QStringList{QStringLiteral("more prose")});
+        QCOMPARE(m_manager->codes().toStringList(),
+                 QStringList({withNul, QStringLiteral("x = 1")}));
+        QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("more prose")});
 
-        manager.clearHistory();
-        SqlitePreferencesStore reopened(path);
-        const StoredHistory stored = reopened.loadHistory();
+        m_manager->clearHistory();
+        m_manager.reset();
+        SqliteStores reopened(m_store->path());
+        const HistoryRecord record = reopened.history.load();
         for (Category category : allCategories)
-            QVERIFY(stored.lists.value(listKey(category)).texts.isEmpty());
+            QVERIFY(record.lists.value(listKey(category)).texts.isEmpty());
     }
 
 private:
+    FailingHistoryStore &failing() { return m_store->failingHistory(); }
+
     void create()
     {
-        m_manager = std::make_unique<ClipboardManager>(m_clipboard, *m_store, m_timers);
+        m_manager = std::make_unique<ClipboardManager>(m_clipboard, m_store->preferences(),
+                                                       failing(), m_timers);
+    }
+    // Stores a list as an earlier session would have.
+    void plant(const QString &key, const QStringList &texts)
+    {
+        QVERIFY(m_store->history().replaceList(key, texts).ok());
+    }
+    QStringList stored(const QString &key)
+    {
+        return m_store->history().load().lists.value(key).texts;
+    }
+    QString setAsideTable() const
+    {
+        return SqliteTestUtil::value(m_store->path(),
+                                     QStringLiteral("SELECT name FROM sqlite_schema WHERE name "
+                                                    "LIKE 'clipboard_data_unreadable_%'"))
+            .value_or(QVariant())
+            .toString();
     }
 
     MemoryClipboard m_clipboard;
     ManualPollTimers m_timers;
-    std::unique_ptr<MemoryPreferencesStore> m_store;
+    std::unique_ptr<TemporaryStore> m_store;
     std::unique_ptr<ClipboardManager> m_manager;
 };
 

@@ -98,7 +98,7 @@ private slots:
         const HistoryRecord history = m_history->load();
         QCOMPARE(history.state, HistoryRecord::State::Loaded);
         QCOMPARE(history.lists.size(), 2);
-        const HistoryList urls = history.lists.value(u"urls"_s);
+        const StoredList urls = history.lists.value(u"urls"_s);
         QCOMPARE(urls.texts, (QStringList{u"https://c.example"_s, u"https://a.example"_s}));
         QCOMPARE(urls.ids, (std::vector<qint64>{c.value(), a.value()}));
         QCOMPARE(history.lists.value(u"texts"_s).texts, QStringList{u"words"_s});
@@ -145,7 +145,7 @@ private slots:
         QVERIFY(result.ok());
         const std::vector<qint64> ids = result.value();
         QVERIFY(m_history->removeItem(ids[1]).ok());
-        const HistoryList texts = m_history->load().lists.value(u"texts"_s);
+        const StoredList texts = m_history->load().lists.value(u"texts"_s);
         QCOMPARE(texts.texts, (QStringList{u"c"_s, u"a"_s}));
         QCOMPARE(texts.ids, (std::vector<qint64>{ids[0], ids[2]}));
         // Removing what is gone already is no failure.

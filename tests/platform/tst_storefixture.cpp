@@ -1,7 +1,7 @@
 // A store file written before the store was split (see tests/data/README.md)
 // loads unchanged: same preferences, same texts in the same order, same ids.
-#include "SqlitePreferencesStore.h"
 #include "SqliteStores.h"
+#include "SqliteTestUtil.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -72,46 +72,33 @@ private slots:
         QCOMPARE(history.lists.size(), qsizetype(expectedLists().size()));
         for (const ExpectedList &expected : expectedLists()) {
             QVERIFY2(history.lists.contains(expected.key), qPrintable(expected.key));
-            const HistoryList list = history.lists.value(expected.key);
+            const StoredList list = history.lists.value(expected.key);
             QCOMPARE(list.texts, expected.texts);
             QCOMPARE(list.ids, expected.ids);
         }
     }
 
-    void loadsAsTheEarlierStoreLoadsIt()
-    {
-        const QString earlierCopy = m_dir->filePath(u"earlier.sqlite3"_s);
-        QVERIFY(QFile::copy(m_path, earlierCopy));
-        SqlitePreferencesStore earlier(earlierCopy);
-        const StoredHistory before = earlier.loadHistory();
-        QCOMPARE(before.state, StoredHistory::State::Loaded);
-
-        SqliteStores store(m_path);
-        const HistoryRecord now = store.history.load();
-        QCOMPARE(now.lists.keys(), before.lists.keys());
-        for (auto it = before.lists.cbegin(); it != before.lists.cend(); ++it) {
-            QCOMPARE(now.lists.value(it.key()).texts, it.value().texts);
-            QCOMPARE(now.lists.value(it.key()).ids, it.value().ids);
-        }
-        QCOMPARE(store.preferences.privacyMode(),
-                 earlier.boolValue(QString(preferenceKey(Preference::PrivacyMode))));
-        QCOMPARE(store.preferences.showInDock(),
-                 earlier.boolValue(QString(preferenceKey(Preference::ShowInDock))));
-    }
-
-    void writtenNow_readByTheEarlierStore()
+    // What the program wrote before reads these rows with exactly these queries,
+    // so a file written now opens there unchanged too.
+    void writtenNow_inTheColumnsTheEarlierProgramReads()
     {
         {
             SqliteStores store(m_path);
             QVERIFY(store.preferences.setPrivacyMode(false).ok());
             QVERIFY(store.history.insertNewest(u"texts"_s, u"written now"_s).ok());
         }
-        SqlitePreferencesStore earlier(m_path);
-        QCOMPARE(earlier.boolValue(u"privacyMode"_s), false);
-        QCOMPARE(earlier.boolValue(u"showInDock"_s), true);
-        const StoredHistory history = earlier.loadHistory();
-        QCOMPARE(history.lists.value(u"texts"_s).texts.constFirst(), u"written now"_s);
-        QCOMPARE(history.lists.value(u"texts"_s).texts.size(), 4);
+        using SqliteTestUtil::value;
+        QCOMPARE(value(m_path, u"SELECT typeof(value) = 'integer' AND value <> 0 FROM preferences "
+                               u"WHERE key = 'privacyMode'"_s),
+                 QVariant(qint64(0)));
+        QCOMPARE(value(m_path, u"SELECT typeof(value) = 'integer' AND value <> 0 FROM preferences "
+                               u"WHERE key = 'showInDock'"_s),
+                 QVariant(qint64(1)));
+        QCOMPARE(value(m_path, u"SELECT item FROM clipboard_data WHERE list = 'texts' "
+                               u"ORDER BY id DESC"_s),
+                 QVariant(u"written now"_s));
+        QCOMPARE(value(m_path, u"SELECT count(*) FROM clipboard_data WHERE list = 'texts'"_s),
+                 QVariant(qint64(4)));
     }
 
 private:
