@@ -1,23 +1,29 @@
 #pragma once
 
 #include "Category.h"
-#include "SqlitePreferencesStore.h"
+#include "SqliteHistoryStore.h"
+#include "SqliteStoreFile.h"
+#include "StoreResult.h"
 
 #include <QStringList>
 
 namespace HistoryFile {
 
-// Writes `items` to the store at `path`, a third in each list, as capture would
-// spread them.
-inline void write(const QString &path, const QStringList &items)
+// Writes `items` to the store file at `path`, a third in each list, as capture
+// would spread them.
+inline StoreStatus write(const QString &path, const QStringList &items)
 {
-    SqlitePreferencesStore store(path);
+    SqliteStoreFile file(path);
+    SqliteHistoryStore history(file);
     for (Category category : allCategories) {
         QStringList list;
         for (qsizetype i = qsizetype(category); i < items.size(); i += 3)
             list << items.at(i);
-        store.replaceList(listKey(category), list);
+        if (const StoreStatus written = history.replaceList(listKey(category), list).status();
+            !written.ok())
+            return written;
     }
+    return {};
 }
 
 } // namespace HistoryFile

@@ -4,7 +4,9 @@
 #include "HistoryGenerator.h"
 #include "MemoryClipboard.h"
 #include "PollTimers.h"
-#include "SqlitePreferencesStore.h"
+#include "SqliteHistoryStore.h"
+#include "SqlitePreferences.h"
+#include "SqliteStoreFile.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -20,7 +22,8 @@ struct Fixture
     {
         path = dir.filePath(QStringLiteral("brimvale.sqlite3"));
         const QStringList items = HistoryGenerator::history(historySize);
-        HistoryFile::write(path, items);
+        if (const StoreStatus written = HistoryFile::write(path, items); !written.ok())
+            qFatal("could not write the history: %s", qPrintable(written.error()));
         middleText = items.at(items.size() / 2);
     }
 
@@ -35,11 +38,15 @@ Fixture &fixture()
     return instance;
 }
 
+// The program's stores on the fixture's file, as at its start.
 struct Session
 {
-    Session() : store(fixture().path), manager(clipboard, store, timers) {}
+    Session() : file(fixture().path), manager(clipboard, preferences, history, timers) {}
     MemoryClipboard clipboard;
-    SqlitePreferencesStore store;
+    // In the order they depend on each other, so destroyed in reverse.
+    SqliteStoreFile file;
+    SqlitePreferences preferences{file};
+    SqliteHistoryStore history{file};
     // The program's own; no event loop runs, so they never tick on their own.
     QtPollTimers timers;
     ClipboardManager manager;

@@ -6,7 +6,9 @@
 #include "HistoryGenerator.h"
 #include "MemoryClipboard.h"
 #include "PollTimers.h"
-#include "SqlitePreferencesStore.h"
+#include "SqliteHistoryStore.h"
+#include "SqlitePreferences.h"
+#include "SqliteStoreFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -28,9 +30,12 @@ double residentMiB()
     return -1;
 }
 
-void populate(const QString &path, int count)
+bool populate(const QString &path, int count)
 {
-    HistoryFile::write(path, HistoryGenerator::history(count));
+    const StoreStatus written = HistoryFile::write(path, HistoryGenerator::history(count));
+    if (!written.ok())
+        std::fprintf(stderr, "could not write the history: %s\n", qPrintable(written.error()));
+    return written.ok();
 }
 } // namespace
 
@@ -40,19 +45,23 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("brimvale.sqlite3"));
     const pid_t child = fork();
-    if (child == 0) {
-        populate(path, count);
-        _exit(0);
-    }
+    if (child == 0)
+        _exit(populate(path, count) ? 0 : 1);
     int status = 0;
-    waitpid(child, &status, 0);
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "the history could not be written\n");
+        return 1;
+    }
 
     QCoreApplication app(argc, argv);
     const double before = residentMiB();
     MemoryClipboard clipboard;
-    SqlitePreferencesStore store(path);
+    SqliteStoreFile file(path);
+    SqlitePreferences preferences(file);
+    SqliteHistoryStore history(file);
     QtPollTimers timers;
-    ClipboardManager manager(clipboard, store, timers);
+    ClipboardManager manager(clipboard, preferences, history, timers);
     qint64 utf16Bytes = 0;
     for (Category category : allCategories)
         for (const HistoryItem &item : manager.list(category).items())

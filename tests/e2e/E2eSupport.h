@@ -1,13 +1,23 @@
 #pragma once
 
-#include "PreferencesStore.h"
-#include "SqlitePreferencesStore.h"
+#include "HistoryStore.h"
+#include "SqliteHistoryStore.h"
+#include "SqliteStoreFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+// The history in the store file at `path`, read over a connection of its own as
+// the program's next start would read it.
+inline HistoryRecord readStoredHistory(const QString &path)
+{
+    SqliteStoreFile file(path);
+    SqliteHistoryStore history(file);
+    return history.load();
+}
 
 // The real program and real clipboard clients on the X server named by DISPLAY,
 // with the user's data folder in a temporary directory.
@@ -106,8 +116,7 @@ public:
 
     QStringList storedList(const QString &key) const
     {
-        SqlitePreferencesStore store(storePath());
-        return store.loadHistory().lists.value(key).texts;
+        return readStoredHistory(storePath()).lists.value(key).texts;
     }
 
 private:

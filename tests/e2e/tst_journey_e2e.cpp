@@ -8,7 +8,6 @@
 #include "HistoryList.h"
 #include "Larkspan.h"
 #include "PanelWindow.h"
-#include "SqlitePreferencesStore.h"
 #include "TextListModel.h"
 
 #include <QAbstractButton>
@@ -185,9 +184,7 @@ QStringList JourneyEndToEndTest::rows() const
 
 QStringList JourneyEndToEndTest::storedList(Category category) const
 {
-    // Another connection to the file, as the next start would read it.
-    SqlitePreferencesStore reader(m_storePath);
-    return reader.loadHistory().lists.value(listKey(category)).texts;
+    return readStoredHistory(m_storePath).lists.value(listKey(category)).texts;
 }
 
 void JourneyEndToEndTest::waitForPolls()
@@ -347,10 +344,10 @@ void JourneyEndToEndTest::clearThroughCard_emptiesStoreAndClipboard()
         QVERIFY2(manager().list(category).isEmpty(), qPrintable(categoryName(category)));
     QCOMPARE(rows(), QStringList());
 
-    SqlitePreferencesStore reader(m_storePath);
-    const StoredHistory stored = reader.loadHistory();
-    QVERIFY(stored.state == StoredHistory::State::Loaded ||
-            stored.state == StoredHistory::State::Absent);
+    const HistoryRecord stored = readStoredHistory(m_storePath);
+    QVERIFY2(stored.state == HistoryRecord::State::Loaded ||
+                 stored.state == HistoryRecord::State::Absent,
+             qPrintable(stored.error));
     for (const Category category : allCategories)
         QVERIFY(stored.lists.value(listKey(category)).texts.isEmpty());
     for (auto it = stored.lists.cbegin(); it != stored.lists.cend(); ++it)

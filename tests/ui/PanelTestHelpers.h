@@ -3,8 +3,10 @@
 #include "Larkspan.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
-#include "MemoryPreferencesStore.h"
+#include "MemoryPreferences.h"
 #include "Services.h"
+#include "SqliteHistoryStore.h"
+#include "TemporaryStore.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -34,14 +36,17 @@ inline bool isPopupWithoutTaskbarEntry(const QWidget &window)
            window.windowFlags().testFlag(Qt::FramelessWindowHint);
 }
 
-// The clipboard and store in memory; the poll timers tick when the test says.
+// The clipboard in memory; the preferences in memory too, so that a test sees
+// what was written and how often; the history in a real store file in a
+// temporary directory; poll timers that tick when the test says.
 struct FakeServices
 {
     MemoryClipboard clipboard;
-    MemoryPreferencesStore store;
+    MemoryPreferences preferences;
+    TemporaryStore store;
     ManualPollTimers timers;
 
-    Services services() { return {clipboard, store, timers}; }
+    Services services() { return {clipboard, preferences, store.history(), timers}; }
 };
 
 // Launches as main() does and returns once launching has finished.

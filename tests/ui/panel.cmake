@@ -1,5 +1,7 @@
-# The panel's views and the application shell around them. The history under them
-# runs on in-memory services with poll timers the tests tick (brimvale_testsupport).
+# The panel's views and the application shell around them. They run on a real store
+# file in a temporary directory, a clipboard in memory and poll timers the tests
+# tick, and use in-memory preferences where a test counts what was written
+# (brimvale_testsupport).
 brimvale_add_test(NAME test_icons SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_icons.cpp
                   LIBS brimvale_ui LABELS ui)
 brimvale_add_test(NAME test_contentview

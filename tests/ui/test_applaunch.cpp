@@ -37,24 +37,25 @@ private slots:
 
 private:
     std::unique_ptr<FakeServices> m_fakes;
-    MemoryPreferencesStore *m_store = nullptr;
+    MemoryPreferences *m_preferences = nullptr;
 };
 
 void TestAppLaunch::init()
 {
     m_fakes = std::make_unique<FakeServices>();
-    m_store = &m_fakes->store;
+    m_preferences = &m_fakes->preferences;
+    QVERIFY(m_fakes->store.isValid());
 }
 
 void TestAppLaunch::cleanup()
 {
-    m_store = nullptr;
+    m_preferences = nullptr;
     m_fakes.reset();
 }
 
 void TestAppLaunch::launchWithShowInDockStored_opensRegularWindow()
 {
-    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    QVERIFY(m_preferences->setShowInDock(true).ok());
     Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
     QVERIFY(!app.panel().isVisible());
     launchAndWait(app);
@@ -71,7 +72,7 @@ void TestAppLaunch::launchOnEmptyStore_leavesPanelClosedAsPopup()
     launchAndWait(app);
     QVERIFY(!app.panel().isVisible());
     QVERIFY(isPopupWithoutTaskbarEntry(app.panel()));
-    QCOMPARE(m_store->boolWriteCount(), 0);
+    QCOMPARE(m_preferences->writeCount(), 0);
 }
 
 void TestAppLaunch::launchWithoutTray_opensPanelAsWindowAndSaysWhy()
@@ -118,7 +119,7 @@ void TestAppLaunch::trayAppearingAfterLaunch_takesThePanelIn()
 
     // With "Show in Dock" on, the panel stays an ordinary window.
     app.panel().hide();
-    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    QVERIFY(m_preferences->setShowInDock(true).ok());
     Larkspan docked(m_fakes->services(), options);
     docked.setLateTrayProbe(probe);
     launchAndWait(docked);

@@ -1,10 +1,13 @@
 #include "ClearConfirmation.h"
 #include "ClipboardManager.h"
 #include "ContentView.h"
+#include "FailingHistoryStore.h"
 #include "FakeSaveDialog.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
-#include "MemoryPreferencesStore.h"
+#include "MemoryPreferences.h"
+#include "SqliteHistoryStore.h"
+#include "TemporaryStore.h"
 #include "ToggleSwitch.h"
 
 #include <QAbstractButton>
@@ -42,9 +45,14 @@ private slots:
 private:
     void fill();
     QPushButton *button(const char *name) const;
+    // The history as the file holds it now.
+    HistoryRecord storedHistory();
 
     std::unique_ptr<MemoryClipboard> m_clipboard;
-    std::unique_ptr<MemoryPreferencesStore> m_store;
+    // The preferences in memory, to see that nothing was written to them; the
+    // history in a real file, reached through a wrapper that counts the writes.
+    std::unique_ptr<MemoryPreferences> m_preferences;
+    std::unique_ptr<TemporaryStore> m_store;
     std::unique_ptr<ManualPollTimers> m_timers;
     std::unique_ptr<FakeSaveDialog> m_dialog;
     std::unique_ptr<ClipboardManager> m_manager;
@@ -54,11 +62,14 @@ private:
 void TestClearConfirmation::init()
 {
     m_clipboard = std::make_unique<MemoryClipboard>();
-    m_store = std::make_unique<MemoryPreferencesStore>();
+    m_preferences = std::make_unique<MemoryPreferences>();
+    m_store = std::make_unique<TemporaryStore>();
+    QVERIFY(m_store->isValid());
     m_timers = std::make_unique<ManualPollTimers>();
     m_dialog = std::make_unique<FakeSaveDialog>();
-    m_manager = std::make_unique<ClipboardManager>(*m_clipboard, *m_store, *m_timers);
-    m_view = std::make_unique<ContentView>(*m_manager, *m_store, *m_dialog);
+    m_manager = std::make_unique<ClipboardManager>(*m_clipboard, *m_preferences,
+                                                   m_store->failingHistory(), *m_timers);
+    m_view = std::make_unique<ContentView>(*m_manager, *m_preferences, *m_dialog);
     m_view->show();
     m_view->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
@@ -71,6 +82,7 @@ void TestClearConfirmation::cleanup()
     m_dialog.reset();
     m_timers.reset();
     m_store.reset();
+    m_preferences.reset();
     m_clipboard.reset();
 }
 
@@ -88,7 +100,8 @@ void TestClearConfirmation::fill()
     m_clipboard->setText(QStringLiteral("a note"));
     QCoreApplication::processEvents();
     m_clipboard->resetCounts();
-    m_store->resetCounts();
+    m_preferences->resetCounts();
+    m_store->failingHistory().resetCounts();
 }
 
 QPushButton *TestClearConfirmation::button(const char *name) const
@@ -97,6 +110,11 @@ QPushButton *TestClearConfirmation::button(const char *name) const
     if (!found)
         qFatal("no button %s", name);
     return found;
+}
+
+HistoryRecord TestClearConfirmation::storedHistory()
+{
+    return m_store->history().load();
 }
 
 void TestClearConfirmation::clearHistoryButton_showsCardAtOnceOverWholeView()
@@ -156,7 +174,7 @@ void TestClearConfirmation::clickOnDimmedLayer_changesNothingBeneath()
     QCOMPARE(m_view->selectedCategory(), Category::Url);
     QVERIFY(!privacy->isChecked());
     QVERIFY(m_view->isClearConfirmationShown());
-    QCOMPARE(m_store->boolWriteCount(), 0);
+    QCOMPARE(m_preferences->writeCount(), 0);
     QCOMPARE(m_manager->texts().size(), 2);
 }
 
@@ -205,7 +223,7 @@ void TestClearConfirmation::cancel_changesNothingAndFadesOut()
     QCOMPARE(m_manager->urls().toStringList(), urls);
     QCOMPARE(m_manager->codes().toStringList(), codes);
     QCOMPARE(m_manager->texts().toStringList(), texts);
-    QCOMPARE(m_store->writeCount(), 0);
+    QCOMPARE(m_store->failingHistory().writeCount(), 0);
     QCOMPARE(m_clipboard->clearCount(), 0);
     QCOMPARE(m_clipboard->text(), std::optional<QString>(QStringLiteral("a note")));
 
@@ -218,6 +236,8 @@ void TestClearConfirmation::cancel_changesNothingAndFadesOut()
 void TestClearConfirmation::clear_emptiesAllListsAndClipboard()
 {
     fill();
+    QCOMPARE(storedHistory().lists.value(QStringLiteral("texts")).texts,
+             m_manager->texts().toStringList());
     QCOMPARE(m_view->selectedCategory(), Category::Url);
     QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
     QTest::mouseClick(button("confirmClearButton"), Qt::LeftButton);
@@ -226,9 +246,13 @@ void TestClearConfirmation::clear_emptiesAllListsAndClipboard()
     QVERIFY(m_manager->urls().isEmpty());
     QVERIFY(m_manager->codes().isEmpty());
     QVERIFY(m_manager->texts().isEmpty());
+    const HistoryRecord stored = storedHistory();
+    QVERIFY2(stored.state == HistoryRecord::State::Loaded ||
+                 stored.state == HistoryRecord::State::Absent,
+             qPrintable(stored.error));
     for (const QString &key :
          {QStringLiteral("urls"), QStringLiteral("codes"), QStringLiteral("texts")})
-        QVERIFY2(m_store->storedList(key).texts.isEmpty(), qPrintable(key));
+        QVERIFY2(stored.lists.value(key).texts.isEmpty(), qPrintable(key));
     QCOMPARE(m_clipboard->text(), std::nullopt);
     QCOMPARE(m_clipboard->clearCount(), 1);
     auto *layer = m_view->findChild<ClearConfirmation *>();
@@ -253,7 +277,7 @@ void TestClearConfirmation::escape_actsAsCancel()
     QVERIFY(!m_view->isClearConfirmationShown());
     QCOMPARE(m_manager->texts().size(), 2);
     QCOMPARE(m_clipboard->clearCount(), 0);
-    QCOMPARE(m_store->writeCount(), 0);
+    QCOMPARE(m_store->failingHistory().writeCount(), 0);
 
     // Escape with the card hidden does nothing to the history.
     QTest::keyClick(m_view.get(), Qt::Key_Escape);

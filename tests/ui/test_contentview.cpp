@@ -6,9 +6,12 @@
 #include "IconLabel.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
-#include "MemoryPreferencesStore.h"
 #include "PanelStyle.h"
+#include "SqliteHistoryStore.h"
+#include "SqlitePreferences.h"
+#include "SqliteStores.h"
 #include "StreamCapture.h"
+#include "TemporaryStore.h"
 #include "ToggleSwitch.h"
 
 #include <QAbstractButton>
@@ -59,19 +62,31 @@ private slots:
 
 namespace {
 
+// The clipboard in memory and the preferences and history in a real store file
+// in a temporary directory.
 struct Services
 {
     MemoryClipboard clipboard;
-    MemoryPreferencesStore store;
+    TemporaryStore store;
     ManualPollTimers timers;
     FakeSaveDialog dialog;
+
+    SqlitePreferences &preferences() { return store.preferences(); }
 
     // Made on first use, so that a test can plant stored lists for it to load.
     ClipboardManager &manager()
     {
         if (!history)
-            history = std::make_unique<ClipboardManager>(clipboard, store, timers);
+            history = std::make_unique<ClipboardManager>(clipboard, store.preferences(),
+                                                         store.history(), timers);
         return *history;
+    }
+
+    // Privacy mode as the program's next start would read it from the file.
+    bool storedPrivacyMode() const
+    {
+        SqliteStores nextStart(store.path());
+        return nextStart.preferences.privacyMode();
     }
 
     // Last, so that it goes before what it runs on.
@@ -96,7 +111,7 @@ QAbstractButton *segment(const ContentView &view, const char *category)
 void TestContentView::freshView_showsUrlSegmentSelected()
 {
     Services services;
-    ContentView view(services.manager(), services.store, services.dialog);
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     QCOMPARE(view.selectedCategory(), Category::Url);
     QVERIFY(segment(view, "URL")->isChecked());
     QVERIFY(!segment(view, "Code")->isChecked());
@@ -107,7 +122,7 @@ void TestContentView::freshView_showsUrlSegmentSelected()
 void TestContentView::choosingCodeSegment_selectsCodeWithTooltipCode()
 {
     Services services;
-    ContentView view(services.manager(), services.store, services.dialog);
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     QAbstractButton *code = segment(view, "Code");
     QTest::mouseClick(code, Qt::LeftButton);
     QCOMPARE(view.selectedCategory(), Category::Code);
@@ -122,7 +137,7 @@ void TestContentView::choosingCodeSegment_selectsCodeWithTooltipCode()
 void TestContentView::segments_showIconsWithTooltipsOnly()
 {
     Services services;
-    ContentView view(services.manager(), services.store, services.dialog);
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     const QList<std::pair<const char *, QString>> expected{{"URL", QStringLiteral("URL")},
                                                            {"Code", QStringLiteral("CODE")},
                                                            {"Text", QStringLiteral("TEXT")}};
@@ -137,7 +152,7 @@ void TestContentView::segments_showIconsWithTooltipsOnly()
 void TestContentView::arrowKeyOnSegments_selectsNextCategory()
 {
     Services services;
-    ContentView view(services.manager(), services.store, services.dialog);
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     view.show();
     view.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&view));
@@ -152,7 +167,7 @@ void TestContentView::arrowKeyOnSegments_selectsNextCategory()
 void TestContentView::switchingCategory_replacesListView()
 {
     Services services;
-    ContentView view(services.manager(), services.store, services.dialog);
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     view.show();
     QPointer<CategoryView> urlList = view.categoryView();
     QTest::mouseClick(segment(view, "Code"), Qt::LeftButton);
@@ -172,7 +187,7 @@ void TestContentView::switchingCategory_replacesListView()
 void TestContentView::searchText_isEmptyAfterSwitchingAwayAndBack()
 {
     Services services;
-    ContentView view(services.manager(), services.store, services.dialog);
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     view.show();
     auto *search = view.categoryView()->findChild<QLineEdit *>();
     QVERIFY(search);
@@ -191,11 +206,11 @@ void TestContentView::previouslySelectedCategory_isNotRemembered()
 {
     Services services;
     {
-        ContentView first(services.manager(), services.store, services.dialog);
+        ContentView first(services.manager(), services.preferences(), services.dialog);
         QTest::mouseClick(segment(first, "Text"), Qt::LeftButton);
         QCOMPARE(first.selectedCategory(), Category::Text);
     }
-    ContentView second(services.manager(), services.store, services.dialog);
+    ContentView second(services.manager(), services.preferences(), services.dialog);
     QCOMPARE(second.selectedCategory(), Category::Url);
     QVERIFY(segment(second, "URL")->isChecked());
 }
@@ -203,34 +218,36 @@ void TestContentView::previouslySelectedCategory_isNotRemembered()
 void TestContentView::privacySwitchOn_storesTrueAndShowsClosedLockInRed()
 {
     Services services;
-    ContentView view(services.manager(), services.store, services.dialog);
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     auto *privacy = child<ToggleSwitch>(view, "privacySwitch");
     auto *label = child<IconLabel>(view, "privacyLabel");
     QVERIFY(!privacy->isChecked());
     QCOMPARE(label->iconName(), IconName::LockOpen);
     QCOMPARE(label->text(), QStringLiteral("Privacy Mode"));
 
+    QVERIFY(!services.storedPrivacyMode());
     QTest::mouseClick(privacy, Qt::LeftButton);
     QVERIFY(privacy->isChecked());
-    QCOMPARE(services.store.storedBool(PreferenceKeys::privacyMode), std::optional<bool>(true));
+    QVERIFY(services.storedPrivacyMode());
     QCOMPARE(label->iconName(), IconName::LockClosed);
     QCOMPARE(label->color(), PanelStyle::destructiveRed(view.palette()));
 
-    ContentView later(services.manager(), services.store, services.dialog);
+    ContentView later(services.manager(), services.preferences(), services.dialog);
     QVERIFY(child<ToggleSwitch>(later, "privacySwitch")->isChecked());
 }
 
 void TestContentView::privacySwitchOff_storesFalseAndShowsOpenLockInTextColour()
 {
     Services services;
-    services.store.setBoolValue(PreferenceKeys::privacyMode, true);
-    ContentView view(services.manager(), services.store, services.dialog);
+    QVERIFY(services.preferences().setPrivacyMode(true).ok());
+    QVERIFY(services.storedPrivacyMode());
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     auto *privacy = child<ToggleSwitch>(view, "privacySwitch");
     auto *label = child<IconLabel>(view, "privacyLabel");
 
     QTest::mouseClick(privacy, Qt::LeftButton);
     QVERIFY(!privacy->isChecked());
-    QCOMPARE(services.store.storedBool(PreferenceKeys::privacyMode), std::optional<bool>(false));
+    QVERIFY(!services.storedPrivacyMode());
     QCOMPARE(label->iconName(), IconName::LockOpen);
     QCOMPARE(label->color(), label->palette().color(QPalette::WindowText));
 }
@@ -238,8 +255,8 @@ void TestContentView::privacySwitchOff_storesFalseAndShowsOpenLockInTextColour()
 void TestContentView::privacyStoredTrue_showsSwitchOnFromFirstFrame()
 {
     Services services;
-    services.store.setBoolValue(PreferenceKeys::privacyMode, true);
-    ContentView view(services.manager(), services.store, services.dialog);
+    QVERIFY(services.preferences().setPrivacyMode(true).ok());
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     // Before any event is processed.
     QVERIFY(child<ToggleSwitch>(view, "privacySwitch")->isChecked());
     auto *label = child<IconLabel>(view, "privacyLabel");
@@ -250,11 +267,11 @@ void TestContentView::privacyStoredTrue_showsSwitchOnFromFirstFrame()
 void TestContentView::privacyChangedInStore_isFollowedByView()
 {
     Services services;
-    ContentView view(services.manager(), services.store, services.dialog);
-    services.store.setBoolValue(PreferenceKeys::privacyMode, true);
+    ContentView view(services.manager(), services.preferences(), services.dialog);
+    QVERIFY(services.preferences().setPrivacyMode(true).ok());
     QVERIFY(child<ToggleSwitch>(view, "privacySwitch")->isChecked());
     QCOMPARE(child<IconLabel>(view, "privacyLabel")->iconName(), IconName::LockClosed);
-    services.store.setBoolValue(PreferenceKeys::privacyMode, false);
+    QVERIFY(services.preferences().setPrivacyMode(false).ok());
     QVERIFY(!child<ToggleSwitch>(view, "privacySwitch")->isChecked());
     QCOMPARE(child<IconLabel>(view, "privacyLabel")->iconName(), IconName::LockOpen);
 }
@@ -262,7 +279,7 @@ void TestContentView::privacyChangedInStore_isFollowedByView()
 void TestContentView::showingAndHidingView_startsAndStopsOneExtraTimer()
 {
     Services services;
-    ContentView view(services.manager(), services.store, services.dialog);
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     const ManualPollTimers &timers = services.timers;
     // The manager polls from its creation on, shown or not.
     QCOMPARE(timers.runningCount(), 1);
@@ -280,7 +297,8 @@ void TestContentView::repeatedShowEvents_startOnlyOneTimerPerAppearance()
 {
     Services services;
     QWidget window;
-    auto *view = new ContentView(services.manager(), services.store, services.dialog, &window);
+    auto *view =
+        new ContentView(services.manager(), services.preferences(), services.dialog, &window);
     window.show();
     QVERIFY(view->isVisible());
     QCOMPARE(services.timers.runningCount(), 2);
@@ -295,7 +313,7 @@ void TestContentView::repeatedShowEvents_startOnlyOneTimerPerAppearance()
 void TestContentView::view_isFixed350By450WithListArea300High()
 {
     Services services;
-    ContentView view(services.manager(), services.store, services.dialog);
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     view.show();
     QCOMPARE(view.size(), QSize(350, 450));
     QCOMPARE(view.minimumSize(), QSize(350, 450));
@@ -313,8 +331,8 @@ void TestContentView::longList_keepsListArea300High()
     QStringList many;
     for (int i = 0; i < 200; ++i)
         many.append(QStringLiteral("https://example.org/page/%1").arg(i));
-    services.store.replaceList(QStringLiteral("urls"), many);
-    ContentView view(services.manager(), services.store, services.dialog);
+    QVERIFY(services.store.history().replaceList(QStringLiteral("urls"), many).ok());
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     QCOMPARE(services.manager().urls().size(), 200);
     view.show();
     QCoreApplication::processEvents();
@@ -325,7 +343,7 @@ void TestContentView::longList_keepsListArea300High()
 void TestContentView::exportItems_asksForSelectedCategoryFile()
 {
     Services services;
-    ContentView view(services.manager(), services.store, services.dialog);
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     QTest::mouseClick(child<QPushButton>(view, "exportButton"), Qt::LeftButton);
     QCOMPARE(services.dialog.questions.size(), 1);
     QCOMPARE(services.dialog.questions.last().suggestedName,
@@ -342,10 +360,14 @@ void TestContentView::exportItems_asksForSelectedCategoryFile()
 void TestContentView::exportItems_usesCategorySelectedAtClick()
 {
     Services services;
-    services.store.replaceList(QStringLiteral("urls"), {QStringLiteral("https://example.org")});
-    services.store.replaceList(QStringLiteral("texts"),
-                               {QStringLiteral("second"), QStringLiteral("first")});
-    ContentView view(services.manager(), services.store, services.dialog);
+    QVERIFY(services.store.history()
+                .replaceList(QStringLiteral("urls"), {QStringLiteral("https://example.org")})
+                .ok());
+    QVERIFY(services.store.history()
+                .replaceList(QStringLiteral("texts"),
+                             {QStringLiteral("second"), QStringLiteral("first")})
+                .ok());
+    ContentView view(services.manager(), services.preferences(), services.dialog);
 
     QTest::mouseClick(segment(view, "Text"), Qt::LeftButton);
     QTest::mouseClick(child<QPushButton>(view, "exportButton"), Qt::LeftButton);
@@ -365,8 +387,10 @@ void TestContentView::exportItems_usesCategorySelectedAtClick()
 void TestContentView::failedExport_showsMessageThatHidesItself()
 {
     Services services;
-    services.store.replaceList(QStringLiteral("urls"), {QStringLiteral("https://example.org")});
-    ContentView view(services.manager(), services.store, services.dialog);
+    QVERIFY(services.store.history()
+                .replaceList(QStringLiteral("urls"), {QStringLiteral("https://example.org")})
+                .ok());
+    ContentView view(services.manager(), services.preferences(), services.dialog);
     view.show();
     auto *failure = child<QLabel>(view, "exportFailureLabel");
     QVERIFY(failure->isHidden());

@@ -4,9 +4,11 @@
 #include "ContentView.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
-#include "MemoryPreferencesStore.h"
 #include "PanelWindow.h"
 #include "PreviewPanel.h"
+#include "SqliteHistoryStore.h"
+#include "SqlitePreferences.h"
+#include "TemporaryStore.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -97,15 +99,16 @@ void TestPanelScreenshots::panelStates_areRendered()
 
     const bool withTexts = state == QLatin1String("items") || state == QLatin1String("preview");
     MemoryClipboard clipboard;
-    MemoryPreferencesStore store;
+    TemporaryStore store;
+    QVERIFY(store.isValid());
     ManualPollTimers timers;
     // The history as a previous session left it.
     if (state != QLatin1String("empty"))
-        store.replaceList(QStringLiteral("urls"), urls);
+        QVERIFY(store.history().replaceList(QStringLiteral("urls"), urls).ok());
     if (withTexts)
-        store.replaceList(QStringLiteral("texts"), longAndMultiLineTexts);
-    ClipboardManager manager(clipboard, store, timers);
-    PanelWindow panel(manager, store);
+        QVERIFY(store.history().replaceList(QStringLiteral("texts"), longAndMultiLineTexts).ok());
+    ClipboardManager manager(clipboard, store.preferences(), store.history(), timers);
+    PanelWindow panel(manager, store.preferences());
     ContentView &content = panel.contentView();
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
@@ -128,12 +131,12 @@ void TestPanelScreenshots::panelStates_areRendered()
         // The preview fades in on its own.
         QTest::qWait(PreviewPanel::fadeMs + 100);
     } else if (state == QLatin1String("privacy")) {
-        store.setBoolValue(PreferenceKeys::privacyMode, true);
+        QVERIFY(store.preferences().setPrivacyMode(true).ok());
     } else if (state == QLatin1String("confirmation")) {
         QTest::mouseClick(content.findChild<QPushButton *>(QStringLiteral("clearHistoryButton")),
                           Qt::LeftButton);
     } else if (state == QLatin1String("dock")) {
-        store.setBoolValue(PreferenceKeys::showInDock, true);
+        QVERIFY(store.preferences().setShowInDock(true).ok());
     }
     if (auto *list = content.categoryView()->findChild<ClipListView *>())
         QTRY_VERIFY(!list->isAnimating());

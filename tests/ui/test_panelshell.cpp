@@ -48,7 +48,7 @@ private slots:
 
 private:
     std::unique_ptr<FakeServices> m_fakes;
-    MemoryPreferencesStore *m_store = nullptr;
+    MemoryPreferences *m_preferences = nullptr;
 };
 
 namespace {
@@ -58,12 +58,13 @@ const LaunchOptions withTray{.showPanel = false, .trayAvailable = true};
 void TestPanelShell::init()
 {
     m_fakes = std::make_unique<FakeServices>();
-    m_store = &m_fakes->store;
+    m_preferences = &m_fakes->preferences;
+    QVERIFY(m_fakes->store.isValid());
 }
 
 void TestPanelShell::cleanup()
 {
-    m_store = nullptr;
+    m_preferences = nullptr;
     m_fakes.reset();
 }
 
@@ -76,7 +77,7 @@ void TestPanelShell::dockSwitchOn_storesTrueAndMakesRaisedWindowWithTaskbarEntry
     QVERIFY(QTest::qWaitForWindowActive(&panel));
 
     QTest::mouseClick(child<ToggleSwitch>(panel, "dockSwitch"), Qt::LeftButton);
-    QCOMPARE(m_store->storedBool(PreferenceKeys::showInDock), std::optional<bool>(true));
+    QCOMPARE(m_preferences->storedValue(Preference::ShowInDock), std::optional<bool>(true));
     QVERIFY(hasTaskbarEntry(panel));
     QVERIFY(panel.isVisible());
     QVERIFY(QTest::qWaitForWindowActive(&panel));
@@ -95,7 +96,7 @@ void TestPanelShell::dockSwitchOn_storesTrueAndMakesRaisedWindowWithTaskbarEntry
 
 void TestPanelShell::dockSwitchOff_storesFalseAndMakesPopupWithoutTaskbarEntry()
 {
-    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    QVERIFY(m_preferences->setShowInDock(true).ok());
     Larkspan shell(m_fakes->services(), withTray);
     launchAndWait(shell);
     PanelWindow &panel = shell.panel();
@@ -103,7 +104,7 @@ void TestPanelShell::dockSwitchOff_storesFalseAndMakesPopupWithoutTaskbarEntry()
     QVERIFY(QTest::qWaitForWindowActive(&panel));
 
     QTest::mouseClick(child<ToggleSwitch>(panel, "dockSwitch"), Qt::LeftButton);
-    QCOMPARE(m_store->storedBool(PreferenceKeys::showInDock), std::optional<bool>(false));
+    QCOMPARE(m_preferences->storedValue(Preference::ShowInDock), std::optional<bool>(false));
     QVERIFY(isPopupWithoutTaskbarEntry(panel));
     // The panel the user is working in stays open.
     QVERIFY(panel.isVisible());
@@ -129,7 +130,7 @@ void TestPanelShell::openingPanel_doesNotChangePolicy()
 {
     Larkspan shell(m_fakes->services(), withTray);
     launchAndWait(shell);
-    m_store->resetCounts();
+    m_preferences->resetCounts();
     for (int i = 0; i < 2; ++i) {
         shell.togglePanel();
         QVERIFY(shell.panel().isVisible());
@@ -137,19 +138,19 @@ void TestPanelShell::openingPanel_doesNotChangePolicy()
         shell.togglePanel();
         QVERIFY(!shell.panel().isVisible());
     }
-    QCOMPARE(m_store->boolWriteCount(), 0);
+    QCOMPARE(m_preferences->writeCount(), 0);
 }
 
 void TestPanelShell::policyChangedInStore_isAppliedOnce()
 {
     Larkspan shell(m_fakes->services(), withTray);
     QSignalSpy changes(&shell.panel(), &PanelWindow::showInDockChanged);
-    m_store->setBoolValue(PreferenceKeys::showInDock, true);
-    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    QVERIFY(m_preferences->setShowInDock(true).ok());
+    QVERIFY(m_preferences->setShowInDock(true).ok());
     QCOMPARE(changes.size(), 1);
     QVERIFY(hasTaskbarEntry(shell.panel()));
     QVERIFY(child<ToggleSwitch>(shell.panel(), "dockSwitch")->isChecked());
-    m_store->setBoolValue(PreferenceKeys::showInDock, false);
+    QVERIFY(m_preferences->setShowInDock(false).ok());
     QCOMPARE(changes.size(), 2);
     QVERIFY(isPopupWithoutTaskbarEntry(shell.panel()));
 }
@@ -217,7 +218,7 @@ void TestPanelShell::showingAndHidingPanel_startsAndStopsTimer()
     QCOMPARE(timers.runningCount(), 1);
     // Flipping the policy re-creates the window: still one timer per appearance.
     shell.openPanel();
-    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    QVERIFY(m_preferences->setShowInDock(true).ok());
     QVERIFY(shell.panel().isVisible());
     QCOMPARE(timers.runningCount(), 2);
     shell.panel().close();
@@ -250,7 +251,7 @@ void TestPanelShell::dockAndQuit_stayUsableWhileConfirmationShows()
     QCOMPARE(hit, dock);
     QTest::mouseClick(panel.windowHandle(), Qt::LeftButton, {},
                       dock->mapTo(&panel, dock->rect().center()));
-    QCOMPARE(m_store->storedBool(PreferenceKeys::showInDock), std::optional<bool>(true));
+    QCOMPARE(m_preferences->storedValue(Preference::ShowInDock), std::optional<bool>(true));
 
     QSignalSpy quit(&panel, &PanelWindow::quitRequested);
     auto *quitButton = child<QPushButton>(panel, "quitButton");
@@ -271,7 +272,7 @@ void TestPanelShell::tabOrder_visitsAllControlsInReadingOrder_data()
 void TestPanelShell::tabOrder_visitsAllControlsInReadingOrder()
 {
     QFETCH(QString, category);
-    m_store->setBoolValue(PreferenceKeys::showInDock, true);
+    QVERIFY(m_preferences->setShowInDock(true).ok());
     Larkspan shell(m_fakes->services(), withTray);
     PanelWindow &panel = shell.panel();
     // The stored policy applies at launch.
