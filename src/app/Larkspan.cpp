@@ -1,22 +1,12 @@
 #include "Larkspan.h"
 
 #include "AppDelegate.h"
+#include "AppLogging.h"
 #include "TrayShell.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QTimer>
-
-#include <cstdio>
-
-namespace {
-// One line for the user, prefixed as the program's other messages are.
-void sayOnStderr(const char *line)
-{
-    std::fprintf(stderr, "brimvale: %s\n", line);
-    std::fflush(stderr);
-}
-} // namespace
 
 Larkspan::Larkspan(Clipboard &clipboard, PreferencesStore &store, const LaunchOptions &options,
                    QObject *parent)
@@ -42,7 +32,7 @@ void Larkspan::finishLaunching()
 {
     m_delegate->applicationDidFinishLaunching();
     if (!m_options.trayAvailable) {
-        sayOnStderr("no system tray is available, so the panel opens as a window.");
+        qCWarning(lcApp, "no system tray is available, so the panel opens as a window.");
         m_shell->openPanel();
         watchForLateTray();
     } else if (m_options.showPanel) {
@@ -65,7 +55,7 @@ void Larkspan::watchForLateTray()
             probeTimer->deleteLater();
             m_delegate->trayDidBecomeAvailable();
             QApplication::setQuitOnLastWindowClosed(false);
-            sayOnStderr("the system tray is available now; the panel lives in it.");
+            qCWarning(lcApp, "the system tray is available now; the panel lives in it.");
         } else if (deadline.hasExpired()) {
             probeTimer->deleteLater();
         }

@@ -1,18 +1,16 @@
 #include "SqlitePreferencesStore.h"
 
 #include "DataLocation.h"
+#include "Logging.h"
 #include "SqliteDatabase.h"
 #include "SqliteStatement.h"
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QLoggingCategory>
 
 #include <sqlite3.h>
 
 #include <algorithm>
-
-Q_LOGGING_CATEGORY(lcStore, "brimvale.store")
 
 namespace {
 
@@ -365,7 +363,7 @@ std::optional<QString> SqlitePreferencesStore::moveDamagedFileAside()
         m_lastError = error;
         return std::nullopt;
     }
-    qCWarning(lcStore).noquote()
+    qCWarning(lcPlatform).noquote()
         << tr("%1 could not be read; it was kept as %2 and a new file started")
                .arg(m_path, *keptAs);
     // The new file must get the choices the session still knows.

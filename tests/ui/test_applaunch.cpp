@@ -6,6 +6,7 @@
 #include "MemoryPreferencesStore.h"
 #include "PanelTestHelpers.h"
 #include "PanelWindow.h"
+#include "ProgramMessages.h"
 #include "StreamCapture.h"
 #include "TrayShell.h"
 
@@ -90,6 +91,7 @@ void TestAppLaunch::launchOnEmptyStore_leavesPanelClosedAsPopup()
 
 void TestAppLaunch::launchWithoutTray_opensPanelAsWindowAndSaysWhy()
 {
+    const ProgramMessages programMessages;
     StreamCapture errors(stderr);
     Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = false});
     launchAndWait(app);
@@ -112,6 +114,7 @@ void TestAppLaunch::trayAppearingAfterLaunch_takesThePanelIn()
     probe.interval = std::chrono::milliseconds(10);
     Larkspan app(*m_clipboard, *m_store, options);
     app.setLateTrayProbe(probe);
+    const ProgramMessages programMessages;
     StreamCapture errors(stderr);
     launchAndWait(app);
     PanelWindow &panel = app.shell().panel();
@@ -151,6 +154,7 @@ void TestAppLaunch::trayNeverAppearing_stopsBeingAskedAfterWaitTime()
     };
     probe.interval = std::chrono::milliseconds(10);
     probe.waitTime = std::chrono::milliseconds(100);
+    const ProgramMessages programMessages;
     StreamCapture errors(stderr);
     Larkspan app(*m_clipboard, *m_store, {.showPanel = false, .trayAvailable = false});
     app.setLateTrayProbe(probe);
