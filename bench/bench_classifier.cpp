@@ -84,7 +84,7 @@ QString makeText(qsizetype utf8Bytes, bool withCode)
     return text;
 }
 
-void runCategorize(benchmark::State &state, const QString &text, const QString &expected)
+void runCategorize(benchmark::State &state, const QString &text, Category expected)
 {
     if (categorize(text) != expected) {
         state.SkipWithError("text is not classified as the benchmark assumes");
@@ -98,34 +98,34 @@ void runCategorize(benchmark::State &state, const QString &text, const QString &
 void BM_CategorizeMixedMegabyte(benchmark::State &state)
 {
     static const QString text = makeText(megabyte, true);
-    runCategorize(state, text, u"Code"_s);
+    runCategorize(state, text, Category::Code);
 }
 
 // Worst case: no early answer, every token is looked at.
 void BM_CategorizeProseMegabyte(benchmark::State &state)
 {
     static const QString text = makeText(megabyte, false);
-    runCategorize(state, text, u"Text"_s);
+    runCategorize(state, text, Category::Text);
 }
 
 // The same prose with one symbol at its very end.
 void BM_CategorizeProseMegabyteEndingInSymbol(benchmark::State &state)
 {
     static const QString text = makeText(megabyte, false) + u"x = 1"_s;
-    runCategorize(state, text, u"Code"_s);
+    runCategorize(state, text, Category::Code);
 }
 
 void BM_CategorizeTypicalProse(benchmark::State &state)
 {
     static const QString text = makeText(200, false).first(200);
-    runCategorize(state, text, u"Text"_s);
+    runCategorize(state, text, Category::Text);
 }
 
 void BM_CategorizeTypicalUrl(benchmark::State &state)
 {
     static const QString text =
         u"https://shop.example.com/catalogue/items?category=garden&sort=price&page=3"_s;
-    runCategorize(state, text, u"URL"_s);
+    runCategorize(state, text, Category::Url);
 }
 
 void BM_EnumerateWordTokensProseMegabyte(benchmark::State &state)

@@ -1,5 +1,6 @@
 #include "Larkspan.h"
 
+#include "AppLogging.h"
 #include "ClipboardManager.h"
 #include "Icons.h"
 #include "PanelPlacement.h"
@@ -15,20 +16,11 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include <cstdio>
-
 namespace {
 
 // A click on the tray icon first takes the focus from the popup, which closes it;
 // the click itself must then not open it again.
 constexpr qint64 reopenGuardMs = 300;
-
-// One line for the user, prefixed as the program's other messages are.
-void sayOnStderr(const char *line)
-{
-    std::fprintf(stderr, "brimvale: %s\n", line);
-    std::fflush(stderr);
-}
 
 } // namespace
 
@@ -77,7 +69,7 @@ void Larkspan::finishLaunching()
     // Read from the store itself: the panel's switch may not have been drawn yet.
     applyDockIconPolicy(m_services.preferences.showInDock());
     if (!m_options.trayAvailable) {
-        sayOnStderr("no system tray is available, so the panel opens as a window.");
+        qCWarning(lcApp, "no system tray is available, so the panel opens as a window.");
         openPanel();
         watchForLateTray();
     } else if (m_options.showPanel) {
@@ -108,7 +100,7 @@ void Larkspan::watchForLateTray()
             probeTimer->deleteLater();
             installTray();
             QApplication::setQuitOnLastWindowClosed(false);
-            sayOnStderr("the system tray is available now; the panel lives in it.");
+            qCWarning(lcApp, "the system tray is available now; the panel lives in it.");
         } else if (deadline.hasExpired()) {
             probeTimer->deleteLater();
         }

@@ -1,6 +1,7 @@
 #include "DataLocation.h"
 #include "InstanceLock.h"
 #include "Larkspan.h"
+#include "Logging.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -10,6 +11,8 @@
 
 int main(int argc, char *argv[])
 {
+    // Before anything can have a word to say.
+    installBrimvaleMessageHandler();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("brimvale"));
     QApplication::setApplicationDisplayName(QStringLiteral("Brimvale"));

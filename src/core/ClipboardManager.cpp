@@ -50,7 +50,7 @@ void ClipboardManager::addItem(const QString &text)
 {
     if (m_index.contains(text))
         return;
-    const Category category = categoryForName(categorize(text));
+    const Category category = categorize(text);
     list(category).prepend({text, 0});
     m_persistence.saveInserted(category);
 }

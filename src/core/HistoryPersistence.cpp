@@ -1,12 +1,11 @@
 #include "HistoryPersistence.h"
 
+#include "CoreLogging.h"
 #include "TextEquality.h"
 
 #include "HistoryStore.h"
 
 #include <QSet>
-
-#include <cstdio>
 
 namespace {
 
@@ -18,11 +17,9 @@ QStringList listKeys()
     return keys;
 }
 
-// One line on standard error, whatever the logging setup.
 void say(const QString &line)
 {
-    std::fprintf(stderr, "brimvale: %s\n", qUtf8Printable(line));
-    std::fflush(stderr);
+    qCWarning(lcCore).noquote() << line;
 }
 
 void reportFailure(const QString &what)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UnicodeText.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringView>
@@ -24,28 +26,29 @@ public:
     // For callers that remember which texts are in NFC (see isCanonical()): the
     // same test on a text known to be in NFC, which spares looking at its form.
     bool matchesCanonical(QStringView canonical) const;
-    static bool isCanonical(const QString &text);
+    static bool isCanonical(const QString &text) { return ::isCanonical(text); }
 
     // True when every text this search matches is also matched by `broader`, so
     // that narrowing a search only needs to look at the broader one's matches.
     bool narrows(const TextSearch &broader) const;
 
-    // Whether a user-perceived character boundary lies at `position` of `text`.
-    // Looks only at a few characters around `position`, however long the text.
-    static bool isGraphemeBoundary(QStringView text, qsizetype position);
+    // See UnicodeText.h; here too for the search's callers.
+    static bool isGraphemeBoundary(QStringView text, qsizetype position)
+    {
+        return ::isGraphemeBoundary(text, position);
+    }
 
 private:
     bool matchesAt(QStringView text, qsizetype start, qsizetype *end) const;
-    char32_t fold(char32_t codePoint) const { return fold(codePoint, m_turkic); }
-    static char32_t fold(char32_t codePoint, bool turkic);
+    char32_t fold(char32_t codePoint) const { return foldCase(codePoint, m_folding); }
 
     QString m_needle;
     std::vector<char32_t> m_folded; // the needle in NFC, case-folded, by code point
     struct FirstUnits;
-    static std::shared_ptr<const FirstUnits> firstUnitsFor(char32_t folded, bool turkic);
+    static std::shared_ptr<const FirstUnits> firstUnitsFor(char32_t folded, CaseFolding folding);
     qsizetype nextCandidate(const char16_t *units, qsizetype from, qsizetype last) const;
 
     // The UTF-16 units a match can start with; shared between searches.
     std::shared_ptr<const FirstUnits> m_firstUnits;
-    bool m_turkic = false;
+    CaseFolding m_folding = CaseFolding::Default;
 };

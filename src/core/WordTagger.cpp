@@ -1,5 +1,7 @@
 #include "WordTagger.h"
 
+#include "UnicodeText.h"
+
 #include <QChar>
 #include <QTextBoundaryFinder>
 #include <QVarLengthArray>
@@ -90,21 +92,6 @@ unsigned kindOf(char32_t c)
     return c < asciiKinds().size() ? asciiKinds()[c] : categoryKind(c);
 }
 
-// The code point starting at `i`; a lone surrogate stands for itself.
-char32_t codePointAt(QStringView text, qsizetype i, qsizetype *units = nullptr)
-{
-    const char16_t first = text[i].unicode();
-    if (QChar::isHighSurrogate(first) && i + 1 < text.size() &&
-        QChar::isLowSurrogate(text[i + 1].unicode())) {
-        if (units)
-            *units = 2;
-        return QChar::surrogateToUcs4(first, text[i + 1].unicode());
-    }
-    if (units)
-        *units = 1;
-    return first;
-}
-
 unsigned kindsOf(QStringView segment)
 {
     const auto &ascii = asciiKinds();
@@ -115,9 +102,7 @@ unsigned kindsOf(QStringView segment)
             kinds |= ascii[unit];
             ++i;
         } else {
-            qsizetype units = 1;
-            kinds |= categoryKind(codePointAt(segment, i, &units));
-            i += units;
+            kinds |= categoryKind(nextCodePoint(segment, &i));
         }
     }
     return kinds;
@@ -132,8 +117,10 @@ unsigned baseKinds(QStringView segment)
                                  static_cast<qsizetype>(attributes.size()));
     unsigned kinds = 0;
     for (qsizetype start = 0; start >= 0 && start < segment.size();
-         start = clusters.toNextBoundary())
-        kinds |= kindOf(codePointAt(segment, start));
+         start = clusters.toNextBoundary()) {
+        qsizetype at = start;
+        kinds |= kindOf(nextCodePoint(segment, &at));
+    }
     return kinds;
 }
 

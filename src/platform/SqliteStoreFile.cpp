@@ -1,5 +1,7 @@
 #include "SqliteStoreFile.h"
 
+#include "Logging.h"
+
 #include "DataLocation.h"
 
 #include <QFileInfo>
@@ -8,8 +10,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-
-Q_LOGGING_CATEGORY(lcStoreFile, "brimvale.store")
 
 namespace {
 
@@ -178,7 +178,7 @@ StoreResult<QString> SqliteStoreFile::moveDamagedFileAside()
     const std::optional<QString> keptAs = SqliteDatabase::moveAside(m_path, &error);
     if (!keptAs)
         return StoreError{error};
-    qCWarning(lcStoreFile).noquote()
+    qCWarning(lcPlatform).noquote()
         << tr("%1 could not be read; it was kept as %2 and a new file started")
                .arg(m_path, *keptAs);
     const std::vector<Observer *> observers = m_observers;

@@ -1,49 +1,23 @@
 #include "TextBlocks.h"
 
-#include "TextSearch.h"
+#include "UnicodeText.h"
+#include "UnitScan.h"
 
-#include <array>
 #include <bit>
-#include <cstring>
 #include <limits>
 
 namespace {
 
-bool endsLine(char16_t unit)
-{
-    return unit == u'\n' || unit == u'\r' || unit == 0x2029;
-}
+// Line feed, carriage return and paragraph separator each end a line.
+const UnitScan lineEnds{u'\n', u'\r', u'\u2029'};
 
-// Calls `visit` with the position of every line end, in order. Looks at eight
-// units at a time where the compiler allows, since a preview may scan 50 MB
-// before it shows.
+// Calls `visit` with the position of every line end, in order. A preview may
+// scan 50 MB before it shows, so the units are looked at several at a time.
 template <typename Visit> void forEachLineEnd(const char16_t *units, qsizetype size, Visit visit)
 {
-    qsizetype i = 0;
-#if defined(__GNUC__)
-    using Lanes = unsigned short __attribute__((vector_size(16)));
-    constexpr int width = 8;
-    constexpr Lanes lineFeed = {10, 10, 10, 10, 10, 10, 10, 10};
-    constexpr Lanes carriageReturn = {13, 13, 13, 13, 13, 13, 13, 13};
-    constexpr Lanes paragraph = {0x2029, 0x2029, 0x2029, 0x2029, 0x2029, 0x2029, 0x2029, 0x2029};
-    for (; i + width <= size; i += width) {
-        Lanes block;
-        std::memcpy(&block, units + i, sizeof block);
-        const auto hits = (block == lineFeed) | (block == carriageReturn) | (block == paragraph);
-        std::array<std::uint64_t, 2> halves{};
-        std::memcpy(halves.data(), &hits, sizeof halves);
-        if ((halves[0] | halves[1]) == 0)
-            continue;
-        for (qsizetype j = i; j < i + width; ++j) {
-            if (endsLine(units[j]))
-                visit(j);
-        }
-    }
-#endif
-    for (; i < size; ++i) {
-        if (endsLine(units[i]))
-            visit(i);
-    }
+    for (qsizetype at = lineEnds.find(units, 0, size); at < size;
+         at = lineEnds.find(units, at + 1, size))
+        visit(at);
 }
 
 } // namespace
@@ -86,7 +60,7 @@ qsizetype TextBlocks::cutInsideLine(qsizetype from, qsizetype lineEnd) const
             return at;
     }
     for (qsizetype at = limit; at > from + 1; --at) {
-        if (TextSearch::isGraphemeBoundary(m_text, at))
+        if (isGraphemeBoundary(m_text, at))
             return at;
     }
     return limit;
@@ -102,7 +76,7 @@ QStringView TextBlocks::block(qsizetype index) const
         end = m_starts[std::size_t(index) + 1];
         if (end - 2 >= from && m_text.at(end - 1) == u'\n' && m_text.at(end - 2) == u'\r')
             end -= 2;
-        else if (end - 1 >= from && endsLine(m_text.at(end - 1).unicode()))
+        else if (end - 1 >= from && lineEnds.contains(m_text.at(end - 1).unicode()))
             end -= 1;
     }
     return QStringView(m_text).sliced(from, end - from);

@@ -2,6 +2,7 @@
 #include "FailingHistoryStore.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
+#include "ProgramMessages.h"
 #include "SqliteStores.h"
 #include "SqliteTestUtil.h"
 #include "StreamCapture.h"
@@ -19,6 +20,7 @@ class HistoryPersistenceTest final : public QObject
 private slots:
     void init()
     {
+        m_messages = std::make_unique<ProgramMessages>();
         m_store = std::make_unique<TemporaryStore>();
         QVERIFY(m_store->isValid());
     }
@@ -26,6 +28,7 @@ private slots:
     {
         m_manager.reset();
         m_store.reset();
+        m_messages.reset();
     }
 
     void firstStart_startsEmptyAndWritesNothing()
@@ -230,6 +233,8 @@ private:
             .toString();
     }
 
+    // The history's reports are read as the program writes them.
+    std::unique_ptr<ProgramMessages> m_messages;
     MemoryClipboard m_clipboard;
     ManualPollTimers m_timers;
     std::unique_ptr<TemporaryStore> m_store;

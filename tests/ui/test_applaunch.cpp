@@ -5,6 +5,7 @@
 #include "ManualPollTimers.h"
 #include "PanelTestHelpers.h"
 #include "PanelWindow.h"
+#include "ProgramMessages.h"
 #include "StreamCapture.h"
 
 #include <QApplication>
@@ -77,6 +78,7 @@ void TestAppLaunch::launchOnEmptyStore_leavesPanelClosedAsPopup()
 
 void TestAppLaunch::launchWithoutTray_opensPanelAsWindowAndSaysWhy()
 {
+    const ProgramMessages programMessages;
     StreamCapture errors(stderr);
     Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = false});
     launchAndWait(app);
@@ -99,6 +101,7 @@ void TestAppLaunch::trayAppearingAfterLaunch_takesThePanelIn()
     probe.interval = std::chrono::milliseconds(10);
     Larkspan app(m_fakes->services(), options);
     app.setLateTrayProbe(probe);
+    const ProgramMessages programMessages;
     StreamCapture errors(stderr);
     launchAndWait(app);
     PanelWindow &panel = app.panel();
@@ -138,6 +141,7 @@ void TestAppLaunch::trayNeverAppearing_stopsBeingAskedAfterWaitTime()
     };
     probe.interval = std::chrono::milliseconds(10);
     probe.waitTime = std::chrono::milliseconds(100);
+    const ProgramMessages programMessages;
     StreamCapture errors(stderr);
     Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = false});
     app.setLateTrayProbe(probe);

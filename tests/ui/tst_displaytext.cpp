@@ -1,5 +1,5 @@
-#include "DisplayText.h"
 #include "GuardedText.h"
+#include "UnicodeText.h"
 
 #include <QTest>
 

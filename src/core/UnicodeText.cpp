@@ -1,0 +1,206 @@
+#include "UnicodeText.h"
+
+#include <QLocale>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// Below this every code point is in NFC and composes with nothing before it.
+constexpr char16_t firstComposingUnit = 0x0300;
+
+// How far back from a position the boundary check starts, and how far it may go
+// back over combining marks and the like to find a character that starts a cluster.
+constexpr qsizetype contextBefore = 16;
+constexpr qsizetype maxContextBefore = 1024;
+
+bool isRegionalIndicator(char32_t codePoint)
+{
+    return codePoint >= 0x1F1E6 && codePoint <= 0x1F1FF;
+}
+
+// Code points that can continue a cluster begun before them (marks, joiners,
+// emoji modifiers, flag halves). Generous on purpose: treating one too many as a
+// continuation only widens the window the boundary check looks at.
+bool mayContinueCluster(char32_t codePoint)
+{
+    if (isRegionalIndicator(codePoint))
+        return true;
+    switch (QChar::category(codePoint)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Other_Format:
+    case QChar::Symbol_Modifier:
+    case QChar::Letter_Modifier:
+        return true;
+    default:
+        return false;
+    }
+}
+
+qsizetype codePointStart(QStringView text, qsizetype index)
+{
+    if (index > 0 && QChar::isLowSurrogate(text.utf16()[index]) &&
+        QChar::isHighSurrogate(text.utf16()[index - 1]))
+        return index - 1;
+    return index;
+}
+
+bool sameCharacter(QStringView a, QStringView b)
+{
+    if (a == b)
+        return true;
+    // Lone characters below U+0300 have no other canonical form.
+    if (a.size() == 1 && b.size() == 1 && a[0].unicode() < firstComposingUnit &&
+        b[0].unicode() < firstComposingUnit)
+        return false;
+    return canonicallyEqual(a.toString(), b.toString());
+}
+
+} // namespace
+
+bool mayNeedComposing(QStringView text)
+{
+    // No branch inside the loop, so that it vectorises.
+    const char16_t *units = text.utf16();
+    char16_t largest = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        largest = std::max(largest, units[i]);
+    return largest >= firstComposingUnit;
+}
+
+QString canonicalForm(const QString &text)
+{
+    if (!mayNeedComposing(text))
+        return text;
+    return text.normalized(QString::NormalizationForm_C);
+}
+
+bool canonicallyEqual(const QString &a, const QString &b)
+{
+    // Same storage: the clipboard hands back the text it read last time, so this
+    // keeps an unchanged clipboard's tick from comparing megabytes.
+    if (a.size() == b.size() && a.constData() == b.constData())
+        return true;
+    if (a == b)
+        return true;
+    return canonicalForm(a) == canonicalForm(b);
+}
+
+bool isCanonical(const QString &text)
+{
+    if (!mayNeedComposing(text))
+        return true;
+    // normalized() hands back the same storage when the text is already in NFC.
+    return text.normalized(QString::NormalizationForm_C).constData() == text.constData();
+}
+
+bool isGraphemeBoundary(QStringView text, qsizetype position)
+{
+    const qsizetype size = text.size();
+    if (position <= 0 || position >= size)
+        return true;
+    const char16_t before = text.utf16()[position - 1];
+    const char16_t after = text.utf16()[position];
+    // Between two ASCII characters only CR LF stays together.
+    if (before < 0x80 && after < 0x80)
+        return !(before == u'\r' && after == u'\n');
+
+    // Start the window at a character that cannot continue a cluster from further
+    // back, so that the window's clusters are the text's clusters.
+    qsizetype start = codePointStart(text, std::max<qsizetype>(0, position - contextBefore));
+    const qsizetype limit = std::max<qsizetype>(0, position - maxContextBefore);
+    while (start > limit) {
+        qsizetype next = start;
+        if (!mayContinueCluster(nextCodePoint(text, &next)))
+            break;
+        start = codePointStart(text, start - 1);
+    }
+    const qsizetype end = std::min(size, position + 2);
+
+    // The finder wants one byte per unit and one more; most windows fit here.
+    std::array<uchar, 256> buffer{};
+    const QStringView window = text.sliced(start, end - start);
+    const bool fits = window.size() < qsizetype(buffer.size());
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, window.data(), window.size(),
+                               fits ? buffer.data() : nullptr, fits ? qsizetype(buffer.size()) : 0);
+    finder.setPosition(position - start);
+    return finder.isAtBoundary();
+}
+
+GraphemeEnds leadingGraphemeEnds(QStringView text, qsizetype count)
+{
+    // A boundary depends only on what precedes it and the code point after it, so
+    // segmenting a prefix gives the text's own boundaries up to two units (one
+    // surrogate pair) before the prefix's end. The prefix grows until it holds
+    // `count` of those, or is the whole text.
+    QVarLengthArray<uchar, 512> attributes;
+    qsizetype window = std::min(text.size(), 4 * count + 32);
+    for (;;) {
+        const bool whole = window == text.size();
+        const qsizetype reliable = whole ? window : window - 2;
+        attributes.resize(window + 1);
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text.first(window),
+                                   attributes.data(), attributes.size());
+        GraphemeEnds ends;
+        for (qsizetype at = finder.toNextBoundary();
+             at > 0 && at <= reliable && ends.size() < count; at = finder.toNextBoundary())
+            ends.append(at);
+        if (whole || ends.size() == count)
+            return ends;
+        window = std::min(text.size(), 2 * window);
+    }
+}
+
+bool startsWithCharacters(QStringView text, QStringView prefix)
+{
+    const GraphemeEnds prefixEnds = leadingGraphemeEnds(prefix, prefix.size());
+    const GraphemeEnds textEnds = leadingGraphemeEnds(text, prefixEnds.size());
+    if (textEnds.size() < prefixEnds.size())
+        return false;
+    qsizetype textStart = 0;
+    qsizetype prefixStart = 0;
+    for (qsizetype i = 0; i < prefixEnds.size(); ++i) {
+        if (!sameCharacter(text.sliced(textStart, textEnds[i] - textStart),
+                           prefix.sliced(prefixStart, prefixEnds[i] - prefixStart)))
+            return false;
+        textStart = textEnds[i];
+        prefixStart = prefixEnds[i];
+    }
+    return true;
+}
+
+QString displayText(const QString &text, qsizetype length)
+{
+    // Each character takes at least one unit.
+    if (text.size() <= length)
+        return text;
+    const GraphemeEnds ends = leadingGraphemeEnds(text, length);
+    if (ends.isEmpty() || ends.size() < length || ends.back() == text.size())
+        return text;
+    return text.first(ends.back()) + QStringLiteral("...");
+}
+
+CaseFolding caseFoldingFor(const QLocale &locale)
+{
+    const QLocale::Language language = locale.language();
+    return language == QLocale::Turkish || language == QLocale::Azerbaijani ? CaseFolding::Turkic
+                                                                            : CaseFolding::Default;
+}
+
+char32_t foldCase(char32_t codePoint, CaseFolding folding)
+{
+    const bool turkic = folding == CaseFolding::Turkic;
+    // ASCII, the bulk of most texts, folds without a table lookup.
+    if (codePoint < 0x80) {
+        if (codePoint < U'A' || codePoint > U'Z')
+            return codePoint;
+        return turkic && codePoint == U'I' ? U'\u0131' : codePoint + (U'a' - U'A');
+    }
+    if (turkic && codePoint == U'\u0130')
+        return U'i';
+    return QChar::toCaseFolded(codePoint);
+}
