@@ -2,7 +2,7 @@
 
 #include "Classifier.h"
 #include "HistoryExport.h"
-#include "TextEquality.h"
+#include "UnicodeText.h"
 
 #include "Clipboard.h"
 #include "Preferences.h"

@@ -1,6 +1,6 @@
 #include "HistoryIndex.h"
 
-#include "TextEquality.h"
+#include "UnicodeText.h"
 
 bool HistoryIndex::contains(const QString &text) const
 {

@@ -1,7 +1,7 @@
 #include "HistoryList.h"
 
-#include "DisplayText.h"
 #include "HistoryIndex.h"
+#include "UnicodeText.h"
 
 HistoryList::HistoryList(Category category, HistoryIndex &index, QObject *parent)
     : TextListModel(parent), m_category(category), m_index(index)

@@ -1,7 +1,7 @@
 #include "HistoryPersistence.h"
 
 #include "CoreLogging.h"
-#include "TextEquality.h"
+#include "UnicodeText.h"
 
 #include "HistoryStore.h"
 

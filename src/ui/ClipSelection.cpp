@@ -1,7 +1,7 @@
 #include "ClipSelection.h"
 
 #include "HistoryList.h"
-#include "TextEquality.h"
+#include "UnicodeText.h"
 
 ClipSelection::ClipSelection(HistoryList &source, QObject *parent)
     : QObject(parent), m_source(source)
