@@ -430,4 +430,4 @@ void TestContentView::failedExport_showsMessageThatHidesItself()
 }
 
 QTEST_MAIN(TestContentView)
-#include "test_contentview.moc"
+#include "tst_contentview.moc"

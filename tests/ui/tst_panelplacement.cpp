@@ -73,4 +73,4 @@ void TestPanelPlacement::pointerNearBottomRight_keepsPanelOnScreen()
 }
 
 QTEST_MAIN(TestPanelPlacement)
-#include "test_panelplacement.moc"
+#include "tst_panelplacement.moc"

@@ -104,4 +104,4 @@ void TestIcons::sameNameOtherColour_isRetinted()
 }
 
 QTEST_MAIN(TestIcons)
-#include "test_icons.moc"
+#include "tst_icons.moc"

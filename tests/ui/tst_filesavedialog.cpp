@@ -89,4 +89,4 @@ void TestFileSaveDialog::cancelledDialog_reportsNothingChosenOnce()
 }
 
 QTEST_MAIN(TestFileSaveDialog)
-#include "test_filesavedialog.moc"
+#include "tst_filesavedialog.moc"

@@ -204,4 +204,4 @@ void TestAppLaunch::quitButton_endsEventLoop()
 }
 
 QTEST_MAIN(TestAppLaunch)
-#include "test_applaunch.moc"
+#include "tst_applaunch.moc"

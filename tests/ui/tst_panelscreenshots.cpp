@@ -150,4 +150,4 @@ void TestPanelScreenshots::panelStates_areRendered()
 }
 
 QTEST_MAIN(TestPanelScreenshots)
-#include "test_panelscreenshots.moc"
+#include "tst_panelscreenshots.moc"

@@ -307,4 +307,4 @@ void TestClearConfirmation::clear_keepsLastSeenText()
 }
 
 QTEST_MAIN(TestClearConfirmation)
-#include "test_clearconfirmation.moc"
+#include "tst_clearconfirmation.moc"

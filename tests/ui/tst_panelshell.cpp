@@ -343,4 +343,4 @@ void TestPanelShell::exportDialogOverPopup_keepsPanelOpen()
 }
 
 QTEST_MAIN(TestPanelShell)
-#include "test_panelshell.moc"
+#include "tst_panelshell.moc"
