@@ -2,10 +2,10 @@
 
 #include "ClipListView.h"
 #include "ClipRowActions.h"
-#include "ClipSelection.h"
 #include "ClipboardManager.h"
 #include "HistoryListModel.h"
 #include "SearchFilterModel.h"
+#include "TextSelectionModel.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -14,12 +14,14 @@
 CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget *parent)
     : QWidget(parent), m_manager(manager), m_category(category),
       m_items(new HistoryListModel(manager, category, this)),
-      // Before the filter, so that it knows where its text went when rows change.
-      m_selection(new ClipSelection(*m_items, this)),
-      m_filtered(new SearchFilterModel(*m_items, this)), m_search(new QLineEdit),
-      m_empty(new QLabel(tr("No matching items"))),
-      m_list(new ClipListView(*m_filtered, *m_selection, this))
+      m_filtered(new SearchFilterModel(this)), m_selection(new TextSelectionModel(m_items, this)),
+      m_search(new QLineEdit), m_empty(new QLabel(tr("No matching items"))),
+      m_list(new ClipListView(this))
 {
+    m_filtered->setSourceModel(m_items);
+    m_list->setModel(m_filtered);
+    m_list->setPreviewSelection(m_selection);
+
     m_search->setObjectName(QStringLiteral("searchField"));
     m_search->setPlaceholderText(tr("Search..."));
     m_search->setClearButtonEnabled(false);
@@ -42,7 +44,7 @@ CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget
     connect(m_list, &ClipListView::textActivated, this, &CategoryView::toggleSelection);
     connect(m_list, &ClipListView::copyRequested, this, &CategoryView::copyItem);
     connect(m_list, &ClipListView::deleteRequested, this, &CategoryView::deleteItem);
-    connect(m_list, &ClipListView::previewClicked, m_selection, &ClipSelection::clear);
+    connect(m_list, &ClipListView::previewClicked, m_selection, &TextSelectionModel::clear);
 }
 
 CategoryView::~CategoryView()
@@ -58,14 +60,12 @@ QString CategoryView::searchText() const
 
 std::optional<QString> CategoryView::selectedText() const
 {
-    return m_selection->text();
+    return m_selection->selectedText();
 }
 
 void CategoryView::toggleSelection(int row)
 {
-    const int sourceRow = m_filtered->mapToSource(row);
-    if (sourceRow >= 0)
-        m_selection->toggle(sourceRow);
+    m_selection->toggle(m_filtered->mapToSource(m_filtered->index(row, 0)));
 }
 
 void CategoryView::copyItem(int row)
@@ -80,5 +80,6 @@ void CategoryView::deleteItem(int row)
         return;
     // A copy: the list the text lives in is about to change.
     const QString item = m_filtered->textAt(row);
-    ClipRowActions::deleteItem(m_manager, m_category, item, m_filtered->mapToSource(row));
+    const int hint = m_filtered->mapToSource(m_filtered->index(row, 0)).row();
+    ClipRowActions::deleteItem(m_manager, m_category, item, hint);
 }

@@ -8,16 +8,20 @@
 
 class ClipboardManager;
 class ClipListView;
-class ClipSelection;
 class HistoryListModel;
 class QLabel;
 class QLineEdit;
 class SearchFilterModel;
+class TextSelectionModel;
 
 // One category's history: a search field and, under it, a row for each item that
 // passes the search, or "No matching items". A click on a row's text opens its
 // full text below it. The view scrolls by itself; a new one is made for each
 // category shown, so the search and the open preview start empty.
+//
+// The history list is the source of a SearchFilterModel that the ClipListView
+// shows; the open preview is a TextSelectionModel over the history list, so that
+// it outlives a search that hides its row.
 class CategoryView final : public QWidget
 {
     Q_OBJECT
@@ -39,8 +43,8 @@ private:
     ClipboardManager &m_manager;
     const Category m_category;
     HistoryListModel *m_items;
-    ClipSelection *m_selection;
     SearchFilterModel *m_filtered;
+    TextSelectionModel *m_selection;
     QLineEdit *m_search;
     QLabel *m_empty;
     ClipListView *m_list;

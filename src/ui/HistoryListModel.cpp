@@ -67,7 +67,6 @@ void HistoryListModel::applyChange(const ListChange &change)
                           current.size() == m_items.size() + 1 && row >= 0 && row <= m_items.size();
     const bool removed = change.kind == ListChange::Kind::Removed &&
                          current.size() == m_items.size() - 1 && row >= 0 && row < m_items.size();
-    m_changeAnimation = change.animation;
     if (inserted) {
         beginInsertRows({}, int(row), int(row));
         m_items.insert(row, current.at(row));
@@ -81,5 +80,4 @@ void HistoryListModel::applyChange(const ListChange &change)
         m_items = ownCopy(current);
         endResetModel();
     }
-    m_changeAnimation = ListAnimation::none();
 }

@@ -26,8 +26,6 @@ public:
 
     Category category() const { return m_category; }
     const QStringList &items() const { return m_items; }
-    // How the change being signalled should be animated; none outside a change.
-    const ListAnimation &changeAnimation() const { return m_changeAnimation; }
 
     // The first row holding a text equal to `text` (canonically), or -1; `hint`
     // names the row that probably does.
@@ -46,5 +44,4 @@ private:
     // The manager's texts, kept in a list of the model's own so that the model can
     // report the old rows until it has announced a change.
     QStringList m_items;
-    ListAnimation m_changeAnimation;
 };
