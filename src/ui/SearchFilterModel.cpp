@@ -40,6 +40,7 @@ void SearchFilterModel::setSourceModel(QAbstractItemModel *source)
         disconnect(connection);
     m_connections.clear();
     m_source = texts;
+    m_resetting = false;
     QAbstractProxyModel::setSourceModel(texts);
     if (m_source)
         connectSource();
@@ -62,19 +63,20 @@ void SearchFilterModel::connectSource()
     take(connect(m_source, &QAbstractItemModel::dataChanged, this,
                  &SearchFilterModel::sourceDataChanged));
     take(connect(m_source, &QAbstractItemModel::modelAboutToBeReset, this,
-                 &SearchFilterModel::beginResetModel));
+                 &SearchFilterModel::beginSourceReset));
     take(connect(m_source, &QAbstractItemModel::modelReset, this, &SearchFilterModel::sourceReset));
     // A list reordered is taken as a new list: nothing here reorders its rows.
     take(connect(m_source, &QAbstractItemModel::layoutAboutToBeChanged, this,
-                 [this] { beginResetModel(); }));
+                 &SearchFilterModel::beginSourceReset));
     take(connect(m_source, &QAbstractItemModel::layoutChanged, this,
                  &SearchFilterModel::sourceReset));
     take(connect(m_source, &QAbstractItemModel::rowsAboutToBeMoved, this,
-                 [this] { beginResetModel(); }));
+                 &SearchFilterModel::beginSourceReset));
     take(connect(m_source, &QAbstractItemModel::rowsMoved, this, &SearchFilterModel::sourceReset));
     take(connect(m_source, &QObject::destroyed, this, [this] {
         beginResetModel();
         m_source = nullptr;
+        m_resetting = false;
         m_connections.clear();
         m_rows.clear();
         m_forms.clear();
@@ -82,11 +84,24 @@ void SearchFilterModel::connectSource()
     }));
 }
 
+void SearchFilterModel::beginSourceReset()
+{
+    beginResetModel();
+    m_resetting = true;
+}
+
 void SearchFilterModel::sourceReset()
 {
     m_forms.assign(std::size_t(m_source->rowCount()), Unknown);
     refilterAll();
+    m_resetting = false;
     endResetModel();
+}
+
+bool SearchFilterModel::inStep() const
+{
+    // The memo of forms has a place for each source row this model has seen.
+    return m_source && !m_resetting && std::size_t(m_source->rowCount()) == m_forms.size();
 }
 
 void SearchFilterModel::setSearchText(const QString &text)
@@ -169,7 +184,10 @@ QModelIndex SearchFilterModel::mapToSource(const QModelIndex &proxyIndex) const
 
 QModelIndex SearchFilterModel::mapFromSource(const QModelIndex &sourceIndex) const
 {
-    if (!m_source || !sourceIndex.isValid() || sourceIndex.model() != m_source)
+    // Between a change of the source and this model's own announcement of it,
+    // which other listeners of the source may see, the rows kept are not the
+    // source's: no source row is known to be shown then.
+    if (!sourceIndex.isValid() || sourceIndex.model() != m_source || !inStep())
         return {};
     const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), sourceIndex.row());
     if (it == m_rows.end() || *it != sourceIndex.row())

@@ -35,6 +35,7 @@ public:
     const QString &textAt(int row) const;
 
     QModelIndex mapToSource(const QModelIndex &proxyIndex) const override;
+    // Invalid also while a change of the source is not announced here yet.
     QModelIndex mapFromSource(const QModelIndex &sourceIndex) const override;
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -53,7 +54,9 @@ private:
     void sourceRowsRemoved(const QModelIndex &parent, int first, int last);
     void sourceDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                            const QList<int> &roles);
+    void beginSourceReset();
     void sourceReset();
+    bool inStep() const;
 
     TextListModel *m_source = nullptr;
     std::vector<QMetaObject::Connection> m_connections;
@@ -63,6 +66,7 @@ private:
     // is in NFC, and knowing it spares a look at its form on each search.
     std::vector<std::uint8_t> m_forms;
     QThreadPool *m_pool;
+    bool m_resetting = false; // between the source's reset and this model's
     bool m_removing = false;
     int m_removeFirst = 0; // rows of this model being removed, while m_removing
     int m_removeEnd = 0;

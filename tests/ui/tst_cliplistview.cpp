@@ -6,7 +6,9 @@
 
 #include <QPointer>
 #include <QTest>
+
 #include <QVariantAnimation>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -135,6 +137,55 @@ private slots:
         QVERIFY(m_view->preview());
         QCOMPARE(m_view->preview()->text(), u"three"_s);
         QVERIFY(m_view->rowRect(4).contains(m_view->preview()->geometry().center()));
+    }
+
+    // The selection and the filter hear of the list's changes in the order they
+    // were made; the preview ends up the same either way.
+    void textComingBackUnderASearch_showsOnlyWhenItsRowIs_data()
+    {
+        QTest::addColumn<bool>("selectionFirst");
+        QTest::newRow("selection made first") << true;
+        QTest::newRow("filter made first") << false;
+    }
+    void textComingBackUnderASearch_showsOnlyWhenItsRowIs()
+    {
+        QFETCH(bool, selectionFirst);
+        FakeTextList list({u"one"_s, u"two"_s, u"three"_s});
+        SearchFilterModel filter;
+        std::unique_ptr<TextSelectionModel> selection;
+        if (selectionFirst)
+            selection = std::make_unique<TextSelectionModel>(&list);
+        filter.setSourceModel(&list);
+        if (!selectionFirst)
+            selection = std::make_unique<TextSelectionModel>(&list);
+        ClipListView view;
+        view.setModel(&filter);
+        view.setPreviewSelection(selection.get());
+        view.resize(350, 500);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        selection->select(list.index(0), QItemSelectionModel::ClearAndSelect);
+        list.remove(0, 0);
+        filter.setSearchText(u"t"_s);
+        // "one" comes back where "two", which the search shows, was.
+        list.insert(0, {u"one"_s});
+        QCOMPARE(selection->selectedText(), std::optional<QString>(u"one"_s));
+        QCOMPARE(selection->selectedIndexes().size(), 1);
+        QVERIFY(!view.preview());
+        filter.setSearchText(QString());
+        QVERIFY(view.preview());
+        QCOMPARE(view.preview()->text(), u"one"_s);
+        QVERIFY(view.rowRect(0).contains(view.preview()->geometry().center()));
+
+        // Shown by the search, it comes back with its preview at once.
+        list.remove(0, 0);
+        filter.setSearchText(u"o"_s);
+        list.insert(1, {u"one"_s});
+        QVERIFY(view.preview());
+        QTRY_VERIFY(!view.isAnimating());
+        QCOMPARE(view.model()->index(1, 0).data().toString(), u"one"_s);
+        QVERIFY(view.rowRect(1).contains(view.preview()->geometry().center()));
     }
 
     void listShownWithoutAFilter_showsItsSelectionToo()

@@ -152,6 +152,31 @@ private slots:
         QCOMPARE(m_list->texts(), QStringList({u"apple one"_s, u"grape"_s}));
     }
 
+    // Other listeners of the source may hear of a change before the filter does:
+    // until the filter has caught up, it maps no source row rather than a wrong one.
+    void sourceRowsNotAnnouncedYet_areNotMapped()
+    {
+        FakeTextList list({u"apple one"_s, u"pear two"_s});
+        QList<bool> mapped;
+        const auto look = [&](int row) {
+            return [&, row] { mapped << m_filter->mapFromSource(list.index(row)).isValid(); };
+        };
+        connect(&list, &QAbstractItemModel::rowsInserted, this, look(0));
+        connect(&list, &QAbstractItemModel::rowsRemoved, this, look(1));
+        connect(&list, &QAbstractItemModel::modelReset, this, look(0));
+        m_filter->setSourceModel(&list);
+        m_filter->setSearchText(u"apple"_s);
+        connect(&list, &QAbstractItemModel::rowsInserted, this, look(0));
+        // Each time, the rows the filter keeps would map the row asked for to a
+        // row it shows, and the row asked for is one it hides.
+        list.insert(0, {u"plum"_s});
+        list.remove(0, 0);
+        list.replaceAll({u"kiwi"_s, u"apple three"_s});
+        QCOMPARE(mapped, QList<bool>({false, false, false, false}));
+        QCOMPARE(m_filter->mapFromSource(list.index(1)).row(), 0);
+        QVERIFY(!m_filter->mapFromSource(list.index(0)).isValid());
+    }
+
     void sourceReset_refiltersTheNewList()
     {
         m_filter->setSearchText(u"o"_s);
