@@ -73,16 +73,20 @@ bool TextSelectionModel::equivalent(const QString &selected, const QString &text
     // a short one.
     if (text.size() > 8 * selected.size() || selected.size() > 8 * text.size())
         return false;
-    if (text == selected)
+    const QString &canonical = canonicalOf(selected);
+    if (text == selected || text == canonical)
         return true;
+    return !TextSearch::isCanonical(text) && canonicalForm(text) == canonical;
+}
+
+const QString &TextSelectionModel::canonicalOf(const QString &selected) const
+{
     if (m_canonicalOf.size() != selected.size() ||
         m_canonicalOf.constData() != selected.constData()) {
         m_canonicalOf = selected;
         m_canonical = canonicalForm(selected);
     }
-    if (text == m_canonical)
-        return true;
-    return !TextSearch::isCanonical(text) && canonicalForm(text) == m_canonical;
+    return m_canonical;
 }
 
 void TextSelectionModel::toggle(const QModelIndex &index)
@@ -125,8 +129,13 @@ void TextSelectionModel::reset()
     }
     m_row = QPersistentModelIndex();
     m_lostRow = false;
-    if (const TextListModel *list = texts())
-        selectFirstHolding(0, list->rowCount() - 1);
+    const TextListModel *list = texts();
+    if (list && m_homeless) {
+        // In NFC first: that is one comparison a row, and nearly always enough.
+        const int last = list->rowCount() - 1;
+        if (!selectFirstHolding(0, last, Form::Nfc))
+            selectFirstHolding(0, last, Form::Any);
+    }
 }
 
 void TextSelectionModel::rowsAboutToBeRemoved(const QModelIndex &parent, int first, int last)
@@ -143,27 +152,34 @@ void TextSelectionModel::rowsRemoved()
     if (!m_lostRow)
         return;
     m_lostRow = false;
-    // An equal text further down, which the removal only shifted, takes its place.
+    // The same text further down, which the removal only shifted, takes its
+    // place. Looking at every row for other forms of it would cost a pass over
+    // the whole list for each deletion; the history keeps no two equal texts.
     if (const TextListModel *list = texts())
-        selectFirstHolding(0, list->rowCount() - 1);
+        selectFirstHolding(0, list->rowCount() - 1, Form::Nfc);
 }
 
 void TextSelectionModel::rowsInserted(const QModelIndex &parent, int first, int last)
 {
     if (!parent.isValid() && m_homeless && !m_row.isValid())
-        selectFirstHolding(first, last);
+        selectFirstHolding(first, last, Form::Any);
 }
 
-void TextSelectionModel::selectFirstHolding(int first, int last)
+bool TextSelectionModel::selectFirstHolding(int first, int last, Form form)
 {
     const TextListModel *list = texts();
     if (!list || !m_homeless)
-        return;
+        return false;
     const QString selected = *m_homeless;
+    const QString &canonical = canonicalOf(selected);
     for (int row = first; row <= last; ++row) {
-        if (equivalent(selected, list->textAt(row))) {
+        const QString &text = list->textAt(row);
+        const bool holds = form == Form::Nfc ? text == selected || text == canonical
+                                                   : equivalent(selected, text);
+        if (holds) {
             select(list->index(row, 0), ClearAndSelect | Rows);
-            return;
+            return true;
         }
     }
+    return false;
 }

@@ -10,7 +10,8 @@ class TextListModel;
 // The selection of a TextListModel: the row whose preview is open, one at most.
 // What is selected is the row's text rather than the row: when the row goes
 // (deleted, or the list reset) the text stays selected, and the first row that
-// comes to hold an equal text (canonically) is selected again. Rows are followed
+// comes to hold an equal text (canonically) is selected again; after a deletion,
+// only a row holding it in NFC, as nearly every text is. Rows are followed
 // through the model's changes by QItemSelectionModel itself, so a model stacked
 // on the same list can be made before or after this one.
 class TextSelectionModel final : public QItemSelectionModel
@@ -42,8 +43,12 @@ private:
     void rowsAboutToBeRemoved(const QModelIndex &parent, int first, int last);
     void rowsRemoved();
     void rowsInserted(const QModelIndex &parent, int first, int last);
-    void selectFirstHolding(int first, int last);
+    // How a row may hold the text: as it is or in NFC, or in any canonically
+    // equivalent form (which costs a look at the row's form).
+    enum class Form { Nfc, Any };
+    bool selectFirstHolding(int first, int last, Form form);
     bool equivalent(const QString &selected, const QString &text) const;
+    const QString &canonicalOf(const QString &selected) const;
 
     std::vector<QMetaObject::Connection> m_connections;
     // The row of an explicit selection; the model moves it with its row.

@@ -277,6 +277,16 @@ private slots:
         QCOMPARE(m_selection->selectedText(), std::optional<QString>(u"https://b.example/x"_s));
     }
 
+    void deletedSelectedItem_passesToTheSameTextFurtherDown()
+    {
+        m_manager->setItems(Category::Url, {u"https://a.example"_s, u"https://b.example"_s,
+                                            u"https://a.example"_s});
+        m_selection->select(m_history->index(0), QItemSelectionModel::ClearAndSelect);
+        m_manager->setItemsWithout(Category::Url, 0, ListAnimation::none());
+        QCOMPARE(selectedRowOf(*m_selection), 1);
+        QCOMPARE(m_selection->selectedText(), std::optional<QString>(u"https://a.example"_s));
+    }
+
     void selection_isByCanonicalText()
     {
         m_manager->setItems(Category::Url,
