@@ -1,5 +1,5 @@
 // The category list with a history of 100,000 items: first frame, search
-// keystrokes, a new item, the preview of a 50 MB item, and scrolling.
+// keystrokes, a new item, the preview of a 50 MB item, a deletion, and scrolling.
 #include "CategoryView.h"
 #include "ClipListView.h"
 #include "ClipboardManager.h"
@@ -209,6 +209,32 @@ void BM_OpenHugePreview(benchmark::State &state)
     }
 }
 BENCHMARK(BM_OpenHugePreview)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// range(0): 1 when the row deleted is the one whose preview is open (its text then
+// stays selected and looks for another row holding it), 0 for a row without it.
+void BM_DeleteItemShown(benchmark::State &state)
+{
+    Session session(history());
+    auto view = session.showView();
+    paint(*view);
+    ClipListView *list = listOf(*view);
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (state.range(0) == 1)
+            click(*list, list->textRect(0).center());
+        QElapsedTimer settling;
+        settling.start();
+        while (list->isAnimating() && settling.elapsed() < 2000)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        paint(*view);
+        if (state.range(0) == 1 && !list->preview())
+            state.SkipWithError("the preview did not open");
+        state.ResumeTiming();
+        click(*list, list->deleteButtonRect(0).center());
+        list->viewport()->repaint();
+    }
+}
+BENCHMARK(BM_DeleteItemShown)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 void BM_ScrollByPage(benchmark::State &state)
 {

@@ -1,22 +1,24 @@
 #include "CategoryView.h"
 
 #include "ClipListView.h"
-#include "ClipSelection.h"
 #include "ClipboardManager.h"
 #include "SearchFilterModel.h"
+#include "TextSelectionModel.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
 CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget *parent)
-    : QWidget(parent), m_manager(manager), m_category(category), m_items(manager.list(category)),
-      // Before the filter, so that it knows where its text went when rows change.
-      m_selection(new ClipSelection(m_items, this)),
-      m_filtered(new SearchFilterModel(m_items, this)), m_search(new QLineEdit),
-      m_empty(new QLabel(tr("No matching items"))),
-      m_list(new ClipListView(*m_filtered, *m_selection, this))
+    : QWidget(parent), m_manager(manager), m_category(category), m_list(new ClipListView(this)),
+      m_filtered(new SearchFilterModel(this)),
+      m_selection(new TextSelectionModel(&manager.list(category), this)), m_search(new QLineEdit),
+      m_empty(new QLabel(tr("No matching items")))
 {
+    m_filtered->setSourceModel(&manager.list(category));
+    m_list->setModel(m_filtered);
+    m_list->setPreviewSelection(m_selection);
+
     m_search->setObjectName(QStringLiteral("searchField"));
     m_search->setPlaceholderText(tr("Search..."));
     m_search->setClearButtonEnabled(false);
@@ -39,13 +41,7 @@ CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget
     connect(m_list, &ClipListView::textActivated, this, &CategoryView::toggleSelection);
     connect(m_list, &ClipListView::copyRequested, this, &CategoryView::copyItem);
     connect(m_list, &ClipListView::deleteRequested, this, &CategoryView::deleteItem);
-    connect(m_list, &ClipListView::previewClicked, m_selection, &ClipSelection::clear);
-}
-
-CategoryView::~CategoryView()
-{
-    // The list goes before the models it shows, whatever the order of children.
-    delete m_list;
+    connect(m_list, &ClipListView::previewClicked, m_selection, &TextSelectionModel::clear);
 }
 
 QString CategoryView::searchText() const
@@ -55,14 +51,12 @@ QString CategoryView::searchText() const
 
 std::optional<QString> CategoryView::selectedText() const
 {
-    return m_selection->text();
+    return m_selection->selectedText();
 }
 
 void CategoryView::toggleSelection(int row)
 {
-    const int sourceRow = m_filtered->mapToSource(row);
-    if (sourceRow >= 0)
-        m_selection->toggle(sourceRow);
+    m_selection->toggle(m_filtered->mapToSource(m_filtered->index(row, 0)));
 }
 
 void CategoryView::copyItem(int row)
@@ -77,5 +71,6 @@ void CategoryView::deleteItem(int row)
         return;
     // A copy: the list the text lives in is about to change.
     const QString item = m_filtered->textAt(row);
-    m_manager.deleteItem(m_category, item, m_filtered->mapToSource(row));
+    const int hint = m_filtered->mapToSource(m_filtered->index(row, 0)).row();
+    m_manager.deleteItem(m_category, item, hint);
 }

@@ -8,16 +8,19 @@
 
 class ClipboardManager;
 class ClipListView;
-class ClipSelection;
-class HistoryList;
 class QLabel;
 class QLineEdit;
 class SearchFilterModel;
+class TextSelectionModel;
 
 // One category's history: a search field and, under it, a row for each item that
 // passes the search, or "No matching items". A click on a row's text opens its
 // full text below it. The view scrolls by itself; a new one is made for each
 // category shown, so the search and the open preview start empty.
+//
+// The history list is the source of a SearchFilterModel that the ClipListView
+// shows; the open preview is a TextSelectionModel over the history list, so that
+// it outlives a search that hides its row.
 class CategoryView final : public QWidget
 {
     Q_OBJECT
@@ -25,7 +28,6 @@ class CategoryView final : public QWidget
 
 public:
     explicit CategoryView(ClipboardManager &manager, Category category, QWidget *parent = nullptr);
-    ~CategoryView() override;
 
     Category category() const { return m_category; }
     QString searchText() const;
@@ -38,10 +40,11 @@ private:
 
     ClipboardManager &m_manager;
     const Category m_category;
-    HistoryList &m_items;
-    ClipSelection *m_selection;
+    // The view first: children go in the order they came, so it is gone before
+    // the models it shows.
+    ClipListView *m_list;
     SearchFilterModel *m_filtered;
+    TextSelectionModel *m_selection;
     QLineEdit *m_search;
     QLabel *m_empty;
-    ClipListView *m_list;
 };

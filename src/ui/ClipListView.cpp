@@ -1,113 +1,76 @@
 #include "ClipListView.h"
 
 #include "ClipDelegate.h"
-#include "ClipSelection.h"
+#include "PreviewController.h"
 #include "PreviewPanel.h"
-#include "SearchFilterModel.h"
+#include "RowAnimator.h"
+#include "RowMotion.h"
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <QScrollBar>
-#include <QVariantAnimation>
 
-ClipListView::ClipListView(SearchFilterModel &model, ClipSelection &selection, QWidget *parent)
-    : QAbstractItemView(parent), m_model(model), m_selection(selection),
-      m_delegate(new ClipDelegate(this))
+namespace {
+
+// Rows going in larger numbers than this go at once: picturing them would cost
+// more than their motion is worth.
+constexpr int maxLeavingRows = 1000;
+
+} // namespace
+
+ClipListView::ClipListView(QWidget *parent)
+    : RowListView(parent), m_delegate(new ClipDelegate(this)),
+      m_animator(new RowAnimator(geometry(), this)),
+      m_previews(new PreviewController(*this, geometry(), *m_delegate))
 {
     setObjectName(QStringLiteral("clipList"));
     setItemDelegate(m_delegate);
-    setSelectionMode(NoSelection);
-    setEditTriggers(NoEditTriggers);
-    setVerticalScrollMode(ScrollPerPixel);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setFrameShape(QFrame::NoFrame);
-    setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_Hover, false);
     updateMetrics();
-    setModel(&m_model);
-    connect(&m_model, &QAbstractItemModel::rowsRemoved, this,
-            [this](const QModelIndex &, int first, int last) { rowsRemoved(first, last); });
-    connect(&m_selection, &ClipSelection::changed, this, [this] { syncPreview(true); });
-    reset();
+    const auto update = [this] {
+        updateGeometries();
+        viewport()->update();
+    };
+    connect(m_animator, &RowAnimator::moved, this, update);
+    connect(m_previews, &PreviewController::changed, this, update);
+    connect(m_previews, &PreviewController::clicked, this, &ClipListView::previewClicked);
 }
 
 ClipListView::~ClipListView()
 {
-    stopAnimations();
+    // Before the geometry the moves adjust goes with the base class.
+    m_animator->stop();
 }
 
-void ClipListView::setHeader(QWidget *header)
+void ClipListView::setModel(QAbstractItemModel *model)
 {
-    m_header = header;
-    m_header->setParent(viewport());
-    m_header->show();
-    updateMetrics();
-    updateGeometries();
+    for (const QMetaObject::Connection &connection : m_modelConnections)
+        disconnect(connection);
+    m_modelConnections.clear();
+    RowListView::setModel(model);
+    if (!model)
+        return;
+    m_modelConnections.push_back(
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &ClipListView::rowsRemoved));
+    // Rows reordered take their places at once.
+    m_modelConnections.push_back(
+        connect(model, &QAbstractItemModel::layoutChanged, this, &ClipListView::relayOut));
+    m_modelConnections.push_back(
+        connect(model, &QAbstractItemModel::rowsMoved, this, &ClipListView::relayOut));
 }
 
-void ClipListView::setPlaceholder(QWidget *placeholder)
+void ClipListView::setPreviewSelection(QItemSelectionModel *selection)
 {
-    m_placeholder = placeholder;
-    m_placeholder->setParent(viewport());
-    updateGeometries();
+    m_previews->setSelectionModel(selection);
 }
 
-void ClipListView::updateMetrics()
+PreviewPanel *ClipListView::preview() const
 {
-    m_margin = style()->pixelMetric(QStyle::PM_LayoutLeftMargin, nullptr, this);
-    m_spacing = style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing, nullptr, this);
-    m_delegate->setMetrics(fontMetrics(), std::max(m_spacing, 0));
-    // Asked for on every row position, so kept rather than asked again.
-    m_headerHeight = m_header ? m_header->sizeHint().height() : 0;
-    m_geometry.setBaseHeight(m_delegate->rowHeight());
+    return m_previews->panel();
 }
 
-int ClipListView::rowsTop() const
+bool ClipListView::isAnimating() const
 {
-    return m_header ? m_headerHeight + 2 * m_spacing : 0;
-}
-
-int ClipListView::contentHeight() const
-{
-    if (m_model.rowCount() == 0 && m_animations.empty() && m_placeholder)
-        return rowsTop() + m_placeholder->sizeHint().height() + 2 * m_margin;
-    return rowsTop() + m_geometry.totalHeight();
-}
-
-int ClipListView::rowWidth() const
-{
-    return std::max(0, viewport()->width() - 2 * m_margin);
-}
-
-int ClipListView::naturalHeight(int row) const
-{
-    // A row coming in is drawn whole and cut to its growing height.
-    int height = m_geometry.rowHeight(row);
-    for (const RowAnimation &animation : m_animations) {
-        const RowGeometry::Adjustment *a = m_geometry.find(animation.adjustment);
-        if (a && !a->gap && a->row == row)
-            height -= a->height;
-    }
-    return height;
-}
-
-int ClipListView::enteringProgressPercent(int row) const
-{
-    for (const RowAnimation &animation : m_animations) {
-        const RowGeometry::Adjustment *a = m_geometry.find(animation.adjustment);
-        if (a && !a->gap && a->row == row)
-            return int(animation.animation->currentValue().toDouble() * 100);
-    }
-    return 100;
-}
-
-QRect ClipListView::rowRect(int row) const
-{
-    if (row < 0 || row >= m_geometry.rowCount())
-        return {};
-    const int top = rowsTop() + m_geometry.rowTop(row) - verticalOffset();
-    return {m_margin, top, rowWidth(), naturalHeight(row)};
+    return m_animator->isAnimating() || m_previews->isClosing();
 }
 
 QRect ClipListView::textRect(int row) const
@@ -125,186 +88,131 @@ QRect ClipListView::deleteButtonRect(int row) const
     return m_delegate->deleteButtonRect(rowRect(row));
 }
 
-QRect ClipListView::visualRect(const QModelIndex &index) const
+void ClipListView::metricsChanged(int rowSpacing)
 {
-    return index.isValid() && index.model() == &m_model ? rowRect(index.row()) : QRect();
+    m_delegate->setMetrics(fontMetrics(), rowSpacing);
+    geometry().setBaseHeight(m_delegate->rowHeight());
 }
 
-QModelIndex ClipListView::indexAt(const QPoint &point) const
+int ClipListView::hiddenHeight(int row) const
 {
-    if (point.x() < m_margin || point.x() >= m_margin + rowWidth())
-        return {};
-    const int row = m_geometry.rowAt(point.y() + verticalOffset() - rowsTop());
-    return row >= 0 ? m_model.index(row) : QModelIndex();
-}
-
-void ClipListView::scrollTo(const QModelIndex &index, ScrollHint hint)
-{
-    if (!index.isValid())
-        return;
-    const int top = rowsTop() + m_geometry.rowTop(index.row());
-    const int height = naturalHeight(index.row());
-    const int view = viewport()->height();
-    QScrollBar *bar = verticalScrollBar();
-    switch (hint) {
-    case PositionAtTop:
-        bar->setValue(top);
-        break;
-    case PositionAtBottom:
-        bar->setValue(top + height - view);
-        break;
-    case PositionAtCenter:
-        bar->setValue(top + height / 2 - view / 2);
-        break;
-    case EnsureVisible:
-        if (top < bar->value())
-            bar->setValue(top);
-        else if (top + height > bar->value() + view)
-            bar->setValue(std::min(top, top + height - view));
-        break;
-    }
-}
-
-QModelIndex ClipListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers)
-{
-    const int count = m_model.rowCount();
-    if (count == 0)
-        return {};
-    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
-    const int page = std::max(1, viewport()->height() / std::max(1, m_geometry.baseHeight()));
-    int row = current;
-    switch (cursorAction) {
-    case MoveUp:
-    case MovePrevious:
-        row = current < 0 ? 0 : current - 1;
-        break;
-    case MoveDown:
-    case MoveNext:
-        row = current + 1;
-        break;
-    case MovePageUp:
-        row = current - page;
-        break;
-    case MovePageDown:
-        row = current + page;
-        break;
-    case MoveHome:
-        row = 0;
-        break;
-    case MoveEnd:
-        row = count - 1;
-        break;
-    case MoveLeft:
-    case MoveRight:
-        break;
-    }
-    return m_model.index(std::clamp(row, 0, count - 1));
-}
-
-int ClipListView::verticalOffset() const
-{
-    return verticalScrollBar()->value();
-}
-
-QRegion ClipListView::visualRegionForSelection(const QItemSelection &selection) const
-{
-    QRegion region;
-    for (const QModelIndex &index : selection.indexes())
-        region += visualRect(index);
-    return region;
-}
-
-void ClipListView::updateGeometries()
-{
-    QScrollBar *bar = verticalScrollBar();
-    bar->setRange(0, std::max(0, contentHeight() - viewport()->height()));
-    bar->setPageStep(viewport()->height());
-    bar->setSingleStep(std::max(1, m_geometry.baseHeight() / 2));
-    layOutChildren();
-    QAbstractItemView::updateGeometries();
+    return m_animator->hiddenHeight(row);
 }
 
 void ClipListView::layOutChildren()
 {
-    const int scroll = verticalOffset();
-    if (m_header) {
-        const int inset = 2 * m_margin;
-        m_header->setGeometry(inset, m_spacing - scroll,
-                              std::max(0, viewport()->width() - 2 * inset),
-                              m_header->sizeHint().height());
-    }
-    if (m_placeholder) {
-        const bool empty = m_model.rowCount() == 0;
-        m_placeholder->setGeometry(2 * m_margin, rowsTop() + m_margin - scroll,
-                                   std::max(0, rowWidth() - 2 * m_margin),
-                                   m_placeholder->sizeHint().height());
-        m_placeholder->setVisible(empty);
-    }
-    const auto place = [this](PreviewPanel *panel, int adjustment) {
-        if (const RowGeometry::Adjustment *a = m_geometry.find(adjustment))
-            panel->placeCard(m_delegate->previewRect(rowRect(a->row)));
-    };
-    if (m_preview)
-        place(m_preview, m_previewAdjustment);
-    for (const auto &[panel, adjustment] : m_closingPreviews)
-        place(panel, adjustment);
+    RowListView::layOutChildren();
+    m_previews->place();
 }
 
-void ClipListView::scrollContentsBy(int, int)
+void ClipListView::reset()
 {
-    layOutChildren();
+    QAbstractItemView::reset();
+    relayOut();
+}
+
+void ClipListView::relayOut()
+{
+    m_animator->stop();
+    geometry().reset(model() ? model()->rowCount(rootIndex()) : 0);
+    m_previews->reset();
+    updateGeometries();
     viewport()->update();
+}
+
+void ClipListView::rowsInserted(const QModelIndex &parent, int start, int end)
+{
+    RowListView::rowsInserted(parent, start, end);
+    if (parent != rootIndex())
+        return;
+    geometry().insertRows(start, end - start + 1);
+    m_animator->enter(start, end, RowMotion::inserted());
+    m_previews->follow();
+    updateGeometries();
+    viewport()->update();
+}
+
+void ClipListView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    RowListView::rowsAboutToBeRemoved(parent, start, end);
+    if (parent != rootIndex() || end - start + 1 > maxLeavingRows)
+        return;
+    int height = 0;
+    for (int row = start; row <= end; ++row)
+        height += geometry().rowHeight(row);
+    // Picture the rows now: once removed, nothing is left to draw them from.
+    const int top = rowRect(start).top();
+    const bool inSight = top < viewport()->height() && top + height > 0;
+    m_animator->holdLeaving(height, inSight ? renderRows(start, end, height) : QPixmap());
+}
+
+void ClipListView::rowsRemoved(const QModelIndex &parent, int start, int end)
+{
+    if (parent != rootIndex())
+        return;
+    geometry().removeRows(start, end - start + 1);
+    m_animator->leave(start, RowMotion::removed());
+    m_previews->follow();
+    updateGeometries();
+    viewport()->update();
+}
+
+QPixmap ClipListView::renderRows(int first, int last, int height) const
+{
+    if (height <= 0 || height > 2 * viewport()->height())
+        return {};
+    const qreal ratio = devicePixelRatioF();
+    QPixmap picture(QSize(rowWidth(), height) * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.state = QStyle::State_Enabled;
+    int y = 0;
+    for (int row = first; row <= last; ++row) {
+        const QRect rect = rowRect(row);
+        const int shown = geometry().rowHeight(row);
+        painter.save();
+        painter.translate(0, y);
+        painter.setClipRect(0, 0, rect.width(), shown);
+        painter.setOpacity(m_animator->opacity(row));
+        option.rect = QRect(QPoint(0, 0), rect.size());
+        m_delegate->paint(&painter, option, model()->index(row, 0, rootIndex()));
+        m_previews->render(painter, row, rect.topLeft());
+        painter.restore();
+        y += shown;
+    }
+    return picture;
 }
 
 void ClipListView::paintEvent(QPaintEvent *event)
 {
+    if (!model())
+        return;
     QPainter painter(viewport());
     const QRect exposed = event->rect();
-    const int offset = rowsTop() - verticalOffset();
+    const int origin = rowsTop() - verticalOffset();
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     const QModelIndex current = currentIndex();
     const bool focused = hasFocus();
+    const RowGeometry &rows = geometry();
 
-    for (int row = m_geometry.firstRowEndingBelow(exposed.top() - offset);
-         row < m_geometry.rowCount(); ++row) {
+    for (int row = rows.firstRowEndingBelow(exposed.top() - origin); row < rows.rowCount(); ++row) {
         const QRect rect = rowRect(row);
         if (rect.top() > exposed.bottom())
             break;
-        const QModelIndex index = m_model.index(row);
+        const QModelIndex index = model()->index(row, 0, rootIndex());
         option.rect = rect;
         option.state = QStyle::State_Enabled;
         if (focused && index == current)
             option.state |= QStyle::State_HasFocus;
-        const int percent = enteringProgressPercent(row);
         painter.save();
-        painter.setClipRect(rect.x(), rect.y(), rect.width(), m_geometry.rowHeight(row));
-        painter.setOpacity(percent / 100.0);
+        painter.setClipRect(rect.x(), rect.y(), rect.width(), rows.rowHeight(row));
+        painter.setOpacity(m_animator->opacity(row));
         m_delegate->paint(&painter, option, index);
         painter.restore();
     }
-
-    for (const RowAnimation &leaving : m_animations) {
-        if (leaving.ghost.isNull())
-            continue;
-        const RowGeometry::Adjustment *gap = m_geometry.find(leaving.adjustment);
-        if (!gap)
-            continue;
-        const int top = offset + m_geometry.gapTop(leaving.adjustment);
-        painter.save();
-        painter.setClipRect(m_margin, top, rowWidth(), gap->height);
-        painter.setOpacity(1.0 - leaving.animation->currentValue().toDouble());
-        painter.drawPixmap(m_margin, top, leaving.ghost);
-        painter.restore();
-    }
-}
-
-void ClipListView::changeEvent(QEvent *event)
-{
-    QAbstractItemView::changeEvent(event);
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
-        updateMetrics();
-        updateGeometries();
-        viewport()->update();
-    }
+    m_animator->paintLeaving(painter, origin, margin(), rowWidth());
 }

@@ -3,7 +3,7 @@
 #include "ClipListView.h"
 
 #include "ClipDelegate.h"
-#include "SearchFilterModel.h"
+#include "TextListModel.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -105,7 +105,9 @@ void ClipListView::mouseDoubleClickEvent(QMouseEvent *event)
 QMimeData *ClipListView::dragData(int row) const
 {
     auto *payload = new QMimeData;
-    payload->setText(m_model.textAt(row));
+    if (model())
+        payload->setText(
+            model()->index(row, 0, rootIndex()).data(TextListModel::TextRole).toString());
     return payload;
 }
 
@@ -122,8 +124,9 @@ void ClipListView::startDrag(int row)
         painter.setPen(palette().color(QPalette::Text));
         painter.drawText(
             QRect(QPoint(0, 0), text.size()), Qt::AlignLeading | Qt::AlignVCenter,
-            fontMetrics().elidedText(ClipDelegate::singleLine(m_model.index(row).data().toString()),
-                                     Qt::ElideRight, text.width()));
+            fontMetrics().elidedText(
+                ClipDelegate::singleLine(model()->index(row, 0, rootIndex()).data().toString()),
+                Qt::ElideRight, text.width()));
     }
     drag->setPixmap(image);
     drag->exec(Qt::CopyAction, Qt::CopyAction);

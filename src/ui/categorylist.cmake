@@ -1,12 +1,15 @@
 list(APPEND BRIMVALE_UI_SOURCES
   SearchFilterModel.h SearchFilterModel.cpp
-  ClipSelection.h ClipSelection.cpp
-  ListAnimation.h ListAnimation.cpp
+  TextSelectionModel.h TextSelectionModel.cpp
   RowGeometry.h RowGeometry.cpp
   ClipDelegate.h ClipDelegate.cpp
   TextBlocks.h TextBlocks.cpp
   PreviewTextView.h PreviewTextView.cpp
   PreviewPanel.h PreviewPanel.cpp
-  ClipListView.h ClipListView.cpp ClipListViewChanges.cpp ClipListViewInput.cpp
+  RowMotion.h RowMotion.cpp
+  RowAnimator.h RowAnimator.cpp
+  PreviewController.h PreviewController.cpp
+  RowListView.h RowListView.cpp
+  ClipListView.h ClipListView.cpp ClipListViewInput.cpp
   CategoryView.h CategoryView.cpp
 )

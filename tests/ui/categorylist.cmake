@@ -7,8 +7,13 @@ brimvale_add_test(NAME tst_listgeometry SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_li
                   LIBS brimvale_ui)
 brimvale_add_test(NAME tst_categorylistmodels
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_categorylistmodels.cpp
-                  LIBS brimvale_ui brimvale_platform)
+                  ${CMAKE_CURRENT_LIST_DIR}/FakeTextList.h LIBS brimvale_ui brimvale_platform)
 brimvale_add_test(NAME tst_categoryview SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_categoryview.cpp
                   LIBS brimvale_ui brimvale_platform)
 brimvale_add_test(NAME tst_previewtext SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_previewtext.cpp
                   LIBS brimvale_ui)
+brimvale_add_test(NAME tst_searchfilter
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_searchfilter.cpp
+                  ${CMAKE_CURRENT_LIST_DIR}/FakeTextList.h LIBS brimvale_ui)
+brimvale_add_test(NAME tst_cliplistview SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_cliplistview.cpp
+                  ${CMAKE_CURRENT_LIST_DIR}/FakeTextList.h LIBS brimvale_ui)

@@ -1,10 +1,11 @@
 #include "ClipRowActions.h"
-#include "ClipSelection.h"
 #include "ClipboardManager.h"
+#include "FakeTextList.h"
 #include "HistoryListModel.h"
 #include "MemoryClipboard.h"
 #include "MemoryPreferencesStore.h"
 #include "SearchFilterModel.h"
+#include "TextSelectionModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -22,10 +23,25 @@ QStringList rowsOf(const QAbstractItemModel &model, int role = HistoryListModel:
     return rows;
 }
 
+// The row of the selection, or -1.
+int selectedRowOf(const QItemSelectionModel &selection)
+{
+    const QModelIndexList selected = selection.selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+// The source row of `row` of the filter, or -1.
+int sourceRowOf(const SearchFilterModel &filter, int row)
+{
+    const QModelIndex source = filter.mapToSource(filter.index(row, 0));
+    return source.isValid() ? source.row() : -1;
+}
+
 } // namespace
 
 // The category list's models: the history list, the search filter over it and the
-// selection that follows its text through changes.
+// selection that follows its text through changes. The filter is made before the
+// selection here, the other way round in CategoryView: neither depends on it.
 class CategoryListModelsTest final : public QObject
 {
     Q_OBJECT
@@ -40,8 +56,9 @@ private slots:
         m_manager->setItems(Category::Url, {u"https://c.example/ABC"_s, u"https://b.example/x"_s,
                                             u"https://a.example/abc"_s});
         m_history = std::make_unique<HistoryListModel>(*m_manager, Category::Url);
-        m_selection = std::make_unique<ClipSelection>(*m_history);
-        m_filter = std::make_unique<SearchFilterModel>(*m_history);
+        m_filter = std::make_unique<SearchFilterModel>();
+        m_filter->setSourceModel(m_history.get());
+        m_selection = std::make_unique<TextSelectionModel>(m_history.get());
         m_historyTester = std::make_unique<QAbstractItemModelTester>(
             m_history.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         m_filterTester = std::make_unique<QAbstractItemModelTester>(
@@ -51,8 +68,8 @@ private slots:
     {
         m_filterTester.reset();
         m_historyTester.reset();
-        m_filter.reset();
         m_selection.reset();
+        m_filter.reset();
         m_history.reset();
         m_manager.reset();
         m_store.reset();
@@ -99,17 +116,16 @@ private slots:
         QCOMPARE(reset.count(), 0);
     }
 
-    void removal_isOneRemovedRowWithItsAnimation()
+    // How rows move is the list view's choice (see tst_categoryview).
+    void removal_isOneRemovedRow()
     {
         QSignalSpy removed(m_history.get(), &QAbstractItemModel::rowsRemoved);
-        int durationDuringChange = -1;
-        connect(m_history.get(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
-                [&] { durationDuringChange = m_history->changeAnimation().durationMs; });
+        QSignalSpy reset(m_history.get(), &QAbstractItemModel::modelReset);
         m_manager->setItemsWithout(Category::Url, 1, ListAnimation::easeOut(200));
         QCOMPARE(removed.count(), 1);
         QCOMPARE(removed.at(0).at(1).toInt(), 1);
-        QCOMPARE(durationDuringChange, 200);
-        QCOMPARE(m_history->changeAnimation().durationMs, 0);
+        QCOMPARE(removed.at(0).at(2).toInt(), 1);
+        QCOMPARE(reset.count(), 0);
         QCOMPARE(rowsOf(*m_history), m_manager->urls());
     }
 
@@ -130,10 +146,10 @@ private slots:
         m_filter->setSearchText(u"abc"_s);
         QCOMPARE(rowsOf(*m_filter),
                  QStringList({u"https://c.example/ABC"_s, u"https://a.example/abc"_s}));
-        QCOMPARE(m_filter->mapToSource(1), 2);
-        QCOMPARE(m_filter->mapFromSource(2), 1);
-        QCOMPARE(m_filter->mapFromSource(1), -1);
-        QCOMPARE(m_filter->index(1).data(HistoryListModel::SourceRowRole).toInt(), 2);
+        QCOMPARE(sourceRowOf(*m_filter, 1), 2);
+        QCOMPARE(m_filter->mapFromSource(m_history->index(2)).row(), 1);
+        QVERIFY(!m_filter->mapFromSource(m_history->index(1)).isValid());
+        QCOMPARE(m_filter->index(1, 0).data(HistoryListModel::SourceRowRole).toInt(), 2);
     }
 
     void search_textCasesAndAccents_data()
@@ -179,7 +195,8 @@ private slots:
                                 u"e"_s, u"e\u0301"_s, u"ab"_s,  u"ab\u20dd"_s};
         for (const QString &search : typed) {
             m_filter->setSearchText(search);
-            SearchFilterModel fresh(*m_history);
+            SearchFilterModel fresh;
+            fresh.setSourceModel(m_history.get());
             fresh.setSearchText(search);
             QCOMPARE(rowsOf(*m_filter), rowsOf(fresh));
         }
@@ -197,7 +214,7 @@ private slots:
         QCOMPARE(rowsOf(*m_filter),
                  QStringList({u"https://new.example/aBc"_s, u"https://c.example/ABC"_s,
                               u"https://a.example/abc"_s}));
-        QCOMPARE(m_filter->mapToSource(2), 3);
+        QCOMPARE(sourceRowOf(*m_filter, 2), 3);
     }
 
     void newItemNotMatching_isNotShown()
@@ -207,8 +224,8 @@ private slots:
         m_manager->addItem(u"https://new.example/xyz"_s);
         QCOMPARE(inserted.count(), 0);
         QCOMPARE(m_filter->rowCount(), 2);
-        QCOMPARE(m_filter->mapToSource(0), 1);
-        QCOMPARE(m_filter->mapToSource(1), 3);
+        QCOMPARE(sourceRowOf(*m_filter, 0), 1);
+        QCOMPARE(sourceRowOf(*m_filter, 1), 3);
     }
 
     void removingItems_removesTheirRowsOnly()
@@ -218,12 +235,12 @@ private slots:
         // A hidden item goes: no row of the filter changes, later ones shift.
         m_manager->setItemsWithout(Category::Url, 1, ListAnimation::none());
         QCOMPARE(removed.count(), 0);
-        QCOMPARE(m_filter->mapToSource(1), 1);
+        QCOMPARE(sourceRowOf(*m_filter, 1), 1);
         m_manager->setItemsWithout(Category::Url, 0, ListAnimation::none());
         QCOMPARE(removed.count(), 1);
         QCOMPARE(removed.at(0).at(1).toInt(), 0);
         QCOMPARE(rowsOf(*m_filter), QStringList{u"https://a.example/abc"_s});
-        QCOMPARE(m_filter->mapToSource(0), 0);
+        QCOMPARE(sourceRowOf(*m_filter, 0), 0);
     }
 
     void clearedHistory_leavesTheFilterEmpty()
@@ -239,49 +256,109 @@ private slots:
 
     void selection_followsItsTextWhenRowsComeAndGo()
     {
-        m_selection->select(1);
-        QCOMPARE(m_selection->text(), std::optional<QString>(u"https://b.example/x"_s));
-        QCOMPARE(m_selection->sourceRow(), 1);
+        m_selection->select(m_history->index(1), QItemSelectionModel::ClearAndSelect);
+        QCOMPARE(m_selection->selectedText(), std::optional<QString>(u"https://b.example/x"_s));
+        QCOMPARE(selectedRowOf(*m_selection), 1);
         m_manager->addItem(u"https://new.example"_s);
-        QCOMPARE(m_selection->sourceRow(), 2);
+        QCOMPARE(selectedRowOf(*m_selection), 2);
         m_manager->setItemsWithout(Category::Url, 0, ListAnimation::none());
-        QCOMPARE(m_selection->sourceRow(), 1);
+        QCOMPARE(selectedRowOf(*m_selection), 1);
     }
 
     void deletedSelectedItem_staysSelectedAndComesBackWithItsText()
     {
-        m_selection->select(1);
+        m_selection->select(m_history->index(1), QItemSelectionModel::ClearAndSelect);
         m_manager->setItemsWithout(Category::Url, 1, ListAnimation::none());
-        QCOMPARE(m_selection->text(), std::optional<QString>(u"https://b.example/x"_s));
-        QCOMPARE(m_selection->sourceRow(), -1);
+        QCOMPARE(m_selection->selectedText(), std::optional<QString>(u"https://b.example/x"_s));
+        QCOMPARE(selectedRowOf(*m_selection), -1);
         // The same text, decomposed differently or not, arrives again.
         m_manager->addItem(u"https://b.example/x"_s);
-        QCOMPARE(m_selection->sourceRow(), 0);
+        QCOMPARE(selectedRowOf(*m_selection), 0);
+        QCOMPARE(m_selection->selectedText(), std::optional<QString>(u"https://b.example/x"_s));
+    }
+
+    void deletedSelectedItem_passesToTheSameTextFurtherDown()
+    {
+        m_manager->setItems(Category::Url, {u"https://a.example"_s, u"https://b.example"_s,
+                                            u"https://a.example"_s});
+        m_selection->select(m_history->index(0), QItemSelectionModel::ClearAndSelect);
+        m_manager->setItemsWithout(Category::Url, 0, ListAnimation::none());
+        QCOMPARE(selectedRowOf(*m_selection), 1);
+        QCOMPARE(m_selection->selectedText(), std::optional<QString>(u"https://a.example"_s));
     }
 
     void selection_isByCanonicalText()
     {
         m_manager->setItems(Category::Url,
                             {u"https://caf\u00e9.example"_s, u"https://z.example"_s});
-        m_selection->select(0);
+        m_selection->select(m_history->index(0), QItemSelectionModel::ClearAndSelect);
         QVERIFY(m_selection->holds(u"https://cafe\u0301.example"_s));
         QVERIFY(!m_selection->holds(u"https://CAF\u00c9.example"_s));
         m_manager->setItems(Category::Url,
                             {u"https://z.example"_s, u"https://cafe\u0301.example"_s});
-        QCOMPARE(m_selection->sourceRow(), 1);
+        QCOMPARE(selectedRowOf(*m_selection), 1);
     }
 
     void toggle_selectsThenClears()
     {
-        QSignalSpy changed(m_selection.get(), &ClipSelection::changed);
-        m_selection->toggle(2);
-        QCOMPARE(m_selection->text(), std::optional<QString>(u"https://a.example/abc"_s));
-        m_selection->toggle(0);
-        QCOMPARE(m_selection->text(), std::optional<QString>(u"https://c.example/ABC"_s));
-        m_selection->toggle(0);
-        QVERIFY(!m_selection->text());
-        QCOMPARE(m_selection->sourceRow(), -1);
+        QSignalSpy changed(m_selection.get(), &QItemSelectionModel::selectionChanged);
+        m_selection->toggle(m_history->index(2));
+        QCOMPARE(m_selection->selectedText(), std::optional<QString>(u"https://a.example/abc"_s));
+        m_selection->toggle(m_history->index(0));
+        QCOMPARE(m_selection->selectedText(), std::optional<QString>(u"https://c.example/ABC"_s));
+        m_selection->toggle(m_history->index(0));
+        QVERIFY(!m_selection->selectedText());
+        QCOMPARE(selectedRowOf(*m_selection), -1);
         QCOMPARE(changed.count(), 3);
+    }
+
+    void selectionHiddenByTheSearch_staysOnItsRow()
+    {
+        m_selection->select(m_history->index(1), QItemSelectionModel::ClearAndSelect);
+        m_filter->setSearchText(u"abc"_s);
+        QVERIFY(!m_filter->mapFromSource(m_selection->selectedIndexes().first()).isValid());
+        m_manager->addItem(u"https://new.example/abc"_s);
+        QCOMPARE(selectedRowOf(*m_selection), 2);
+        m_filter->setSearchText(QString());
+        QCOMPARE(m_filter->mapFromSource(m_selection->selectedIndexes().first()).row(), 2);
+        QCOMPARE(m_selection->selectedText(), std::optional<QString>(u"https://b.example/x"_s));
+    }
+
+    // What a model stacked on the same list announces, the selection already
+    // knows, whichever of the two was made first.
+    void selection_isUpToDateWhenTheFilterAnnouncesAChange()
+    {
+        FakeTextList list({u"one"_s, u"two"_s, u"three"_s});
+        TextSelectionModel before(&list);
+        SearchFilterModel filter;
+        filter.setSourceModel(&list);
+        TextSelectionModel after(&list);
+        before.select(list.index(1), QItemSelectionModel::ClearAndSelect);
+        after.select(list.index(1), QItemSelectionModel::ClearAndSelect);
+        QList<int> seen;
+        connect(&filter, &QAbstractItemModel::rowsInserted, this, [&] {
+            seen << filter.mapFromSource(before.selectedIndexes().first()).row()
+                 << filter.mapFromSource(after.selectedIndexes().first()).row();
+        });
+        connect(&filter, &QAbstractItemModel::rowsRemoved, this,
+                [&] { seen << selectedRowOf(before) << selectedRowOf(after); });
+        list.insert(0, {u"zero"_s});
+        list.remove(1, 1);
+        list.remove(1, 1);
+        QCOMPARE(seen, QList<int>({2, 2, 1, 1, -1, -1}));
+        QCOMPARE(before.selectedText(), std::optional<QString>(u"two"_s));
+        QCOMPARE(after.selectedText(), std::optional<QString>(u"two"_s));
+    }
+
+    void clear_forgetsATextWithoutRow()
+    {
+        m_selection->select(m_history->index(0), QItemSelectionModel::ClearAndSelect);
+        m_manager->setItemsWithout(Category::Url, 0, ListAnimation::none());
+        QVERIFY(m_selection->selectedText());
+        m_selection->clear();
+        QVERIFY(!m_selection->selectedText());
+        m_manager->addItem(u"https://c.example/ABC"_s);
+        QCOMPARE(selectedRowOf(*m_selection), -1);
     }
 
     // Row actions
@@ -324,8 +401,8 @@ private:
     std::unique_ptr<MemoryPreferencesStore> m_store;
     std::unique_ptr<ClipboardManager> m_manager;
     std::unique_ptr<HistoryListModel> m_history;
-    std::unique_ptr<ClipSelection> m_selection;
     std::unique_ptr<SearchFilterModel> m_filter;
+    std::unique_ptr<TextSelectionModel> m_selection;
     std::unique_ptr<QAbstractItemModelTester> m_historyTester;
     std::unique_ptr<QAbstractItemModelTester> m_filterTester;
 };
