@@ -2,10 +2,13 @@
 #include "ClipDelegate.h"
 #include "ClipListView.h"
 #include "ClipboardManager.h"
+#include "FailingHistoryStore.h"
+#include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
-#include "MemoryPreferencesStore.h"
 #include "PreviewPanel.h"
 #include "PreviewTextView.h"
+#include "SqliteStores.h"
+#include "TemporaryStore.h"
 
 #include <QHelpEvent>
 #include <QLabel>
@@ -26,10 +29,8 @@ private slots:
     void init()
     {
         m_clipboard = std::make_unique<MemoryClipboard>();
-        m_store = std::make_unique<MemoryPreferencesStore>();
-        m_manager = std::make_unique<ClipboardManager>(*m_clipboard, *m_store);
-        // Polling would only add noise: nothing here copies from outside.
-        m_manager->stopMonitoring();
+        m_store = std::make_unique<TemporaryStore>();
+        QVERIFY(m_store->isValid());
     }
     void cleanup()
     {
@@ -52,7 +53,7 @@ private slots:
     void emptySearch_showsEveryItemInOrder()
     {
         show({u"https://one.example"_s, u"https://two.example"_s, u"https://three.example"_s});
-        QCOMPARE(shownItems(), m_manager->urls());
+        QCOMPARE(shownItems(), m_manager->urls().toStringList());
         QVERIFY(!emptyLabel()->isVisible());
         QCOMPARE(m_view->category(), Category::Url);
     }
@@ -62,12 +63,12 @@ private slots:
         show({u"https://ABC.example"_s, u"https://x.example/abc"_s, u"https://ab c.example"_s});
         QTest::keyClicks(search(), u"abc"_s);
         QCOMPARE(m_view->searchText(), u"abc"_s);
-        QCOMPARE(shownItems(), m_manager->urls().first(2));
+        QCOMPARE(shownItems(), m_manager->urls().toStringList().first(2));
         QTest::keyClicks(search(), u"zz"_s);
         QCOMPARE(shownItems(), QStringList());
         QVERIFY(emptyLabel()->isVisible());
         search()->clear();
-        QCOMPARE(shownItems(), m_manager->urls());
+        QCOMPARE(shownItems(), m_manager->urls().toStringList());
         QVERIFY(!emptyLabel()->isVisible());
     }
 
@@ -149,21 +150,21 @@ private slots:
                           list()->copyButtonRect(1).center());
         QCOMPARE(m_clipboard->text(), std::optional<QString>(item));
         QCOMPARE(m_clipboard->writeCount(), 1);
-        QCOMPARE(m_manager->urls(), QStringList({u"https://first.example"_s, item}));
+        QCOMPARE(m_manager->urls().toStringList(), QStringList({u"https://first.example"_s, item}));
         QVERIFY(!m_view->selectedText());
     }
 
     void deleteButton_removesFirstEqualItemAndSavesAtOnce()
     {
         show({u"https://twice.example"_s, u"https://other.example"_s, u"https://twice.example"_s});
-        m_store->resetCounts();
+        m_store->failingHistory().resetCounts();
         // The second of the two equal rows: the first of them is the one removed.
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
                           list()->deleteButtonRect(2).center());
         const QStringList expected{u"https://other.example"_s, u"https://twice.example"_s};
-        QCOMPARE(m_manager->urls(), expected);
-        QCOMPARE(m_store->storedList(u"urls"_s).texts, expected);
-        QVERIFY(m_store->writeCount() > 0);
+        QCOMPARE(m_manager->urls().toStringList(), expected);
+        QCOMPARE(m_store->history().load().lists.value(u"urls"_s).texts, expected);
+        QCOMPARE(m_store->failingHistory().writeCount(), 1);
         QCOMPARE(shownItems(), expected);
     }
 
@@ -175,7 +176,7 @@ private slots:
         clickDelete(0);
         QCOMPARE(m_clipboard->text(), std::nullopt);
         QCOMPARE(m_clipboard->clearCount(), 1);
-        QCOMPARE(m_manager->urls(), QStringList{u"https://other.example"_s});
+        QCOMPARE(m_manager->urls().toStringList(), QStringList{u"https://other.example"_s});
     }
 
     void deleteItemNotOnClipboard_leavesClipboardAlone()
@@ -245,7 +246,7 @@ private slots:
         QCOMPARE(m_clipboard->text(), std::optional<QString>(u"https://two.example"_s));
         QTest::keyClick(list(), Qt::Key_Up);
         QTest::keyClick(list(), Qt::Key_Delete);
-        QCOMPARE(m_manager->urls(),
+        QCOMPARE(m_manager->urls().toStringList(),
                  QStringList({u"https://two.example"_s, u"https://three.example"_s}));
     }
 
@@ -297,7 +298,12 @@ private slots:
 private:
     void show(const QStringList &items)
     {
-        m_manager->setItems(Category::Url, items);
+        // The history as an earlier session left it; the poll timers never tick,
+        // since nothing here copies from outside.
+        QVERIFY(m_store->history().replaceList(listKey(Category::Url), items).ok());
+        m_manager = std::make_unique<ClipboardManager>(*m_clipboard, m_store->preferences(),
+                                                       m_store->failingHistory(), m_timers);
+        QCOMPARE(m_manager->urls().toStringList(), items);
         m_view = std::make_unique<CategoryView>(*m_manager, Category::Url);
         m_view->resize(350, 300);
         m_view->show();
@@ -326,7 +332,8 @@ private:
     }
 
     std::unique_ptr<MemoryClipboard> m_clipboard;
-    std::unique_ptr<MemoryPreferencesStore> m_store;
+    std::unique_ptr<TemporaryStore> m_store;
+    ManualPollTimers m_timers;
     std::unique_ptr<ClipboardManager> m_manager;
     std::unique_ptr<CategoryView> m_view;
 };
