@@ -1,12 +1,16 @@
-// The category list with a history of 100,000 items: first frame, search
-// keystrokes, a new item, the preview of a 50 MB item, a deletion, and scrolling.
+// The category list with a history of 100,000 items in a real store file, loaded
+// by the history as at the program's start: first frame, search keystrokes, a new
+// item, the preview of a 50 MB item, a deletion, and scrolling.
 #include "CategoryView.h"
 #include "ClipListView.h"
 #include "ClipboardManager.h"
 #include "HistoryGenerator.h"
 #include "MemoryClipboard.h"
-#include "MemoryPreferencesStore.h"
+#include "PollTimers.h"
 #include "PreviewPanel.h"
+#include "SqliteHistoryStore.h"
+#include "SqlitePreferences.h"
+#include "SqliteStoreFile.h"
 #include "TextSearch.h"
 
 #include <QApplication>
@@ -14,6 +18,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -39,12 +44,30 @@ QString hugeText(bool lines)
     return text;
 }
 
+// Writes `items` as the stored text list of a new store file at `path`.
+QString writtenHistory(const QString &path, const QStringList &items)
+{
+    SqliteStoreFile file(path);
+    SqliteHistoryStore history(file);
+    if (const StoreStatus written = history.replaceList(listKey(Category::Text), items).status();
+        !written.ok())
+        qFatal("could not write the history: %s", qPrintable(written.error()));
+    return path;
+}
+
+// The program's stores on a file of its own holding `items` as the text list, and
+// the history loaded from it, so that what one benchmark adds or deletes leaves
+// the others' lists as they were.
 struct Session
 {
-    explicit Session(const QStringList &items) : manager(clipboard, store)
+    explicit Session(const QStringList &items)
+        : file(writtenHistory(dir.filePath(QStringLiteral("brimvale.sqlite3")), items)),
+          manager(clipboard, preferences, history, timers)
     {
+        if (manager.texts().size() != items.size())
+            qFatal("the history loaded %d of %d items", manager.texts().size(), int(items.size()));
+        // New items come through addItem() only, as the benchmark says.
         manager.stopMonitoring();
-        manager.setItems(Category::Text, items);
     }
     std::unique_ptr<CategoryView> showView()
     {
@@ -54,8 +77,13 @@ struct Session
         return view;
     }
 
+    QTemporaryDir dir;
     MemoryClipboard clipboard;
-    MemoryPreferencesStore store;
+    // In the order they depend on each other, so destroyed in reverse.
+    SqliteStoreFile file;
+    SqlitePreferences preferences{file};
+    SqliteHistoryStore history{file};
+    QtPollTimers timers;
     ClipboardManager manager;
 };
 

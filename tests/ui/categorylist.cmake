@@ -7,7 +7,7 @@ brimvale_add_test(NAME tst_listgeometry SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_li
                   LIBS brimvale_ui)
 brimvale_add_test(NAME tst_categorylistmodels
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_categorylistmodels.cpp
-                  ${CMAKE_CURRENT_LIST_DIR}/FakeTextList.h LIBS brimvale_ui brimvale_platform)
+                  ${CMAKE_CURRENT_LIST_DIR}/FakeTextList.h LIBS brimvale_ui brimvale_testsupport)
 brimvale_add_test(NAME tst_categoryview SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_categoryview.cpp
                   LIBS brimvale_ui brimvale_testsupport)
 brimvale_add_test(NAME tst_previewtext SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_previewtext.cpp
