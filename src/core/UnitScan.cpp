@@ -153,6 +153,9 @@ qsizetype UnitScan::findAmong(const char16_t *text, qsizetype from, qsizetype to
 
 qsizetype findUnitAtLeast(const char16_t *text, qsizetype from, qsizetype to, char16_t least)
 {
+    // Every unit is at least 0; the lanes below compare with least - 1.
+    if (least == 0)
+        return std::min(from, to);
     qsizetype i = from;
 #if defined(BRIMVALE_UNIT_LANES)
     for (; i + width <= to; i += width) {

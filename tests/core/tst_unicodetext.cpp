@@ -208,8 +208,8 @@ private slots:
         text += QChar(0xFFFF);
         const auto *units = reinterpret_cast<const char16_t *>(text.utf16());
         const qsizetype size = text.size();
-        for (const char16_t least :
-             {char16_t(0x300), char16_t(0x2FF), char16_t(0x8000), char16_t(0xFFFF), char16_t(1)}) {
+        for (const char16_t least : {char16_t(0x300), char16_t(0x2FF), char16_t(0x8000),
+                                     char16_t(0xFFFF), char16_t(1), char16_t(0)}) {
             for (qsizetype from = 0; from <= size; from += 1 + from / 40) {
                 for (const qsizetype to : {from, from + 3, from + 8, from + 17, size}) {
                     if (to > size)
