@@ -1,5 +1,7 @@
 #include "UnicodeText.h"
 
+#include "UnitScan.h"
+
 #include <QLocale>
 #include <QTextBoundaryFinder>
 
@@ -64,12 +66,7 @@ bool sameCharacter(QStringView a, QStringView b)
 
 bool mayNeedComposing(QStringView text)
 {
-    // No branch inside the loop, so that it vectorises.
-    const char16_t *units = text.utf16();
-    char16_t largest = 0;
-    for (qsizetype i = 0; i < text.size(); ++i)
-        largest = std::max(largest, units[i]);
-    return largest >= firstComposingUnit;
+    return findUnitAtLeast(text.utf16(), 0, text.size(), firstComposingUnit) < text.size();
 }
 
 QString canonicalForm(const QString &text)
@@ -138,7 +135,9 @@ GraphemeEnds leadingGraphemeEnds(QStringView text, qsizetype count)
     // surrogate pair) before the prefix's end. The prefix grows until it holds
     // `count` of those, or is the whole text.
     QVarLengthArray<uchar, 512> attributes;
-    qsizetype window = std::min(text.size(), 4 * count + 32);
+    // The finder works out every position of its window up front: start small,
+    // as most callers want a handful of characters.
+    qsizetype window = std::min(text.size(), std::max<qsizetype>(32, 4 * count));
     for (;;) {
         const bool whole = window == text.size();
         const qsizetype reliable = whole ? window : window - 2;

@@ -39,7 +39,8 @@ bool canonicallyEqual(const QString &a, const QString &b);
 // Whether `text` is in NFC already, i.e. canonicalForm(text) is `text` itself.
 bool isCanonical(const QString &text);
 // False when every unit of `text` lies below U+0300: such a text is in NFC and
-// stays so whatever is put before or after it. Cheap: one pass without branches.
+// stays so whatever is put before or after it. Cheap: stops at the first unit
+// from U+0300 on, and looks at eight units at a time.
 bool mayNeedComposing(QStringView text);
 
 // --- User-perceived characters ---

@@ -5,9 +5,12 @@
 #include <array>
 #include <initializer_list>
 
-// Looks for any of a few UTF-16 units, eight units at a time where the compiler
-// allows. The preview's line breaks and the search's first letters are found with
-// it: both scan texts of tens of megabytes in which most blocks hold none.
+// Scans over UTF-16 units that look at eight units at a time where the compiler
+// allows. The preview's line breaks, the search's first letters and the check for
+// texts that may not be in NFC all go through here: they scan texts of tens of
+// megabytes in which most blocks of units hold nothing of interest.
+
+// Looks for any of a few units.
 class UnitScan final
 {
 public:
@@ -17,14 +20,20 @@ public:
     explicit UnitScan(std::initializer_list<char16_t> units);
     UnitScan(const char16_t *units, std::size_t count);
 
-    bool contains(char16_t unit) const
-    {
-        return unit == m_units[0] || unit == m_units[1] || unit == m_units[2] || unit == m_units[3];
-    }
+    bool contains(char16_t unit) const;
     // The first position in [from, to) whose unit is one of ours, or `to`.
     qsizetype find(const char16_t *text, qsizetype from, qsizetype to) const;
 
 private:
-    // Unused slots repeat the first unit, which changes nothing.
-    std::array<char16_t, maxUnits> m_units{};
+    template <std::size_t count>
+    qsizetype findAmong(const char16_t *text, qsizetype from, qsizetype to) const;
+
+    static constexpr std::size_t lanes = 8;
+    // Each unit once per lane, so that a scan loads its comparands instead of
+    // building them: the preview calls find() once per line.
+    alignas(16) std::array<char16_t, lanes * maxUnits> m_repeated{};
+    std::size_t m_count = 0;
 };
+
+// The first position in [from, to) whose unit is `least` or above, or `to`.
+qsizetype findUnitAtLeast(const char16_t *text, qsizetype from, qsizetype to, char16_t least);

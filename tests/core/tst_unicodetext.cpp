@@ -176,7 +176,8 @@ private slots:
         const qsizetype size = text.size();
 
         const std::vector<std::vector<char16_t>> sets{
-            {u'\n'}, {u'\n', u'\r', u'\u2029'}, {u'\u00E9', 0xD83D, u'b', u' '}, {u'x'}, {u'z'}};
+            {u'\n'}, {u'a', u'b'}, {u'\n', u'\r', u'\u2029'}, {u'\u00E9', 0xD83D, u'b', u' '},
+            {u'x'},  {u'z'}};
         for (const auto &set : sets) {
             const UnitScan scan(set.data(), set.size());
             for (const char16_t unit : alphabet) {
@@ -197,6 +198,31 @@ private slots:
         }
     }
 
+    void findUnitAtLeast_findsWhatAPlainLoopFinds()
+    {
+        Picker pick;
+        QString text;
+        for (int i = 0; i < 600; ++i)
+            text += QChar(char16_t(pick.below(8) == 0 ? 0x2FF + pick.below(3) : pick.below(0x2FF)));
+        text.insert(200, QString(50, u'\u00FF'));
+        text += QChar(0xFFFF);
+        const auto *units = reinterpret_cast<const char16_t *>(text.utf16());
+        const qsizetype size = text.size();
+        for (const char16_t least : {char16_t(0x300), char16_t(0x2FF), char16_t(0x8000),
+                                     char16_t(0xFFFF), char16_t(1), char16_t(0)}) {
+            for (qsizetype from = 0; from <= size; from += 1 + from / 40) {
+                for (const qsizetype to : {from, from + 3, from + 8, from + 17, size}) {
+                    if (to > size)
+                        continue;
+                    qsizetype expected = from;
+                    while (expected < to && units[expected] < least)
+                        ++expected;
+                    QCOMPARE(findUnitAtLeast(units, from, to, least), expected);
+                }
+            }
+        }
+    }
+
     void unitScan_readsNothingPastTheEnd()
     {
         const GuardedText guarded(4 * 2048, 2048, u'a');
@@ -206,6 +232,9 @@ private slots:
         for (qsizetype from = 0; from < 16; ++from)
             QCOMPARE(scan.find(units, from, 2048), 2048);
         QCOMPARE(scan.find(units, 2040, 2045), 2045);
+        for (qsizetype from = 0; from < 16; ++from)
+            QCOMPARE(findUnitAtLeast(units, from, 2048, u'b'), 2048);
+        QVERIFY(!mayNeedComposing(guarded.text().first(2048)));
     }
 };
 
