@@ -13,7 +13,7 @@
 // The user's choices that outlive the session.
 enum class Preference { PrivacyMode, ShowInDock };
 
-struct PreferenceSpec
+struct PreferenceInfo
 {
     Preference preference;
     // Its key in the store; never change one, or the stored value is lost.
@@ -23,12 +23,12 @@ struct PreferenceSpec
 };
 
 // Every preference, one row per enumerator in the enum's order.
-inline constexpr std::array preferenceSpecs{
-    PreferenceSpec{Preference::PrivacyMode, "privacyMode", false},
-    PreferenceSpec{Preference::ShowInDock, "showInDock", false},
+inline constexpr std::array preferenceTable{
+    PreferenceInfo{Preference::PrivacyMode, "privacyMode", false},
+    PreferenceInfo{Preference::ShowInDock, "showInDock", false},
 };
 
-inline constexpr std::size_t preferenceCount = preferenceSpecs.size();
+inline constexpr std::size_t preferenceCount = preferenceTable.size();
 
 constexpr std::size_t preferenceIndex(Preference preference)
 {
@@ -38,29 +38,29 @@ constexpr std::size_t preferenceIndex(Preference preference)
 static_assert(
     [] {
         for (std::size_t i = 0; i < preferenceCount; ++i) {
-            if (preferenceIndex(preferenceSpecs[i].preference) != i)
+            if (preferenceIndex(preferenceTable[i].preference) != i)
                 return false;
         }
         return true;
     }(),
-    "preferenceSpecs must list the preferences in the enum's order");
+    "preferenceTable must list the preferences in the enum's order");
 
-constexpr const PreferenceSpec &preferenceSpec(Preference preference)
+constexpr const PreferenceInfo &preferenceInfo(Preference preference)
 {
-    return preferenceSpecs[preferenceIndex(preference)];
+    return preferenceTable[preferenceIndex(preference)];
 }
 
 inline QLatin1StringView preferenceKey(Preference preference)
 {
-    return QLatin1StringView(preferenceSpec(preference).key);
+    return QLatin1StringView(preferenceInfo(preference).key);
 }
 
 // The preference stored under `key`, if it is one of ours.
 inline std::optional<Preference> preferenceForKey(QStringView key)
 {
-    for (const PreferenceSpec &spec : preferenceSpecs) {
-        if (key == QLatin1StringView(spec.key))
-            return spec.preference;
+    for (const PreferenceInfo &info : preferenceTable) {
+        if (key == QLatin1StringView(info.key))
+            return info.preference;
     }
     return std::nullopt;
 }

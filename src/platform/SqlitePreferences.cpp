@@ -5,8 +5,8 @@
 SqlitePreferences::SqlitePreferences(SqliteStoreFile &file, QObject *parent)
     : Preferences(parent), m_file(file)
 {
-    for (const PreferenceSpec &spec : preferenceSpecs)
-        entry(spec.preference).value = spec.defaultValue;
+    for (const PreferenceInfo &info : preferenceTable)
+        entry(info.preference).value = info.defaultValue;
     m_file.addObserver(this);
     // A file out of reach now is opened again, and read, by the next operation.
     static_cast<void>(m_file.open());
@@ -79,20 +79,20 @@ int SqlitePreferences::readOnOpening(SqliteStoreFile::Connection &connection)
 StoreStatus SqlitePreferences::fileOpened()
 {
     StoreStatus status;
-    for (const PreferenceSpec &spec : preferenceSpecs) {
-        Entry &e = entry(spec.preference);
+    for (const PreferenceInfo &info : preferenceTable) {
+        Entry &e = entry(info.preference);
         if (!e.unsaved)
             continue;
-        status = save(spec.preference);
+        status = save(info.preference);
         if (!status.ok())
             break;
         e.unsaved = false;
     }
     // Values read as their default while the file was out of reach may be
     // otherwise after all.
-    for (const PreferenceSpec &spec : preferenceSpecs) {
-        if (std::exchange(entry(spec.preference).reloaded, false))
-            emit changed(spec.preference);
+    for (const PreferenceInfo &info : preferenceTable) {
+        if (std::exchange(entry(info.preference).reloaded, false))
+            emit changed(info.preference);
     }
     return status;
 }

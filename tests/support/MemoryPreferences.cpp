@@ -4,8 +4,8 @@
 
 MemoryPreferences::MemoryPreferences(QObject *parent) : Preferences(parent)
 {
-    for (const PreferenceSpec &spec : preferenceSpecs)
-        entry(spec.preference).value = spec.defaultValue;
+    for (const PreferenceInfo &info : preferenceTable)
+        entry(info.preference).value = info.defaultValue;
 }
 
 bool MemoryPreferences::value(Preference preference) const
@@ -38,24 +38,24 @@ void MemoryPreferences::setStoredValue(Preference preference, bool value)
 StoreStatus MemoryPreferences::reopen()
 {
     std::array<bool, preferenceCount> reloaded{};
-    for (const PreferenceSpec &spec : preferenceSpecs) {
-        Entry &e = entry(spec.preference);
+    for (const PreferenceInfo &info : preferenceTable) {
+        Entry &e = entry(info.preference);
         if (e.unsaved || !e.stored || *e.stored == e.value)
             continue;
         e.value = *e.stored;
-        reloaded[preferenceIndex(spec.preference)] = true;
+        reloaded[preferenceIndex(info.preference)] = true;
     }
     StoreStatus status;
-    for (const PreferenceSpec &spec : preferenceSpecs) {
-        if (!entry(spec.preference).unsaved)
+    for (const PreferenceInfo &info : preferenceTable) {
+        if (!entry(info.preference).unsaved)
             continue;
-        status = write(spec.preference);
+        status = write(info.preference);
         if (!status.ok())
             break;
     }
-    for (const PreferenceSpec &spec : preferenceSpecs) {
-        if (reloaded[preferenceIndex(spec.preference)])
-            emit changed(spec.preference);
+    for (const PreferenceInfo &info : preferenceTable) {
+        if (reloaded[preferenceIndex(info.preference)])
+            emit changed(info.preference);
     }
     return status;
 }

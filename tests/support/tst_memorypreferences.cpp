@@ -13,9 +13,9 @@ private slots:
     void newPreferences_defaults_nothingStored()
     {
         MemoryPreferences preferences;
-        for (const PreferenceSpec &spec : preferenceSpecs) {
-            QCOMPARE(preferences.value(spec.preference), spec.defaultValue);
-            QCOMPARE(preferences.storedValue(spec.preference), std::nullopt);
+        for (const PreferenceInfo &info : preferenceTable) {
+            QCOMPARE(preferences.value(info.preference), info.defaultValue);
+            QCOMPARE(preferences.storedValue(info.preference), std::nullopt);
         }
         QCOMPARE(preferences.privacyMode(), false);
         QCOMPARE(preferences.showInDock(), false);
