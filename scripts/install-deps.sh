@@ -5,12 +5,13 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6-dev libqt6svg6
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-svg-dev libqt6svg6
   libsqlite3-dev sqlite3
   libbenchmark-dev
   xvfb xauth xclip x11-utils xdotool
   fonts-dejavu-core
   clang-format
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n appstream desktop-file-utils lintian dpkg-dev # translations, install checks, .deb
 )
 
 missing=()

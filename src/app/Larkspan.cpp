@@ -2,16 +2,15 @@
 
 #include "AppLogging.h"
 #include "ClipboardManager.h"
-#include "Icons.h"
 #include "PanelPlacement.h"
 #include "PanelWindow.h"
 #include "Preferences.h"
+#include "StatusIcon.h"
 #include "SystemServices.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QDeadlineTimer>
-#include <QPalette>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -40,8 +39,10 @@ Larkspan::Larkspan(std::unique_ptr<SystemServices> system, const Services *servi
       m_services(services ? *services : m_system->services()), m_options(options),
       m_manager(std::make_unique<ClipboardManager>(m_services.clipboard, m_services.preferences,
                                                    m_services.history, m_services.timers)),
-      m_panel(std::make_unique<PanelWindow>(*m_manager, m_services.preferences))
+      m_panel(std::make_unique<PanelWindow>(*m_manager, m_services.preferences)),
+      m_statusIcon(new StatusIcon(m_services.preferences, this))
 {
+    m_statusIcon->showOn(m_panel.get());
     if (options.trayAvailable) {
         createTrayIcon();
         m_panel->setPopup(true);
@@ -119,8 +120,7 @@ void Larkspan::installTray()
 void Larkspan::createTrayIcon()
 {
     m_tray = new QSystemTrayIcon(this);
-    m_tray->setIcon(themedIcon(IconName::DocumentFilled,
-                               QGuiApplication::palette().color(QPalette::WindowText)));
+    m_statusIcon->showOn(m_tray);
     m_tray->setToolTip(tr("Brimvale"));
     connect(m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {

@@ -12,6 +12,7 @@
 class ClipboardManager;
 class PanelWindow;
 class QSystemTrayIcon;
+class StatusIcon;
 class SystemServices;
 
 struct LaunchOptions
@@ -85,5 +86,6 @@ private:
     std::unique_ptr<ClipboardManager> m_manager;
     std::unique_ptr<PanelWindow> m_panel;
     QSystemTrayIcon *m_tray = nullptr;
+    StatusIcon *m_statusIcon;
     QElapsedTimer m_sinceFocusLossClose;
 };

@@ -2,6 +2,7 @@
 #include "InstanceLock.h"
 #include "Larkspan.h"
 #include "Logging.h"
+#include "Translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -18,6 +19,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Brimvale"));
     QApplication::setApplicationVersion(QStringLiteral(BRIMVALE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("io.github.brimvale.Brimvale"));
+    installSessionTranslations(&app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -1,11 +1,11 @@
 #include "ClipboardManager.h"
 #include "ContentView.h"
-#include "Icons.h"
 #include "Larkspan.h"
 #include "ManualPollTimers.h"
 #include "PanelTestHelpers.h"
 #include "PanelWindow.h"
 #include "ProgramMessages.h"
+#include "StatusIcon.h"
 #include "StreamCapture.h"
 
 #include <QApplication>
@@ -33,7 +33,7 @@ private slots:
     void trayNeverAppearing_stopsBeingAskedAfterWaitTime();
     void launchWithShowOption_opensPanel();
     void contentExistsBeforePanelOpens_capturing();
-    void trayIcon_isTitledBrimvaleWithDocumentIcon();
+    void trayIcon_isTitledBrimvaleWithAppIcon();
     void quitButton_endsEventLoop();
 
 private:
@@ -175,17 +175,16 @@ void TestAppLaunch::contentExistsBeforePanelOpens_capturing()
     QVERIFY(!app.panel().isVisible());
 }
 
-void TestAppLaunch::trayIcon_isTitledBrimvaleWithDocumentIcon()
+void TestAppLaunch::trayIcon_isTitledBrimvaleWithAppIcon()
 {
     Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
     QVERIFY(app.trayIcon());
     QCOMPARE(app.trayIcon()->toolTip(), QStringLiteral("Brimvale"));
     const QImage shown = app.trayIcon()->icon().pixmap(QSize(24, 24), 1.0).toImage();
-    const QImage documentIcon =
-        themedIcon(IconName::DocumentFilled, QGuiApplication::palette().color(QPalette::WindowText))
-            .pixmap(QSize(24, 24), 1.0)
-            .toImage();
-    QCOMPARE(shown, documentIcon);
+    const QImage appIcon = AppIcon::icon(false).pixmap(QSize(24, 24), 1.0).toImage();
+    QCOMPARE(shown, appIcon);
+    // The panel window carries the same icon, for the task bar and the window list.
+    QCOMPARE(app.panel().windowIcon().pixmap(QSize(24, 24), 1.0).toImage(), appIcon);
 }
 
 void TestAppLaunch::quitButton_endsEventLoop()
