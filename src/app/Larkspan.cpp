@@ -161,7 +161,7 @@ void Larkspan::placePanel()
     if (!screen)
         return;
     m_panel->ensurePolished();
-    m_panel->adjustSize();
+    m_panel->fitInto(screen->availableGeometry());
     m_panel->move(
         panelPosition(icon, pointer, m_panel->frameGeometry().size(), screen->availableGeometry()));
 }

@@ -42,3 +42,16 @@ QPoint panelPosition(const QRect &trayIconGeometry, const QPoint &pointer, const
     return {clampInto(x, panelSize.width(), available.left(), available.width()),
             clampInto(y, panelSize.height(), available.top(), available.height())};
 }
+
+int listHeightToFit(int panelHeight, int listHeight, int minimumListHeight, int availableHeight)
+{
+    const int tooTall = std::max(0, panelHeight - availableHeight);
+    return std::max(minimumListHeight, listHeight - tooTall);
+}
+
+QSize windowSizeWithin(const QSize &wanted, const QSize &fallback, const QSize &minimum,
+                       const QSize &available)
+{
+    const QSize size = wanted.isValid() && !wanted.isEmpty() ? wanted : fallback;
+    return size.boundedTo(available).expandedTo(minimum);
+}

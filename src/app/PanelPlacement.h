@@ -9,3 +9,13 @@
 // pointer; always wholly inside `available` when it fits there.
 QPoint panelPosition(const QRect &trayIconGeometry, const QPoint &pointer, const QSize &panelSize,
                      const QRect &available);
+
+// The list height that lets a panel `panelHeight` high with a list `listHeight`
+// high fit `availableHeight`: the list gives up what the panel is too tall, but
+// keeps `minimumListHeight`.
+int listHeightToFit(int panelHeight, int listHeight, int minimumListHeight, int availableHeight);
+
+// A window's size: `wanted`, or `fallback` when `wanted` is not a size, made no
+// larger than `available` and no smaller than `minimum`.
+QSize windowSizeWithin(const QSize &wanted, const QSize &fallback, const QSize &minimum,
+                       const QSize &available);

@@ -3,6 +3,7 @@
 #include "ContentView.h"
 #include "FileSaveDialog.h"
 #include "IconLabel.h"
+#include "PanelPlacement.h"
 #include "PanelStyle.h"
 #include "Preferences.h"
 #include "ToggleSwitch.h"
@@ -14,15 +15,21 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 constexpr int quitBottomPadding = 8;
 constexpr int activationGraceMs = 1000;
+constexpr int windowSizeSaveDelayMs = 500;
 
 // Whether `window` is `panel` or one of the windows opened over it (the export
 // dialog), so that moving into it is no reason to close the panel.
@@ -43,7 +50,7 @@ PanelWindow::PanelWindow(ClipboardManager &manager, Preferences &preferences, QW
       m_content(new ContentView(manager, preferences, *m_saveDialog, this)),
       m_dockLabel(new IconLabel(tr("Show in Dock"), this)), m_dockSwitch(new ToggleSwitch(this)),
       m_quitButton(new QPushButton(tr("Quit"), this)), m_activationGrace(new QTimer(this)),
-      m_showInDock(preferences.showInDock())
+      m_windowSizeSaver(new QTimer(this)), m_showInDock(preferences.showInDock())
 {
     setObjectName(QStringLiteral("panelWindow"));
     setWindowTitle(tr("Brimvale"));
@@ -69,7 +76,6 @@ PanelWindow::PanelWindow(ClipboardManager &manager, Preferences &preferences, QW
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(m_content);
     layout->addWidget(PanelStyle::makeDivider(this));
     layout->addLayout(dockRow);
@@ -119,14 +125,26 @@ PanelWindow::PanelWindow(ClipboardManager &manager, Preferences &preferences, QW
         m_awaitingActivation = false;
         checkFocusSoon();
     });
+    m_windowSizeSaver->setSingleShot(true);
+    m_windowSizeSaver->setInterval(windowSizeSaveDelayMs);
+    connect(m_windowSizeSaver, &QTimer::timeout, this, &PanelWindow::saveWindowSize);
+    applySizing();
 }
 
-PanelWindow::~PanelWindow() = default;
+PanelWindow::~PanelWindow()
+{
+    if (m_windowSizeSaver->isActive())
+        saveWindowSize();
+}
 
 void PanelWindow::setPopup(bool popup)
 {
     if (popup == m_popup)
         return;
+    if (m_windowSizeSaver->isActive()) {
+        m_windowSizeSaver->stop();
+        saveWindowSize();
+    }
     m_popup = popup;
     const bool wasVisible = isVisible();
     const QPoint position = pos();
@@ -141,6 +159,7 @@ void PanelWindow::setPopup(bool popup)
     // A frameless popup gets a hairline border (see paintEvent).
     const int border = popup ? 1 : 0;
     setContentsMargins(border, border, border, border);
+    applySizing();
     if (wasVisible) {
         move(position);
         show();
@@ -175,6 +194,84 @@ void PanelWindow::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void PanelWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The size given on showing (no old size) is ours, not the user's.
+    if (!m_popup && !m_applyingSize && isVisible() && event->oldSize().isValid())
+        m_windowSizeSaver->start();
+}
+
+void PanelWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (m_windowSizeSaver->isActive()) {
+        m_windowSizeSaver->stop();
+        saveWindowSize();
+    }
+}
+
+void PanelWindow::applySizing()
+{
+    const QScopedValueRollback applying(m_applyingSize, true);
+    m_content->setListHeight(ContentView::listHeight);
+    m_content->setResizable(!m_popup);
+    if (m_popup) {
+        layout()->setSizeConstraint(QLayout::SetFixedSize);
+        layout()->activate();
+        adjustSize();
+        return;
+    }
+    layout()->setSizeConstraint(QLayout::SetMinimumSize);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    layout()->activate();
+    const QSize minimum = minimumSize();
+    // At first as tall as the popup: the list at its usual height.
+    const QSize usual(minimum.width(),
+                      minimum.height() + ContentView::listHeight - ContentView::minimumListHeight);
+    const QSize remembered(
+        int(std::clamp<qint64>(m_preferences.number(Preference::WindowWidth), 0, QWIDGETSIZE_MAX)),
+        int(std::clamp<qint64>(m_preferences.number(Preference::WindowHeight), 0,
+                               QWIDGETSIZE_MAX)));
+    resize(windowSizeWithin(remembered, usual, minimum, QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)));
+}
+
+void PanelWindow::fitInto(const QRect &available)
+{
+    const QScopedValueRollback applying(m_applyingSize, true);
+    ensurePolished();
+    // What the window manager adds around the window, once it has shown it.
+    const QSize frame = frameGeometry().size() - size();
+    const QSize room = available.size() - frame;
+    if (m_popup) {
+        m_content->setListHeight(ContentView::listHeight);
+        layout()->activate();
+        adjustSize();
+        m_content->setListHeight(listHeightToFit(height(), ContentView::listHeight,
+                                                 ContentView::minimumListHeight, room.height()));
+        layout()->activate();
+        adjustSize();
+        return;
+    }
+    const QSize fitting = windowSizeWithin(size(), size(), minimumSize(), room);
+    if (fitting != size())
+        resize(fitting);
+}
+
+void PanelWindow::saveWindowSize()
+{
+    if (m_popup)
+        return;
+    // Kept for the session even when it cannot be written.
+    const std::pair<Preference, int> sides[] = {{Preference::WindowWidth, width()},
+                                                {Preference::WindowHeight, height()}};
+    for (const auto &[preference, value] : sides) {
+        if (m_preferences.number(preference) != value) {
+            [[maybe_unused]] const StoreStatus saved = m_preferences.setNumber(preference, value);
+        }
+    }
 }
 
 void PanelWindow::showDockState(bool show)

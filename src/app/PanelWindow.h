@@ -28,8 +28,14 @@ public:
     ContentView &contentView() const { return *m_content; }
 
     // Switches between the popup and the ordinary window; a shown panel stays shown.
+    // The popup has its fixed size; the window can be resized, and opens at the
+    // size it had last.
     void setPopup(bool popup);
     bool isPopup() const { return m_popup; }
+
+    // Makes the panel fit `available` (a screen's available geometry): the popup's
+    // list gives up height first, the window is made no larger.
+    void fitInto(const QRect &available);
 
 signals:
     // The user flipped "Show in Dock"; the new value is stored already.
@@ -42,8 +48,13 @@ protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
+    void applySizing();
+    // The window's size as the user left it, for the next time.
+    void saveWindowSize();
     void showDockState(bool show);
     void checkFocusSoon();
     void hideIfFocusLeft();
@@ -55,6 +66,9 @@ private:
     ToggleSwitch *m_dockSwitch;
     QPushButton *m_quitButton;
     QTimer *m_activationGrace;
+    // A drag resizes many times; the size is stored once it rests.
+    QTimer *m_windowSizeSaver;
+    bool m_applyingSize = false;
     bool m_showInDock;
     bool m_popup = false;
     // Changing between popup and window makes a new native window; the old one's

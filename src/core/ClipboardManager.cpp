@@ -16,6 +16,14 @@ ClipboardManager::ClipboardManager(Clipboard &clipboard, Preferences &preference
       m_texts(Category::Text, m_index), m_persistence(store, m_byCategory)
 {
     loadItems();
+    // What is on the clipboard while Privacy Mode is on is not ours to record, not
+    // even once the mode goes off: it becomes the last text seen instead.
+    if (m_preferences.privacyMode())
+        skipCurrentText();
+    connect(&m_preferences, &Preferences::changed, this, [this](Preference preference) {
+        if (preference == Preference::PrivacyMode && !m_preferences.privacyMode())
+            skipCurrentText();
+    });
     startMonitoring();
     // Polling alone loses a text that is replaced within a second; the platform's
     // change notice catches it where there is one.
@@ -118,6 +126,12 @@ void ClipboardManager::checkClipboard()
     m_lastCopiedText = *text;
     QMetaObject::invokeMethod(
         this, [this, copied = std::move(*text)] { addItem(copied); }, Qt::QueuedConnection);
+}
+
+void ClipboardManager::skipCurrentText()
+{
+    if (std::optional<QString> text = m_clipboard.readText())
+        m_lastCopiedText = std::move(*text);
 }
 
 void ClipboardManager::exportItems(Category category, SaveDialog &dialog)

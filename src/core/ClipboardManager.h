@@ -75,6 +75,8 @@ signals:
 
 private:
     void loadItems();
+    // Takes the clipboard's text as seen without recording it.
+    void skipCurrentText();
 
     Clipboard &m_clipboard;
     Preferences &m_preferences;

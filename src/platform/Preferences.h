@@ -5,27 +5,37 @@
 #include <QLatin1StringView>
 #include <QObject>
 #include <QStringView>
+#include <QtGlobal>
 
 #include <array>
 #include <cstddef>
 #include <optional>
 
 // The user's choices that outlive the session.
-enum class Preference { PrivacyMode, ShowInDock };
+enum class Preference { PrivacyMode, ShowInDock, WindowWidth, WindowHeight };
+
+// A switch is stored as 0 or 1, anything but a non-zero integer reading as off; a
+// number is a whole number, anything but an integer reading as its default.
+enum class PreferenceKind { Switch, Number };
 
 struct PreferenceInfo
 {
     Preference preference;
     // Its key in the store; never change one, or the stored value is lost.
     const char *key;
-    // Its value until the user sets one.
-    bool defaultValue;
+    // Its value until the user sets one (0 or 1 for a switch).
+    qint64 defaultValue;
+    PreferenceKind kind = PreferenceKind::Switch;
 };
 
 // Every preference, one row per enumerator in the enum's order.
 inline constexpr std::array preferenceTable{
     PreferenceInfo{Preference::PrivacyMode, "privacyMode", false},
     PreferenceInfo{Preference::ShowInDock, "showInDock", false},
+    // The panel's size as an ordinary window, in device-independent pixels; 0
+    // until the user resized it.
+    PreferenceInfo{Preference::WindowWidth, "windowWidth", 0, PreferenceKind::Number},
+    PreferenceInfo{Preference::WindowHeight, "windowHeight", 0, PreferenceKind::Number},
 };
 
 inline constexpr std::size_t preferenceCount = preferenceTable.size();
@@ -75,10 +85,16 @@ class Preferences : public QObject
 public:
     ~Preferences() override = default;
 
-    virtual bool value(Preference preference) const = 0;
+    virtual qint64 number(Preference preference) const = 0;
     // The value is kept for the session, and announced, even when it cannot be
-    // written; the failure says why it was not.
-    virtual StoreStatus setValue(Preference preference, bool value) = 0;
+    // written; the failure says why it was not. A switch takes 0 or 1.
+    virtual StoreStatus setNumber(Preference preference, qint64 value) = 0;
+
+    bool value(Preference preference) const { return number(preference) != 0; }
+    StoreStatus setValue(Preference preference, bool value)
+    {
+        return setNumber(preference, value ? 1 : 0);
+    }
 
     bool privacyMode() const { return value(Preference::PrivacyMode); }
     StoreStatus setPrivacyMode(bool on) { return setValue(Preference::PrivacyMode, on); }

@@ -17,12 +17,12 @@ SqlitePreferences::~SqlitePreferences()
     m_file.removeObserver(this);
 }
 
-bool SqlitePreferences::value(Preference preference) const
+qint64 SqlitePreferences::number(Preference preference) const
 {
     return m_entries[preferenceIndex(preference)].value;
 }
 
-StoreStatus SqlitePreferences::setValue(Preference preference, bool value)
+StoreStatus SqlitePreferences::setNumber(Preference preference, qint64 value)
 {
     Entry &e = entry(preference);
     const bool changed = e.value != value;
@@ -40,13 +40,13 @@ StoreStatus SqlitePreferences::setValue(Preference preference, bool value)
 StoreStatus SqlitePreferences::save(Preference preference)
 {
     const QString key = preferenceKey(preference);
-    const bool value = this->value(preference);
+    const qint64 value = number(preference);
     return m_file.transaction(tr("Saving \"%1\"").arg(key), [&](SqliteStoreFile::Connection &c) {
         SqliteStatement &upsert =
             c.statement("INSERT INTO preferences(key, value) VALUES(?1, ?2) "
                         "ON CONFLICT(key) DO UPDATE SET value = excluded.value");
         upsert.bind(1, key);
-        upsert.bind(2, qint64{value});
+        upsert.bind(2, value);
         return upsert.run();
     });
 }
@@ -54,9 +54,8 @@ StoreStatus SqlitePreferences::save(Preference preference)
 int SqlitePreferences::readOnOpening(SqliteStoreFile::Connection &connection)
 {
     SqliteStatement select;
-    int rc =
-        select.prepare(connection.handle(),
-                       "SELECT key, typeof(value) = 'integer' AND value <> 0 FROM preferences");
+    int rc = select.prepare(connection.handle(),
+                            "SELECT key, typeof(value) = 'integer', value FROM preferences");
     if (!SqliteDatabase::isOk(rc))
         return rc;
     while ((rc = select.step()) == SQLITE_ROW) {
@@ -65,7 +64,13 @@ int SqlitePreferences::readOnOpening(SqliteStoreFile::Connection &connection)
             continue;
         // A choice made while the file was out of reach wins over the file.
         Entry &e = entry(*preference);
-        const bool value = select.columnInt64(1) != 0;
+        const PreferenceInfo &info = preferenceInfo(*preference);
+        const bool isInteger = select.columnInt64(1) != 0;
+        qint64 value = info.defaultValue;
+        if (info.kind == PreferenceKind::Switch)
+            value = isInteger && select.columnInt64(2) != 0 ? 1 : 0;
+        else if (isInteger)
+            value = select.columnInt64(2);
         if (e.unsaved || e.value == value)
             continue;
         e.value = value;

@@ -21,13 +21,13 @@ public:
     explicit SqlitePreferences(SqliteStoreFile &file, QObject *parent = nullptr);
     ~SqlitePreferences() override;
 
-    bool value(Preference preference) const override;
-    StoreStatus setValue(Preference preference, bool value) override;
+    qint64 number(Preference preference) const override;
+    StoreStatus setNumber(Preference preference, qint64 value) override;
 
 private:
     struct Entry
     {
-        bool value = false;
+        qint64 value = 0;
         // Read from the file or set this session: a new file must get it.
         bool known = false;
         // Set by the user but not yet written.

@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
                          SaveDialog &saveDialog, QWidget *parent)
     : QWidget(parent), m_manager(manager), m_preferences(preferences), m_saveDialog(saveDialog),
@@ -80,7 +82,8 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
     layout->addStretch();
     layout->addLayout(pickerRow);
     layout->addLayout(privacyRow);
-    layout->addWidget(m_list);
+    // The list takes what a resizable view has to spare, not the space around it.
+    layout->addWidget(m_list, 1);
     layout->addWidget(PanelStyle::makeDivider(this));
     layout->addLayout(actionRow);
     layout->addWidget(m_exportFailure);
@@ -164,10 +167,10 @@ void ContentView::selectCategory(Category category)
 
     // A fresh list per category: search text and selection do not carry over.
     auto *fresh = new CategoryView(m_manager, category, this);
-    fresh->setFixedHeight(listHeight);
     delete layout()->replaceWidget(m_list, fresh);
     delete m_list;
     m_list = fresh;
+    applyListSize();
     // Children made after their parent was shown start hidden.
     m_list->show();
     updateTabOrder();
@@ -228,4 +231,31 @@ void ContentView::showExportFailure(const QString &message)
     m_exportFailure->setText(message);
     m_exportFailure->show();
     m_exportFailureTimer->start();
+}
+
+void ContentView::setListHeight(int height)
+{
+    m_listHeight = std::clamp(height, minimumListHeight, listHeight);
+    applyListSize();
+}
+
+void ContentView::setResizable(bool resizable)
+{
+    m_resizable = resizable;
+    applyListSize();
+}
+
+void ContentView::applyListSize()
+{
+    if (m_resizable) {
+        // As narrow as the popup at least; as short as the rows around the list
+        // and the list's minimum allow.
+        setMinimumSize(viewWidth, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        m_list->setMinimumHeight(minimumListHeight);
+        m_list->setMaximumHeight(QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(viewWidth, viewHeight - listHeight + m_listHeight);
+        m_list->setFixedHeight(m_listHeight);
+    }
 }

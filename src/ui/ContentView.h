@@ -30,6 +30,8 @@ public:
     static constexpr int listHeight = 300;
 
     static constexpr int exportFailureShownMs = 8000;
+    // What the list area keeps when the panel must be shorter than usual.
+    static constexpr int minimumListHeight = 80;
 
     ContentView(ClipboardManager &manager, Preferences &preferences, SaveDialog &saveDialog,
                 QWidget *parent = nullptr);
@@ -42,6 +44,13 @@ public:
     QWidget *firstFocusable() const;
     QWidget *lastFocusable() const;
 
+    // At a fixed size the view is the usual one, but with a list area `height`
+    // high (at least minimumListHeight): the list gives up height first. A
+    // resizable view gives its list whatever size it has beyond its minimum.
+    void setListHeight(int height);
+    void setResizable(bool resizable);
+    bool isResizable() const { return m_resizable; }
+
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
@@ -53,12 +62,15 @@ private:
     void showPrivacyMode(bool on);
     void showClearConfirmation();
     void showExportFailure(const QString &message);
+    void applyListSize();
 
     ClipboardManager &m_manager;
     Preferences &m_preferences;
     SaveDialog &m_saveDialog;
     Category m_selectedCategory = Category::Url;
     bool m_monitoringWhileShown = false;
+    int m_listHeight = listHeight;
+    bool m_resizable = false;
 
     CategoryPicker *m_picker;
     IconLabel *m_privacyLabel;

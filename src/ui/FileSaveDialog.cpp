@@ -1,6 +1,10 @@
 #include "FileSaveDialog.h"
 
+#include <QAbstractItemView>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 
 #include <memory>
 
@@ -15,6 +19,52 @@ QString filterFor(const QString &type)
     return FileSaveDialog::tr("%1 files (*.%2)").arg(type.toUpper(), type);
 }
 
+// Qt's file dialog, which saves under one of the offered types as its filters show
+// them: a name that ends in none gets the selected one before the dialog checks
+// whether it would replace a file, so the question is asked about the real name.
+class TypedSaveDialog final : public QFileDialog
+{
+    Q_DISABLE_COPY_MOVE(TypedSaveDialog)
+
+public:
+    TypedSaveDialog(QWidget *parent, const QStringList &fileTypes)
+        : QFileDialog(parent), m_fileTypes(fileTypes)
+    {
+    }
+
+    // The offered type whose filter is selected.
+    QString selectedType() const
+    {
+        const qsizetype index = nameFilters().indexOf(selectedNameFilter());
+        return m_fileTypes.value(index < 0 ? 0 : index);
+    }
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        auto *nameField = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (files.size() == 1 && nameField && !QFileInfo(files.first()).isDir()) {
+            const QString typed = files.first();
+            const QString path = SaveDialog::pathWithFileType(typed, selectedType(), m_fileTypes);
+            // Only ever appended to, so the field's text grows by the same. A file
+            // the typed name matched is selected in the views, and the selection
+            // would win over the field.
+            if (path != typed && path.startsWith(typed)) {
+                const auto views = findChildren<QAbstractItemView *>();
+                for (QAbstractItemView *view : views) {
+                    if (view->selectionModel())
+                        view->selectionModel()->clearSelection();
+                }
+                nameField->setText(nameField->text() + path.mid(typed.size()));
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    QStringList m_fileTypes;
+};
+
 } // namespace
 
 FileSaveDialog::FileSaveDialog(QWidget *parentWindow) : m_parentWindow(parentWindow) {}
@@ -22,7 +72,7 @@ FileSaveDialog::FileSaveDialog(QWidget *parentWindow) : m_parentWindow(parentWin
 void FileSaveDialog::ask(const QString &suggestedName, const QStringList &fileTypes,
                          Completion done)
 {
-    auto *dialog = new QFileDialog(m_parentWindow);
+    auto *dialog = new TypedSaveDialog(m_parentWindow, fileTypes);
     dialog->setObjectName(QStringLiteral("exportFileDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -31,8 +81,9 @@ void FileSaveDialog::ask(const QString &suggestedName, const QStringList &fileTy
     for (const QString &type : fileTypes)
         filters.append(filterFor(type));
     dialog->setNameFilters(filters);
-    // The suggested name is kept as given, even when its extension is none of the
-    // offered types.
+    // The suggested name is shown as given; the selected type's extension is
+    // added on accepting when the name ends in none of the offered ones (Qt's
+    // default suffix would only go to a name without any).
     dialog->setDefaultSuffix(QString());
     dialog->selectFile(suggestedName);
 
@@ -44,7 +95,7 @@ void FileSaveDialog::ask(const QString &suggestedName, const QStringList &fileTy
                          *answered = true;
                          const QStringList files = dialog->selectedFiles();
                          if (result == QDialog::Accepted && !files.isEmpty())
-                             done(files.constFirst());
+                             done(Choice{files.constFirst(), dialog->selectedType()});
                          else
                              done(std::nullopt);
                      });

@@ -15,6 +15,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // Answers the save dialog when the test says so.
 class ScriptedSaveDialog final : public SaveDialog
@@ -27,11 +29,21 @@ public:
         lastTypes = fileTypes;
         pending = std::move(done);
     }
+    // With the first offered type selected, as the dialog opens.
     void answer(const std::optional<QString> &path)
+    {
+        if (path)
+            choose(*path, lastTypes.value(0));
+        else
+            finish(std::nullopt);
+    }
+    // The user selected `fileType` and accepted `path`.
+    void choose(const QString &path, const QString &fileType) { finish(Choice{path, fileType}); }
+    void finish(const std::optional<Choice> &choice)
     {
         auto done = std::move(pending);
         pending = nullptr;
-        done(path);
+        done(choice);
     }
 
     int asked = 0;
@@ -117,6 +129,36 @@ private slots:
         const QString path = m_dirHolder->filePath(QStringLiteral("urls.txt"));
         m_dialog.answer(path);
         QCOMPARE(readAll(path), QByteArray("https://captured-meanwhile\n\nhttps://old"));
+    }
+
+    void nameWithoutOfferedExtension_getsSelectedType_contentUnchanged_data()
+    {
+        QTest::addColumn<QString>("accepted");
+        QTest::addColumn<QString>("fileType");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("suggested name, txt")
+            << u"clipboard_export.url"_s << u"txt"_s << u"clipboard_export.url.txt"_s;
+        QTest::newRow("suggested name, csv")
+            << u"clipboard_export.code"_s << u"csv"_s << u"clipboard_export.code.csv"_s;
+        QTest::newRow("no extension") << u"notes"_s << u"txt"_s << u"notes.txt"_s;
+        QTest::newRow("ends in a dot") << u"notes."_s << u"csv"_s << u"notes.csv"_s;
+        QTest::newRow("txt kept with csv selected") << u"list.txt"_s << u"csv"_s << u"list.txt"_s;
+        QTest::newRow("csv kept with txt selected") << u"list.csv"_s << u"txt"_s << u"list.csv"_s;
+        QTest::newRow("upper case kept") << u"LIST.TXT"_s << u"txt"_s << u"LIST.TXT"_s;
+        QTest::newRow("txt only inside the name")
+            << u"a.txt.bak"_s << u"txt"_s << u"a.txt.bak.txt"_s;
+    }
+
+    void nameWithoutOfferedExtension_getsSelectedType_contentUnchanged()
+    {
+        QFETCH(QString, accepted);
+        QFETCH(QString, fileType);
+        QFETCH(QString, saved);
+        seed(Category::Url, {u"https://b"_s, u"https://a"_s});
+        m_manager->exportItems(Category::Url, m_dialog);
+        m_dialog.choose(m_dirHolder->filePath(accepted), fileType);
+        QCOMPARE(QDir(m_dirHolder->path()).entryList(QDir::Files), QStringList{saved});
+        QCOMPARE(readAll(m_dirHolder->filePath(saved)), QByteArray("https://b\n\nhttps://a"));
     }
 
     void cancel_writesAndPrintsNothing()

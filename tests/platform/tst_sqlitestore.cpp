@@ -111,6 +111,37 @@ private slots:
                  QVariant(qint64(3)));
     }
 
+    void numberPreference_survivesReopening_somethingElseReadsAsDefault_data()
+    {
+        QTest::addColumn<QString>("sqlValue");
+        QTest::addColumn<qint64>("expected");
+        QTest::newRow("integer") << u"640"_s << qint64(640);
+        QTest::newRow("text") << u"'640'"_s << qint64(0);
+        QTest::newRow("real") << u"640.5"_s << qint64(0);
+        QTest::newRow("null") << u"NULL"_s << qint64(0);
+    }
+
+    void numberPreference_survivesReopening_somethingElseReadsAsDefault()
+    {
+        QFETCH(QString, sqlValue);
+        QFETCH(qint64, expected);
+        {
+            SqliteStores store(m_path);
+            QVERIFY(store.preferences.setNumber(Preference::WindowHeight, 512).ok());
+            QVERIFY(store.preferences.setShowInDock(true).ok());
+        }
+        QCOMPARE(SqliteTestUtil::exec(
+                     m_path, u"INSERT INTO preferences VALUES ('windowWidth', %1)"_s.arg(sqlValue)),
+                 QString());
+        SqliteStores store(m_path);
+        QCOMPARE(store.preferences.number(Preference::WindowWidth), expected);
+        QCOMPARE(store.preferences.number(Preference::WindowHeight), qint64(512));
+        QCOMPARE(store.preferences.showInDock(), true);
+        QCOMPARE(SqliteTestUtil::value(m_path, u"SELECT value FROM preferences WHERE key = "
+                                               "'windowHeight'"_s),
+                 QVariant(qint64(512)));
+    }
+
     // Texts come back exactly
 
     void texts_roundTripExactly_data()

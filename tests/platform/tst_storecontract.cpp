@@ -87,6 +87,17 @@ private slots:
         QCOMPARE(m_announced.at(2), std::pair(Preference::ShowInDock, true));
     }
 
+    void numberPreference_defaultsToZero_readBack_announcedWhenChanged()
+    {
+        QCOMPARE(m_preferences->number(Preference::WindowWidth), qint64(0));
+        QVERIFY(m_preferences->setNumber(Preference::WindowWidth, 612).ok());
+        QVERIFY(m_preferences->setNumber(Preference::WindowWidth, 612).ok());
+        QCOMPARE(m_preferences->number(Preference::WindowWidth), qint64(612));
+        QCOMPARE(m_preferences->number(Preference::WindowHeight), qint64(0));
+        QCOMPARE(m_announced.size(), size_t(1));
+        QCOMPARE(m_announced.at(0).first, Preference::WindowWidth);
+    }
+
     void insertNewest_idsGrow_loadsNewestFirstPerList()
     {
         const auto a = m_history->insertNewest(u"urls"_s, u"https://a.example"_s);

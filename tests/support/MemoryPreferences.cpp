@@ -8,12 +8,12 @@ MemoryPreferences::MemoryPreferences(QObject *parent) : Preferences(parent)
         entry(info.preference).value = info.defaultValue;
 }
 
-bool MemoryPreferences::value(Preference preference) const
+qint64 MemoryPreferences::number(Preference preference) const
 {
     return m_entries[preferenceIndex(preference)].value;
 }
 
-StoreStatus MemoryPreferences::setValue(Preference preference, bool value)
+StoreStatus MemoryPreferences::setNumber(Preference preference, qint64 value)
 {
     Entry &e = entry(preference);
     const bool changed = e.value != value;
@@ -27,10 +27,23 @@ StoreStatus MemoryPreferences::setValue(Preference preference, bool value)
 
 std::optional<bool> MemoryPreferences::storedValue(Preference preference) const
 {
-    return m_entries[preferenceIndex(preference)].stored;
+    const std::optional<qint64> stored = storedNumber(preference);
+    if (!stored)
+        return std::nullopt;
+    return *stored != 0;
 }
 
 void MemoryPreferences::setStoredValue(Preference preference, bool value)
+{
+    setStoredNumber(preference, value ? 1 : 0);
+}
+
+std::optional<qint64> MemoryPreferences::storedNumber(Preference preference) const
+{
+    return m_entries[preferenceIndex(preference)].stored;
+}
+
+void MemoryPreferences::setStoredNumber(Preference preference, qint64 value)
 {
     entry(preference).stored = value;
 }

@@ -18,8 +18,8 @@ class MemoryPreferences final : public Preferences
 public:
     explicit MemoryPreferences(QObject *parent = nullptr);
 
-    bool value(Preference preference) const override;
-    StoreStatus setValue(Preference preference, bool value) override;
+    qint64 number(Preference preference) const override;
+    StoreStatus setNumber(Preference preference, qint64 value) override;
 
     // While set, every write fails and changes nothing stored.
     void setFailWrites(bool fail) { m_failWrites = fail; }
@@ -27,6 +27,9 @@ public:
     std::optional<bool> storedValue(Preference preference) const;
     // Stores `value` as another session would; this one sees it on reopen().
     void setStoredValue(Preference preference, bool value);
+    // The same for a number.
+    std::optional<qint64> storedNumber(Preference preference) const;
+    void setStoredNumber(Preference preference, qint64 value);
     // As the SQLite preferences on reopening their file: stored values that differ
     // from the session's are taken unless the user set another that could not be
     // written, which is written now; what changed is announced.
@@ -39,8 +42,8 @@ public:
 private:
     struct Entry
     {
-        bool value = false;
-        std::optional<bool> stored;
+        qint64 value = 0;
+        std::optional<qint64> stored;
         bool unsaved = false;
     };
 

@@ -14,7 +14,7 @@ private slots:
     {
         MemoryPreferences preferences;
         for (const PreferenceInfo &info : preferenceTable) {
-            QCOMPARE(preferences.value(info.preference), info.defaultValue);
+            QCOMPARE(preferences.number(info.preference), info.defaultValue);
             QCOMPARE(preferences.storedValue(info.preference), std::nullopt);
         }
         QCOMPARE(preferences.privacyMode(), false);

@@ -20,11 +20,14 @@ public:
         questions.append({suggestedName, fileTypes, std::move(done)});
     }
 
-    // Answers the latest question.
+    // Answers the latest question, with its first file type selected.
     void answer(const std::optional<QString> &path)
     {
         Question question = questions.takeLast();
-        question.done(path);
+        if (!path)
+            question.done(std::nullopt);
+        else
+            question.done(Choice{*path, question.fileTypes.value(0)});
     }
 
     QList<Question> questions;

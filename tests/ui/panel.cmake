@@ -34,3 +34,11 @@ brimvale_add_test(NAME tst_panelscreenshots
                   LIBS brimvale_app brimvale_testsupport LABELS app)
 target_compile_definitions(tst_panelscreenshots PRIVATE
                            BRIMVALE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
+# The popup fitting a short screen, and the resizable window's remembered size.
+brimvale_add_test(NAME tst_panelsize SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_panelsize.cpp
+                  LIBS brimvale_app brimvale_testsupport LABELS app)
+# The same on Xvfb with a scale factor that makes the screen shorter than the panel.
+brimvale_add_test(NAME tst_panelscale SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_panelscale.cpp
+                          ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
+                  LIBS brimvale_app brimvale_testsupport PLATFORM xcb LABELS app)
+set_property(TEST tst_panelscale APPEND PROPERTY ENVIRONMENT "QT_SCALE_FACTOR=3")
