@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xclip x11-utils xdotool
   fonts-dejavu-core
   clang-format
+  libwayland-dev libwayland-bin sway wl-clipboard foot  # Wayland data-control clipboard and its tests
 )
 
 missing=()
