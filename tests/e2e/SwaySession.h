@@ -138,12 +138,14 @@ public:
 
     // Another program copies `text` with wl-copy, which keeps offering it from the
     // background until someone else copies.
-    bool copy(const QByteArray &text) const
+    // `type` forces the MIME type where wl-copy would guess another from the bytes.
+    bool copy(const QByteArray &text, const QString &type = {}) const
     {
         QProcess copier;
         copier.setProcessEnvironment(clientEnvironment());
         copier.setStandardOutputFile(QProcess::nullDevice());
-        copier.start(QStringLiteral("wl-copy"), QStringList{});
+        copier.start(QStringLiteral("wl-copy"),
+                     type.isEmpty() ? QStringList{} : QStringList{QStringLiteral("--type"), type});
         if (!copier.waitForStarted())
             return false;
         copier.write(text);
