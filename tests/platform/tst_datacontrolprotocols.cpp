@@ -1,5 +1,6 @@
 #include "DataControlConnection.h"
 #include "DataControlTestServer.h"
+#include "QtClipboard.h"
 #include "SystemClipboard.h"
 #include "WaylandClipboard.h"
 
@@ -101,10 +102,25 @@ private slots:
         QCOMPARE(clipboard->readText(), std::nullopt);
     }
 
+    void noDataControl_qtClipboard_saidOnce()
+    {
+        const QByteArray socket = "wayland-test-" + QByteArray::number(++m_servers);
+        DataControlTestServer server(socket, {});
+        QVERIFY(server.isListening());
+        qputenv("WAYLAND_DISPLAY", socket);
+        QTest::ignoreMessage(QtWarningMsg,
+                             "the Wayland compositor offers no data-control manager: on this "
+                             "desktop Brimvale records copies only while it can see them (while "
+                             "one of its windows has the focus)");
+        const std::unique_ptr<Clipboard> clipboard = createSystemClipboard();
+        QVERIFY(qobject_cast<QtClipboard *>(clipboard.get()));
+        QCOMPARE(systemClipboardReach(), ClipboardReach::OnlyWhileSeen);
+    }
+
 private:
     QTemporaryDir m_runtime;
     int m_servers = 0;
 };
 
-QTEST_GUILESS_MAIN(DataControlProtocolsTest)
+QTEST_MAIN(DataControlProtocolsTest)
 #include "tst_datacontrolprotocols.moc"

@@ -34,3 +34,6 @@ brimvale_add_test(NAME tst_panelscreenshots
                   LIBS brimvale_app brimvale_testsupport LABELS app)
 target_compile_definitions(tst_panelscreenshots PRIVATE
                            BRIMVALE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
+brimvale_add_test(NAME tst_capturereachnote
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_capturereachnote.cpp
+                  LIBS brimvale_ui LABELS ui)
