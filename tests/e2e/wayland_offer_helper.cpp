@@ -46,7 +46,7 @@ int main(int argc, char **argv)
     auto opened = DataControlConnection::open();
     auto *connection = std::get_if<std::unique_ptr<DataControlConnection>>(&opened);
     if (!connection) {
-        std::fprintf(stderr, "%s\n", qPrintable(std::get<QString>(opened)));
+        std::fprintf(stderr, "%s\n", qPrintable(std::get<DataControlUnavailable>(opened).reason));
         return 1;
     }
     DataControlConnection &wayland = **connection;

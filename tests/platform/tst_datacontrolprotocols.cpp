@@ -117,6 +117,17 @@ private slots:
         QCOMPARE(systemClipboardReach(), ClipboardReach::OnlyWhileSeen);
     }
 
+    void noCompositor_qtClipboard_reachUnchanged()
+    {
+        // A WAYLAND_DISPLAY left over in an X11 session names no compositor.
+        qputenv("WAYLAND_DISPLAY", "wayland-nobody-listens");
+        QTest::ignoreMessage(QtWarningMsg, "cannot connect to the Wayland compositor; using "
+                                           "Qt's clipboard");
+        const std::unique_ptr<Clipboard> clipboard = createSystemClipboard();
+        QVERIFY(qobject_cast<QtClipboard *>(clipboard.get()));
+        QCOMPARE(systemClipboardReach(), ClipboardReach::Everything);
+    }
+
 private:
     QTemporaryDir m_runtime;
     int m_servers = 0;

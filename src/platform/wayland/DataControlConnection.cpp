@@ -45,18 +45,21 @@ wl_proxy *asProxy(void *object)
 
 } // namespace
 
-std::variant<std::unique_ptr<DataControlConnection>, QString> DataControlConnection::open()
+std::variant<std::unique_ptr<DataControlConnection>, DataControlUnavailable>
+DataControlConnection::open()
 {
     wl_display *display = wl_display_connect(nullptr);
     if (!display)
-        return QStringLiteral("cannot connect to the Wayland compositor");
+        return DataControlUnavailable{QStringLiteral("cannot connect to the Wayland compositor"),
+                                      true};
     Globals globals;
     wl_registry *registry = wl_display_get_registry(display);
     wl_registry_add_listener(registry, &registryListener, &globals);
     if (wl_display_roundtrip(display) < 0) {
         wl_registry_destroy(registry);
         wl_display_disconnect(display);
-        return QStringLiteral("the Wayland compositor did not answer");
+        return DataControlUnavailable{QStringLiteral("the Wayland compositor did not answer"),
+                                      true};
     }
     const DataControlProtocol *protocol = nullptr;
     uint32_t name = 0;
@@ -72,8 +75,9 @@ std::variant<std::unique_ptr<DataControlConnection>, QString> DataControlConnect
     if (!protocol || globals.seat == 0) {
         wl_registry_destroy(registry);
         wl_display_disconnect(display);
-        return protocol ? QStringLiteral("the Wayland compositor offers no seat")
-                        : QStringLiteral("the Wayland compositor offers no data-control manager");
+        return DataControlUnavailable{
+            protocol ? QStringLiteral("the Wayland compositor offers no seat")
+                     : QStringLiteral("the Wayland compositor offers no data-control manager")};
     }
     std::unique_ptr<DataControlConnection> connection(
         new DataControlConnection(display, *protocol));

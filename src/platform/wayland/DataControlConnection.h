@@ -15,6 +15,14 @@ struct wl_proxy;
 struct wl_registry;
 class QSocketNotifier;
 
+// Why no data-control connection could be made.
+struct DataControlUnavailable
+{
+    QString reason;
+    // No compositor answered at all, as opposed to one without data-control.
+    bool noCompositor = false;
+};
+
 // One Wayland connection of our own (not Qt's, which may not even be Wayland)
 // with a data-control device on the first seat. It turns the protocol's events
 // into signals and its requests into calls; every object it creates dies with it.
@@ -33,8 +41,8 @@ public:
 
     // Connects to the compositor named by WAYLAND_DISPLAY and binds a data-control
     // manager: ext when offered, else wlroots'.
-    // Returns why not as a message when there is no compositor or no manager.
-    static std::variant<std::unique_ptr<DataControlConnection>, QString> open();
+    // Returns why not when there is no compositor or no manager.
+    static std::variant<std::unique_ptr<DataControlConnection>, DataControlUnavailable> open();
     ~DataControlConnection() override;
 
     // The manager's interface name, for the log.

@@ -33,13 +33,20 @@ std::unique_ptr<Clipboard> createSystemClipboard()
                clipboard->protocolName());
         return clipboard;
     }
-    chosenReach = ClipboardReach::OnlyWhileSeen;
+    const auto &unavailable = std::get<DataControlUnavailable>(opened);
     qCInfo(lcClipboardChoice, "clipboard: Qt on the %s platform",
            qUtf8Printable(QGuiApplication::platformName()));
+    if (unavailable.noCompositor) {
+        // A stale WAYLAND_DISPLAY in an X11 session, most likely: Qt sees it all.
+        chosenReach = ClipboardReach::Everything;
+        qCWarning(lcPlatform, "%s; using Qt's clipboard", qUtf8Printable(unavailable.reason));
+        return std::make_unique<QtClipboard>();
+    }
+    chosenReach = ClipboardReach::OnlyWhileSeen;
     qCWarning(lcPlatform,
               "%s: on this desktop Brimvale records copies only while it can see them "
               "(while one of its windows has the focus)",
-              qUtf8Printable(std::get<QString>(opened)));
+              qUtf8Printable(unavailable.reason));
     return std::make_unique<QtClipboard>();
 }
 
