@@ -14,6 +14,8 @@ Xvfb ":$display_number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
 export DISPLAY=":$display_number"
+# The Wayland end-to-end tests start a private headless sway of this kind each.
+export BRIMVALE_TEST_COMPOSITOR=sway
 for _ in $(seq 50); do
   xdpyinfo >/dev/null 2>&1 && break
   sleep 0.1

@@ -1,5 +1,6 @@
 #include "ContentView.h"
 
+#include "CaptureReachNote.h"
 #include "CategoryPicker.h"
 #include "CategoryView.h"
 #include "ClearConfirmation.h"
@@ -87,6 +88,7 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
     layout->addWidget(PanelStyle::makeDivider(this));
     layout->addLayout(actionRow);
     layout->addWidget(m_exportFailure);
+    layout->addWidget(new CaptureReachNote(this));
     layout->addStretch();
 
     // Last child, so it lies above everything else when shown.

@@ -7,4 +7,5 @@ list(APPEND BRIMVALE_UI_SOURCES
   ClearConfirmation.h ClearConfirmation.cpp
   ContentView.h ContentView.cpp
   FileSaveDialog.h FileSaveDialog.cpp
+  CaptureReachNote.h CaptureReachNote.cpp
 )

@@ -34,6 +34,8 @@ public:
         m_env.insert(QStringLiteral("HOME"), m_home.path());
         m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         m_env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        // The X11 clipboard unless a test names a compositor itself.
+        m_env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     }
     ~E2eSession() { stopBrimvale(); }
     E2eSession(const E2eSession &) = delete;
@@ -56,7 +58,10 @@ public:
         m_brimvale.setProcessEnvironment(m_env);
         m_brimvale.setProgram(QStringLiteral(BRIMVALE_BINARY));
         m_brimvale.setArguments(arguments);
-        m_brimvale.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (m_errorFile.isEmpty())
+            m_brimvale.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        else
+            m_brimvale.setStandardErrorFile(m_errorFile, QIODevice::Append);
         m_brimvale.start();
         if (!m_brimvale.waitForStarted())
             return false;
@@ -78,6 +83,12 @@ public:
     }
 
     QProcess &brimvale() { return m_brimvale; }
+    void setEnvironmentValue(const QString &name, const QString &value)
+    {
+        m_env.insert(name, value);
+    }
+    // Where brimvale's standard error goes from its next start on, instead of ours.
+    void setErrorFile(const QString &path) { m_errorFile = path; }
     const QProcessEnvironment &environment() const { return m_env; }
 
     // Another program copies `text`: xclip keeps offering it until someone else
@@ -146,5 +157,6 @@ private:
 
     QTemporaryDir m_home;
     QProcessEnvironment m_env;
+    QString m_errorFile;
     QProcess m_brimvale;
 };

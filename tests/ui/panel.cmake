@@ -42,3 +42,6 @@ brimvale_add_test(NAME tst_panelscale SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_pane
                           ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
                   LIBS brimvale_app brimvale_testsupport PLATFORM xcb LABELS app)
 set_property(TEST tst_panelscale APPEND PROPERTY ENVIRONMENT "QT_SCALE_FACTOR=3")
+brimvale_add_test(NAME tst_capturereachnote
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_capturereachnote.cpp
+                  LIBS brimvale_ui LABELS ui)

@@ -1,0 +1,210 @@
+#include "WaylandClipboard.h"
+
+#include "Logging.h"
+#include "OfferTypes.h"
+#include "PipeTransfer.h"
+
+#include <QTimer>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// An owner that has not sent its text by then is not waited for.
+constexpr auto readLimit = 2s;
+// A paster that takes longer than this for our text is given up on.
+constexpr auto writeLimit = 10s;
+constexpr auto reconnectInterval = 1s;
+
+} // namespace
+
+WaylandClipboard::WaylandClipboard(std::unique_ptr<DataControlConnection> connection,
+                                   QObject *parent)
+    : Clipboard(parent), m_reconnectTimer(new QTimer(this))
+{
+    // A paster that closes its pipe early must not kill us with SIGPIPE; the
+    // failed write says enough.
+    std::signal(SIGPIPE, SIG_IGN);
+    m_reconnectTimer->setInterval(reconnectInterval);
+    connect(m_reconnectTimer, &QTimer::timeout, this, &WaylandClipboard::reconnect);
+    attach(std::move(connection));
+}
+
+WaylandClipboard::~WaylandClipboard()
+{
+    // Readers may hold offers of the connection; they go first.
+    delete m_reader;
+    m_connection.reset();
+}
+
+std::optional<QString> WaylandClipboard::readText()
+{
+    return m_text;
+}
+
+void WaylandClipboard::clear()
+{
+    m_ownText.reset();
+    m_text.reset();
+    if (m_connection)
+        m_connection->clearSelection();
+}
+
+void WaylandClipboard::writeText(const QString &text)
+{
+    m_ownText = text;
+    m_text = text;
+    if (m_connection)
+        m_connection->setOwnSelection(OfferTypes::typesForOwnCopy());
+}
+
+const char *WaylandClipboard::protocolName() const
+{
+    return m_connection ? m_connection->protocolName() : nullptr;
+}
+
+void WaylandClipboard::attach(std::unique_ptr<DataControlConnection> connection)
+{
+    m_connection = std::move(connection);
+    DataControlConnection *raw = m_connection.get();
+    connect(raw, &DataControlConnection::selectionChanged, this, &WaylandClipboard::onSelection);
+    connect(raw, &DataControlConnection::sendRequested, this, &WaylandClipboard::serve);
+    // Queued: the connection reports its loss from inside its own event handling.
+    connect(raw, &DataControlConnection::lost, this, &WaylandClipboard::onLost,
+            Qt::QueuedConnection);
+}
+
+void WaylandClipboard::onSelection(OfferKey offer)
+{
+    if (!m_reading)
+        return take(offer);
+    // Only the newest of the selections that came during a read is worth reading.
+    if (m_next && *m_next)
+        m_connection->dropOffer(*m_next);
+    m_next = offer;
+}
+
+void WaylandClipboard::take(OfferKey offer)
+{
+    if (!offer)
+        return publish(std::nullopt);
+    const QList<QByteArray> types = m_connection->offerTypes(offer);
+    m_reading = offer;
+    // Our own copy coming back: we know its text without asking ourselves, and
+    // the manager has seen it already.
+    if (OfferTypes::isOwnCopy(types))
+        return publish(m_ownText, false);
+    const std::optional<QByteArray> textType = OfferTypes::preferredTextType(types);
+    if (!textType)
+        return publish(std::nullopt);
+    if (OfferTypes::hasPasswordManagerHint(types))
+        return readHintThenText(offer, *textType);
+    readTextOf(offer, *textType);
+}
+
+void WaylandClipboard::readHintThenText(OfferKey offer, const QByteArray &textType)
+{
+    // The hint is a few bytes; the secret itself is never read.
+    const bool started = receive(offer, OfferTypes::passwordManagerHint,
+                                 [this, offer, textType](std::optional<QByteArray> hint) {
+                                     if (!hint || OfferTypes::hintSaysSecret(*hint))
+                                         return publish(std::nullopt);
+                                     readTextOf(offer, textType);
+                                 });
+    if (!started)
+        publish(std::nullopt);
+}
+
+void WaylandClipboard::readTextOf(OfferKey offer, const QByteArray &textType)
+{
+    const bool started = receive(offer, textType, [this](std::optional<QByteArray> bytes) {
+        if (!bytes) {
+            if (!m_toldSlowOwner)
+                qCWarning(lcPlatform,
+                          "a program did not hand over its copied text within %lld s; "
+                          "that copy was not recorded (such copies are skipped silently "
+                          "from now on)",
+                          static_cast<long long>(readLimit.count()));
+            m_toldSlowOwner = true;
+            return publish(std::nullopt);
+        }
+        // The same conversion Qt applies to text/plain on X11: exact for UTF-8,
+        // NUL characters kept, invalid sequences replaced.
+        publish(QString::fromUtf8(*bytes));
+    });
+    if (!started)
+        publish(std::nullopt);
+}
+
+bool WaylandClipboard::receive(OfferKey offer, const QByteArray &type,
+                               std::function<void(std::optional<QByteArray>)> done)
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return false;
+    m_connection->receive(offer, type, fds[1]);
+    // A reader that is done may still be in its callback: let it return first.
+    if (m_reader)
+        m_reader->deleteLater();
+    m_reader = new PipeReader(fds[0], readLimit, std::move(done), this);
+    return true;
+}
+
+void WaylandClipboard::publish(std::optional<QString> text, bool announce)
+{
+    if (m_reader) {
+        m_reader->deleteLater();
+        m_reader = nullptr;
+    }
+    if (m_reading && m_connection)
+        m_connection->dropOffer(m_reading);
+    m_reading = nullptr;
+    m_text = std::move(text);
+    if (announce)
+        emit changed();
+    if (m_next && m_connection) {
+        const OfferKey next = *m_next;
+        m_next.reset();
+        take(next);
+    }
+}
+
+void WaylandClipboard::serve(const QByteArray &mimeType, int fd)
+{
+    // The marker type carries nothing; every other type we offer is the text.
+    QByteArray bytes;
+    if (m_ownText && mimeType != OfferTypes::ownCopyMarker)
+        bytes = m_ownText->toUtf8();
+    new PipeWriter(fd, std::move(bytes), writeLimit, this);
+}
+
+void WaylandClipboard::onLost()
+{
+    if (!m_connection)
+        return;
+    qCWarning(lcPlatform,
+              "lost the connection to the Wayland compositor (%s); copies are not "
+              "recorded until it is back",
+              m_connection->protocolName());
+    delete m_reader;
+    m_reading = nullptr;
+    m_next.reset();
+    m_connection.reset();
+    m_reconnectTimer->start();
+}
+
+void WaylandClipboard::reconnect()
+{
+    auto opened = DataControlConnection::open();
+    auto *connection = std::get_if<std::unique_ptr<DataControlConnection>>(&opened);
+    if (!connection)
+        return;
+    m_reconnectTimer->stop();
+    attach(std::move(*connection));
+    qCWarning(lcPlatform, "connected to the Wayland compositor again (%s)",
+              m_connection->protocolName());
+}

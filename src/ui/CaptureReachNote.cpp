@@ -1,0 +1,11 @@
+#include "CaptureReachNote.h"
+
+CaptureReachNote::CaptureReachNote(QWidget *parent, ClipboardReach reach) : QLabel(parent)
+{
+    setObjectName(QStringLiteral("captureReachNote"));
+    setText(tr("On this desktop Brimvale records copies only while it can see them."));
+    setWordWrap(true);
+    setAlignment(Qt::AlignCenter);
+    setForegroundRole(QPalette::PlaceholderText);
+    setVisible(reach == ClipboardReach::OnlyWhileSeen);
+}
