@@ -34,3 +34,8 @@ brimvale_add_test(NAME tst_panelscreenshots
                   LIBS brimvale_app brimvale_testsupport LABELS app)
 target_compile_definitions(tst_panelscreenshots PRIVATE
                            BRIMVALE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
+# The panel from the keyboard: the confirmation's focus.
+brimvale_add_test(NAME tst_confirmationfocus
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_confirmationfocus.cpp
+                          ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
+                  LIBS brimvale_app brimvale_testsupport LABELS app)
