@@ -42,6 +42,10 @@ public:
     QWidget *firstFocusable() const;
     QWidget *lastFocusable() const;
 
+signals:
+    // A row was chosen with Return and copied: a popup has done its job.
+    void itemChosen();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;

@@ -34,8 +34,18 @@ brimvale_add_test(NAME tst_panelscreenshots
                   LIBS brimvale_app brimvale_testsupport LABELS app)
 target_compile_definitions(tst_panelscreenshots PRIVATE
                            BRIMVALE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
-# The panel from the keyboard: the confirmation's focus.
+# The panel from the keyboard: the confirmation's focus, the keyboard path through
+# the panel, and what the list shows and tells screen readers.
 brimvale_add_test(NAME tst_confirmationfocus
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_confirmationfocus.cpp
                           ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
                   LIBS brimvale_app brimvale_testsupport LABELS app)
+brimvale_add_test(NAME tst_panelkeyboard
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_panelkeyboard.cpp
+                          ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
+                  LIBS brimvale_app brimvale_testsupport LABELS app)
+brimvale_add_test(NAME tst_listkeyboard SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_listkeyboard.cpp
+                  LIBS brimvale_ui brimvale_testsupport LABELS ui)
+brimvale_add_test(NAME tst_listaccessibility
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_listaccessibility.cpp
+                  LIBS brimvale_ui brimvale_testsupport LABELS ui)
