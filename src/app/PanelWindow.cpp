@@ -109,6 +109,12 @@ PanelWindow::PanelWindow(ClipboardManager &manager, Preferences &preferences, QW
         emit showInDockChanged(value);
     });
     connect(m_quitButton, &QPushButton::clicked, this, &PanelWindow::quitRequested);
+    // A row chosen with Return is on the clipboard: the popup gets out of the way
+    // for the paste, as after Escape.
+    connect(m_content, &ContentView::itemChosen, this, [this] {
+        if (m_popup)
+            hide();
+    });
     // Widget activation alone misses a focus move after the popup's native window
     // was made anew; the focus window does not.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {

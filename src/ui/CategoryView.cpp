@@ -5,8 +5,10 @@
 #include "SearchFilterModel.h"
 #include "TextSelectionModel.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget *parent)
@@ -22,6 +24,8 @@ CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget
     m_search->setObjectName(QStringLiteral("searchField"));
     m_search->setPlaceholderText(tr("Search..."));
     m_search->setClearButtonEnabled(false);
+    m_search->setAccessibleName(tr("Search history"));
+    m_list->setAccessibleName(tr("History"));
     m_empty->setObjectName(QStringLiteral("emptyLabel"));
     // Inside the list it would take the list's text colour; it is gray.
     QPalette gray = m_empty->palette();
@@ -36,10 +40,13 @@ CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget
     layout->addWidget(m_list);
     setTabOrder(m_search, m_list);
     setFocusProxy(m_search);
+    m_search->installEventFilter(this);
+    m_list->installEventFilter(this);
 
     connect(m_search, &QLineEdit::textChanged, m_filtered, &SearchFilterModel::setSearchText);
     connect(m_list, &ClipListView::textActivated, this, &CategoryView::toggleSelection);
     connect(m_list, &ClipListView::copyRequested, this, &CategoryView::copyItem);
+    connect(m_list, &ClipListView::rowChosen, this, &CategoryView::itemChosen);
     connect(m_list, &ClipListView::deleteRequested, this, &CategoryView::deleteItem);
     connect(m_list, &ClipListView::previewClicked, m_selection, &TextSelectionModel::clear);
 }
@@ -52,6 +59,39 @@ QString CategoryView::searchText() const
 std::optional<QString> CategoryView::selectedText() const
 {
     return m_selection->selectedText();
+}
+
+bool CategoryView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || (watched != m_search && watched != m_list))
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->modifiers() != Qt::NoModifier && key->modifiers() != Qt::KeypadModifier)
+        return QWidget::eventFilter(watched, event);
+    switch (key->key()) {
+    case Qt::Key_Escape:
+        // The first Escape empties the search; with nothing to empty it goes on
+        // (to close the popup).
+        if (m_search->text().isEmpty())
+            return false;
+        m_search->clear();
+        return true;
+    case Qt::Key_Down:
+        if (watched != m_search || m_filtered->rowCount() == 0)
+            return false;
+        m_list->setFocus(Qt::TabFocusReason);
+        m_list->setCurrentIndex(m_filtered->index(0, 0));
+        return true;
+    case Qt::Key_Up:
+        if (watched != m_list || m_list->currentIndex().row() != 0)
+            return false;
+        // The field scrolls with the rows: bring it back into sight.
+        m_list->verticalScrollBar()->setValue(0);
+        m_search->setFocus(Qt::BacktabFocusReason);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CategoryView::toggleSelection(int row)

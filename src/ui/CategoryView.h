@@ -21,6 +21,10 @@ class TextSelectionModel;
 // The history list is the source of a SearchFilterModel that the ClipListView
 // shows; the open preview is a TextSelectionModel over the history list, so that
 // it outlives a search that hides its row.
+//
+// Keyboard: Down in the search field goes to the first row, Up on the first row
+// back to the field; Escape empties a search that is not empty (and does nothing
+// else then); Return on a row copies it and reports itemChosen().
 class CategoryView final : public QWidget
 {
     Q_OBJECT
@@ -32,6 +36,13 @@ public:
     Category category() const { return m_category; }
     QString searchText() const;
     std::optional<QString> selectedText() const;
+
+signals:
+    // The user chose a row with Return; it is on the clipboard now.
+    void itemChosen();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void toggleSelection(int row);

@@ -7,6 +7,7 @@
 #include <QGraphicsDropShadowEffect>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,13 +22,26 @@ constexpr int cardWidth = 300;
 constexpr int cardSpacing = 20;
 constexpr qreal cardRadius = 10;
 
-// The card's rounded body in the window colour.
+constexpr int focusRingGap = 3;
+
+// The card's rounded body in the window colour, with a ring in the highlight
+// colour around the button that has the focus: the style's own focus frame shows
+// only after a Tab, and the card takes the focus from a click.
 class Card final : public QWidget
 {
 public:
     using QWidget::QWidget;
 
+    void ringOnFocus(QWidget *button) { button->installEventFilter(this); }
+
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+            update();
+        return QWidget::eventFilter(watched, event);
+    }
+
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
@@ -35,6 +49,16 @@ protected:
         painter.setPen(Qt::NoPen);
         painter.setBrush(palette().color(QPalette::Window));
         painter.drawRoundedRect(QRectF(rect()), cardRadius, cardRadius);
+
+        const QWidget *focused = QApplication::focusWidget();
+        if (!focused || !isAncestorOf(focused))
+            return;
+        const QRect around =
+            QRect(focused->mapTo(this, QPoint(0, 0)), focused->size())
+                .adjusted(-focusRingGap, -focusRingGap, focusRingGap, focusRingGap);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(around).adjusted(1, 1, -1, -1), 6, 6);
     }
 };
 
@@ -48,7 +72,7 @@ ClearConfirmation::ClearConfirmation(ClipboardManager &manager, QWidget *parent)
     setObjectName(QStringLiteral("clearConfirmation"));
     hide();
 
-    QWidget *card = m_card;
+    auto *card = static_cast<Card *>(m_card);
     card->setObjectName(QStringLiteral("clearConfirmationCard"));
     card->setFixedWidth(cardWidth);
     auto *shadow = new QGraphicsDropShadowEffect(card);
@@ -75,8 +99,10 @@ ClearConfirmation::ClearConfirmation(ClipboardManager &manager, QWidget *parent)
     m_clearButton = new QPushButton(tr("Clear"), card);
     m_clearButton->setObjectName(QStringLiteral("confirmClearButton"));
     PanelStyle::makeProminentDestructive(m_clearButton);
-    for (QPushButton *button : {m_cancelButton, m_clearButton})
+    for (QPushButton *button : {m_cancelButton, m_clearButton}) {
         button->setAutoDefault(false);
+        card->ringOnFocus(button);
+    }
 
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(cardSpacing);
@@ -155,6 +181,32 @@ void ClearConfirmation::mouseDoubleClickEvent(QMouseEvent *event)
 void ClearConfirmation::wheelEvent(QWheelEvent *event)
 {
     event->accept();
+}
+
+void ClearConfirmation::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!m_presented || !enter) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // Only the focused button; never whatever lies beneath.
+    event->accept();
+    if (QApplication::focusWidget() == m_cancelButton)
+        m_cancelButton->click();
+    else if (QApplication::focusWidget() == m_clearButton)
+        m_clearButton->click();
+}
+
+bool ClearConfirmation::focusNextPrevChild(bool next)
+{
+    if (!m_presented)
+        return QWidget::focusNextPrevChild(next);
+    // Two buttons: forwards and backwards both go to the other one.
+    QPushButton *other =
+        QApplication::focusWidget() == m_cancelButton ? m_clearButton : m_cancelButton;
+    other->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void ClearConfirmation::cancel()

@@ -12,7 +12,9 @@ class QPropertyAnimation;
 class QPushButton;
 
 // Asks before all history is cleared. It is a layer over its parent view: a dimmed
-// backdrop that swallows every click, and a card with "Cancel" and "Clear".
+// backdrop that swallows every click, and a card with "Cancel" and "Clear". While
+// it is shown the keyboard stays on the card: Tab goes round its buttons, the
+// focused one is ringed, and Return presses that one only.
 class ClearConfirmation final : public QWidget
 {
     Q_OBJECT
@@ -35,6 +37,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    // Tab and Shift+Tab go round the card's two buttons while it is shown.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void cancel();

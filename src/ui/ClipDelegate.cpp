@@ -1,10 +1,9 @@
 #include "ClipDelegate.h"
 
-#include "Icons.h"
+#include "CopyMark.h"
 #include "PanelStyle.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -122,15 +121,16 @@ QString ClipDelegate::singleLine(const QString &text)
     return line;
 }
 
-const QIcon &ClipDelegate::icon(bool destructive, const QColor &color) const
+const QIcon &ClipDelegate::icon(IconName name, const QColor &color) const
 {
-    QIcon &cached = destructive ? m_deleteIcon : m_copyIcon;
-    QColor &cachedColor = destructive ? m_deleteColor : m_copyColor;
-    if (cached.isNull() || cachedColor != color) {
-        cached = themedIcon(destructive ? IconName::Trash : IconName::Copy, color);
-        cachedColor = color;
+    for (const TintedIcon &cached : m_icons) {
+        if (cached.name == name && cached.color == color && !cached.icon.isNull())
+            return cached.icon;
     }
-    return cached;
+    TintedIcon &slot = m_icons[m_nextIcon];
+    m_nextIcon = (m_nextIcon + 1) % m_icons.size();
+    slot = {name, color, themedIcon(name, color)};
+    return slot.icon;
 }
 
 void ClipDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -140,10 +140,20 @@ void ClipDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
     const QPalette &palette = option.palette;
     painter->save();
 
+    // The current row of a focused list: what Return, Ctrl+C and Delete act on.
+    const bool current = option.state & QStyle::State_HasFocus;
+    if (current) {
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(palette.color(QPalette::Highlight));
+        painter->drawRoundedRect(QRectF(lineRect(row).adjusted(-3, -2, 3, 2)), 4, 4);
+    }
+    const QColor ink = palette.color(current ? QPalette::HighlightedText : QPalette::Text);
+
     const QRect text = textRect(row);
     const QString shown = singleLine(index.data(Qt::DisplayRole).toString());
     painter->setFont(option.font);
-    painter->setPen(palette.color(QPalette::Text));
+    painter->setPen(ink);
     painter->drawText(text, Qt::AlignLeading | Qt::AlignVCenter | Qt::TextSingleLine,
                       option.fontMetrics.elidedText(shown, Qt::ElideRight, text.width()));
 
@@ -152,17 +162,13 @@ void ClipDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
         const QRect target(button.center() - QPoint(m_iconSize / 2, m_iconSize / 2), iconSize);
         icon.paint(painter, target);
     };
-    drawIcon(copyButtonRect(row), icon(false, palette.color(QPalette::Text)));
-    drawIcon(deleteButtonRect(row), icon(true, PanelStyle::destructiveRed(palette)));
-
-    if (option.state & QStyle::State_HasFocus) {
-        QStyleOptionFocusRect focus;
-        focus.QStyleOption::operator=(option);
-        focus.rect = lineRect(row).adjusted(-2, -2, 2, 2);
-        focus.backgroundColor = palette.color(QPalette::Base);
-        QWidget *widget = const_cast<QWidget *>(option.widget);
-        QApplication::style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
-    }
+    if (m_copyMark && m_copyMark->isMarked(index))
+        drawIcon(copyButtonRect(row),
+                 icon(IconName::Checkmark, current ? ink : PanelStyle::positiveGreen(palette)));
+    else
+        drawIcon(copyButtonRect(row), icon(IconName::Copy, ink));
+    drawIcon(deleteButtonRect(row),
+             icon(IconName::Trash, current ? ink : PanelStyle::destructiveRed(palette)));
 
     const int dividerY = row.bottom() - m_padding - m_rowSpacing;
     painter->setPen(palette.color(QPalette::Mid));

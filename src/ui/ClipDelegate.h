@@ -1,12 +1,20 @@
 #pragma once
 
+#include "Icons.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QStyledItemDelegate>
 
+#include <array>
+
+class CopyMark;
+
 // Paints every clip row of the list: the shortened item on one line, the copy and
 // the delete button, and the divider under the entry. The row's preview is a
 // widget of the view placed in the space this delegate leaves under the line.
+// The current row of a focused list is drawn in the palette's highlight; the
+// copy button of a row just copied shows a check mark instead.
 class ClipDelegate final : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -25,6 +33,7 @@ public:
     int rowHeight() const;
     // What an open preview adds to its row.
     int previewExtent() const { return m_padding + previewHeight; }
+    void setCopyMark(const CopyMark *mark) { m_copyMark = mark; }
 
     // Parts of a row given the row's full rectangle (with its preview's space
     // when it has one).
@@ -47,7 +56,7 @@ public:
                    const QModelIndex &index) override;
 
 private:
-    const QIcon &icon(bool destructive, const QColor &color) const;
+    const QIcon &icon(IconName name, const QColor &color) const;
 
     int m_padding = 5;
     int m_lineHeight = 22;
@@ -55,9 +64,14 @@ private:
     int m_iconSize = 16;
     int m_buttonSpacing = 6;
     int m_rowSpacing = 6;
-    // Tinted icons are rendered from SVG; keep the last ones.
-    mutable QIcon m_copyIcon;
-    mutable QColor m_copyColor;
-    mutable QIcon m_deleteIcon;
-    mutable QColor m_deleteColor;
+    const CopyMark *m_copyMark = nullptr;
+    // Tinted icons are rendered from SVG; keep the few in use.
+    struct TintedIcon
+    {
+        IconName name = IconName::Copy;
+        QColor color;
+        QIcon icon;
+    };
+    mutable std::array<TintedIcon, 6> m_icons;
+    mutable std::size_t m_nextIcon = 0;
 };

@@ -1,6 +1,7 @@
 #include "ClipListView.h"
 
-#include "ClipDelegate.h"
+#include "ClipListAccessible.h"
+#include "CopyMark.h"
 #include "PreviewController.h"
 #include "PreviewPanel.h"
 #include "RowAnimator.h"
@@ -18,12 +19,14 @@ constexpr int maxLeavingRows = 1000;
 } // namespace
 
 ClipListView::ClipListView(QWidget *parent)
-    : RowListView(parent), m_delegate(new ClipDelegate(this)),
+    : RowListView(parent), m_delegate(new ClipDelegate(this)), m_copyMark(new CopyMark(this)),
       m_animator(new RowAnimator(geometry(), this)),
       m_previews(new PreviewController(*this, geometry(), *m_delegate))
 {
     setObjectName(QStringLiteral("clipList"));
     setItemDelegate(m_delegate);
+    m_delegate->setCopyMark(m_copyMark);
+    ClipListAccessible::install();
     viewport()->setAttribute(Qt::WA_Hover, false);
     updateMetrics();
     const auto update = [this] {
@@ -33,6 +36,7 @@ ClipListView::ClipListView(QWidget *parent)
     connect(m_animator, &RowAnimator::moved, this, update);
     connect(m_previews, &PreviewController::changed, this, update);
     connect(m_previews, &PreviewController::clicked, this, &ClipListView::previewClicked);
+    connect(m_copyMark, &CopyMark::changed, viewport(), qOverload<>(&QWidget::update));
 }
 
 ClipListView::~ClipListView()
@@ -56,6 +60,10 @@ void ClipListView::setModel(QAbstractItemModel *model)
         connect(model, &QAbstractItemModel::layoutChanged, this, &ClipListView::relayOut));
     m_modelConnections.push_back(
         connect(model, &QAbstractItemModel::rowsMoved, this, &ClipListView::relayOut));
+    m_modelConnections.push_back(connect(selectionModel(), &QItemSelectionModel::currentChanged,
+                                         this, [this](const QModelIndex &current) {
+                                             ClipListAccessible::currentRowChanged(*this, current);
+                                         }));
 }
 
 void ClipListView::setPreviewSelection(QItemSelectionModel *selection)

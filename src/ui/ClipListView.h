@@ -1,10 +1,11 @@
 #pragma once
 
+#include "ClipDelegate.h"
 #include "RowListView.h"
 
 #include <vector>
 
-class ClipDelegate;
+class CopyMark;
 class PreviewController;
 class PreviewPanel;
 class QMimeData;
@@ -14,7 +15,11 @@ class RowAnimator;
 // text under TextListModel::TextRole and a shortened one under Qt::DisplayRole.
 // Rows are painted by one ClipDelegate; only the selected row's preview is a
 // widget. Rows coming in ease in and rows going ease out; a reset of the model
-// shows the new rows at once.
+// shows the new rows at once. Screen readers see the rows in sight as the items of
+// a list (ClipListAccessible).
+//
+// Keys on the current row: Space opens or closes its preview, Return copies it
+// and announces the choice, Ctrl+C copies, Delete deletes.
 class ClipListView final : public RowListView
 {
     Q_OBJECT
@@ -38,11 +43,15 @@ public:
     QMimeData *dragData(int row) const;
     // Rows moving in or out, or a preview fading out.
     bool isAnimating() const;
+    // What a click on that part of the row does; a copy marks the row as copied.
+    void activate(int row, ClipDelegate::Element element);
 
 signals:
     // The user clicked the row's text, or pressed Return or Space on it.
     void textActivated(int row);
     void copyRequested(int row);
+    // Return on the row: it was copied, and the user is done choosing.
+    void rowChosen(int row);
     void deleteRequested(int row);
     void previewClicked();
 
@@ -75,6 +84,7 @@ private:
     void startDrag(int row);
 
     ClipDelegate *m_delegate;
+    CopyMark *m_copyMark;
     RowAnimator *m_animator;
     PreviewController *m_previews;
     std::vector<QMetaObject::Connection> m_modelConnections;

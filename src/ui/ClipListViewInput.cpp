@@ -2,7 +2,7 @@
 // dragging an item out, and the keys of the list.
 #include "ClipListView.h"
 
-#include "ClipDelegate.h"
+#include "CopyMark.h"
 #include "TextListModel.h"
 
 #include <QApplication>
@@ -16,20 +16,28 @@ void ClipListView::keyPressEvent(QKeyEvent *event)
     const int row = currentIndex().isValid() ? currentIndex().row() : -1;
     if (row >= 0) {
         if (event == QKeySequence::Copy) {
-            emit copyRequested(row);
+            activate(row, ClipDelegate::Element::CopyButton);
             return;
         }
+        const bool plain =
+            event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
         switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
+            if (plain) {
+                activate(row, ClipDelegate::Element::CopyButton);
+                emit rowChosen(row);
+                return;
+            }
+            break;
         case Qt::Key_Space:
-            if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
-                emit textActivated(row);
+            if (plain) {
+                activate(row, ClipDelegate::Element::Text);
                 return;
             }
             break;
         case Qt::Key_Delete:
-            emit deleteRequested(row);
+            activate(row, ClipDelegate::Element::DeleteButton);
             return;
         default:
             break;
@@ -81,15 +89,23 @@ void ClipListView::mouseReleaseEvent(QMouseEvent *event)
     if (!index.isValid() || index.row() != press.row ||
         int(m_delegate->elementAt(rowRect(press.row), position)) != press.element)
         return;
-    switch (ClipDelegate::Element(press.element)) {
+    activate(press.row, ClipDelegate::Element(press.element));
+}
+
+void ClipListView::activate(int row, ClipDelegate::Element element)
+{
+    if (!model() || row < 0 || row >= model()->rowCount(rootIndex()))
+        return;
+    switch (element) {
     case ClipDelegate::Element::Text:
-        emit textActivated(press.row);
+        emit textActivated(row);
         break;
     case ClipDelegate::Element::CopyButton:
-        emit copyRequested(press.row);
+        m_copyMark->mark(model()->index(row, 0, rootIndex()));
+        emit copyRequested(row);
         break;
     case ClipDelegate::Element::DeleteButton:
-        emit deleteRequested(press.row);
+        emit deleteRequested(row);
         break;
     case ClipDelegate::Element::None:
         break;

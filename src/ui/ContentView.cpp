@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -77,6 +78,7 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
 
     m_list = new CategoryView(m_manager, Category::Url, this);
     m_list->setFixedHeight(listHeight);
+    connect(m_list, &CategoryView::itemChosen, this, &ContentView::itemChosen);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -144,6 +146,10 @@ void ContentView::showEvent(QShowEvent *event)
         m_monitoringWhileShown = true;
         m_manager.startMonitoring();
     }
+    // Opening the panel is for finding something: typing filters at once. The
+    // card, when it is still up, keeps the focus it holds.
+    if (!event->spontaneous() && !m_confirmation->isPresented())
+        m_list->setFocus(Qt::OtherFocusReason);
 }
 
 void ContentView::hideEvent(QHideEvent *event)
@@ -169,6 +175,7 @@ void ContentView::selectCategory(Category category)
 
     // A fresh list per category: search text and selection do not carry over.
     auto *fresh = new CategoryView(m_manager, category, this);
+    connect(fresh, &CategoryView::itemChosen, this, &ContentView::itemChosen);
     delete layout()->replaceWidget(m_list, fresh);
     delete m_list;
     m_list = fresh;

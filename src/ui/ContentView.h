@@ -50,6 +50,9 @@ public:
     void setListHeight(int height);
     void setResizable(bool resizable);
     bool isResizable() const { return m_resizable; }
+signals:
+    // A row was chosen with Return and copied: a popup has done its job.
+    void itemChosen();
 
 protected:
     void showEvent(QShowEvent *event) override;

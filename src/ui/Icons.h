@@ -16,6 +16,7 @@ enum class IconName {
     RectangleSlash,
     Copy,
     Trash,
+    Checkmark, // a copy back happened
 };
 
 QIcon themedIcon(IconName name, const QColor &color);

@@ -75,6 +75,16 @@ QRect RowListView::rowRect(int row) const
     return {m_margin, top, rowWidth(), m_geometry.rowHeight(row) + hiddenHeight(row)};
 }
 
+std::pair<int, int> RowListView::rowsInSight() const
+{
+    const int origin = rowsTop() - verticalOffset();
+    const int first = m_geometry.firstRowEndingBelow(-origin);
+    int end = first;
+    while (end < m_geometry.rowCount() && rowRect(end).top() < viewport()->height())
+        ++end;
+    return {first, end};
+}
+
 QRect RowListView::visualRect(const QModelIndex &index) const
 {
     return index.isValid() && index.model() == model() ? rowRect(index.row()) : QRect();

@@ -4,6 +4,8 @@
 
 #include <QAbstractItemView>
 
+#include <utility>
+
 // A list of rows for a flat model, scrolling by pixel. Rows have one height
 // except a few that RowGeometry adjusts, so that a change of a 100,000-row list
 // costs no relayout. A header widget (the search field) scrolls with the rows,
@@ -18,6 +20,9 @@ public:
 
     void setHeader(QWidget *header);
     void setPlaceholder(QWidget *placeholder);
+    QWidget *header() const { return m_header; }
+    // The rows in sight, at least partly: [first, end).
+    std::pair<int, int> rowsInSight() const;
     // A row in viewport coordinates. A row still coming in is given whole,
     // although only part of it shows yet.
     QRect rowRect(int row) const;

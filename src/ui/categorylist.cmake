@@ -2,6 +2,7 @@ list(APPEND BRIMVALE_UI_SOURCES
   SearchFilterModel.h SearchFilterModel.cpp
   TextSelectionModel.h TextSelectionModel.cpp
   RowGeometry.h RowGeometry.cpp
+  CopyMark.h CopyMark.cpp
   ClipDelegate.h ClipDelegate.cpp
   TextBlocks.h TextBlocks.cpp
   PreviewTextView.h PreviewTextView.cpp
@@ -11,5 +12,6 @@ list(APPEND BRIMVALE_UI_SOURCES
   PreviewController.h PreviewController.cpp
   RowListView.h RowListView.cpp
   ClipListView.h ClipListView.cpp ClipListViewInput.cpp
+  ClipListAccessible.h ClipListAccessible.cpp
   CategoryView.h CategoryView.cpp
 )

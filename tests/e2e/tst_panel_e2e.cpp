@@ -9,10 +9,9 @@ using namespace Qt::StringLiterals;
 // the window system, while xclip plays the other programs.
 //
 // Keys, not pointer positions: the rows' places depend on fonts and style, the
-// order of the controls does not. The panel opens with the focus on its first
-// control, the category switch; Tab then goes to "Privacy Mode", the search field
-// and the list, in that order. In the list Home and Down choose a row, Ctrl+C
-// copies its item and Delete deletes it.
+// order of the controls does not. The panel opens with the focus in the search
+// field; Down or Tab goes on to the list. In the list Home and Down choose a row,
+// Ctrl+C or Return copies its item and Delete deletes it.
 class PanelEndToEndTest final : public QObject
 {
     Q_OBJECT
@@ -28,6 +27,7 @@ private slots:
     void copiesFromOtherPrograms_showAsRowsNewestFirst_copyActionPutsRowOnClipboard();
     void searchedRowCopied_thenDeleted_clipboardEmptiedAndStoreUpdated();
     void deletingRows_clearsClipboardOnlyWhenItHoldsThatItem();
+    void typeSearchDownReturn_putsRowsFullTextOnClipboard();
 
 private:
     static const QString alpha;
@@ -71,9 +71,7 @@ QString clipboardText()
     return QString::fromUtf8(E2eSession::pasteWithXclip().value_or(QByteArray()));
 }
 
-const QStringList fromFirstControlToList{QStringLiteral("Tab"), QStringLiteral("Tab"),
-                                         QStringLiteral("Tab")};
-const QStringList fromFirstControlToSearch{QStringLiteral("Tab"), QStringLiteral("Tab")};
+const QStringList fromSearchToList{QStringLiteral("Tab")};
 
 } // namespace
 
@@ -85,7 +83,7 @@ void PanelEndToEndTest::copiesFromOtherPrograms_showAsRowsNewestFirst_copyAction
     // Something that is not text, so that each row copied is seen arriving.
     QVERIFY(E2eSession::offerNonText());
 
-    QVERIFY(panel->key(fromFirstControlToList + QStringList{u"Home"_s, u"ctrl+c"_s}));
+    QVERIFY(panel->key(fromSearchToList + QStringList{u"Home"_s, u"ctrl+c"_s}));
     QTRY_COMPARE_WITH_TIMEOUT(clipboardText(), gamma, 5000);
     QVERIFY(panel->key({u"Down"_s, u"ctrl+c"_s}));
     QTRY_COMPARE_WITH_TIMEOUT(clipboardText(), beta, 5000);
@@ -108,7 +106,6 @@ void PanelEndToEndTest::searchedRowCopied_thenDeleted_clipboardEmptiedAndStoreUp
     QCOMPARE(clipboardText(), gamma);
 
     // The search leaves one row, so Home can only reach beta's.
-    QVERIFY(panel->key(fromFirstControlToSearch));
     QVERIFY(panel->type(QStringLiteral("BETA")));
     QVERIFY(panel->key({u"Tab"_s, u"Home"_s, u"ctrl+c"_s}));
     QTRY_COMPARE_WITH_TIMEOUT(clipboardText(), beta, 5000);
@@ -124,7 +121,6 @@ void PanelEndToEndTest::deletingRows_clearsClipboardOnlyWhenItHoldsThatItem()
     const std::optional<XdoWindow> panel = startWithCopies(session, {alpha, beta, gamma});
     QVERIFY2(panel, "brimvale did not record the copies or show its window");
 
-    QVERIFY(panel->key(fromFirstControlToSearch));
     QVERIFY(panel->type(QStringLiteral("alpha")));
     QVERIFY(panel->key({u"Tab"_s, u"Home"_s, u"Delete"_s}));
     QTRY_COMPARE_WITH_TIMEOUT(session.storedList(urlsKey), QStringList({gamma, beta}), 5000);
@@ -137,6 +133,24 @@ void PanelEndToEndTest::deletingRows_clearsClipboardOnlyWhenItHoldsThatItem()
     QTRY_COMPARE_WITH_TIMEOUT(session.storedList(urlsKey), QStringList{beta}, 5000);
     // That one was on the clipboard, held by xclip: it is gone from there too.
     QTRY_VERIFY_WITH_TIMEOUT(E2eSession::pasteWithXclip().value_or(QByteArray()).isEmpty(), 5000);
+}
+
+void PanelEndToEndTest::typeSearchDownReturn_putsRowsFullTextOnClipboard()
+{
+    // Longer than a row shows: what is pasted must be the whole item.
+    const QString longUrl = QStringLiteral("https://long.example/") + QString(160, u'q');
+    E2eSession session;
+    const std::optional<XdoWindow> panel = startWithCopies(session, {alpha, longUrl, gamma});
+    QVERIFY2(panel, "brimvale did not record the copies or show its window");
+    QCOMPARE(clipboardText(), gamma);
+
+    // Straight into the search field, down to the first match, Return.
+    QVERIFY(panel->type(QStringLiteral("long.example")));
+    QVERIFY(panel->key({u"Down"_s, u"Return"_s}));
+    QTRY_COMPARE_WITH_TIMEOUT(clipboardText(), longUrl, 5000);
+    // Copied back, not recorded again.
+    QTest::qWait(1500);
+    QCOMPARE(session.storedList(urlsKey), QStringList({gamma, longUrl, alpha}));
 }
 
 QTEST_GUILESS_MAIN(PanelEndToEndTest)

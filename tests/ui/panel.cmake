@@ -45,3 +45,18 @@ set_property(TEST tst_panelscale APPEND PROPERTY ENVIRONMENT "QT_SCALE_FACTOR=3"
 brimvale_add_test(NAME tst_capturereachnote
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_capturereachnote.cpp
                   LIBS brimvale_ui LABELS ui)
+# The panel from the keyboard: the confirmation's focus, the keyboard path through
+# the panel, and what the list shows and tells screen readers.
+brimvale_add_test(NAME tst_confirmationfocus
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_confirmationfocus.cpp
+                          ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
+                  LIBS brimvale_app brimvale_testsupport LABELS app)
+brimvale_add_test(NAME tst_panelkeyboard
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_panelkeyboard.cpp
+                          ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
+                  LIBS brimvale_app brimvale_testsupport LABELS app)
+brimvale_add_test(NAME tst_listkeyboard SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_listkeyboard.cpp
+                  LIBS brimvale_ui brimvale_testsupport LABELS ui)
+brimvale_add_test(NAME tst_listaccessibility
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_listaccessibility.cpp
+                  LIBS brimvale_ui brimvale_testsupport LABELS ui)

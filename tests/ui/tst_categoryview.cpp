@@ -238,12 +238,18 @@ private slots:
         QTest::keyClick(list(), Qt::Key_Down);
         QTest::keyClick(list(), Qt::Key_Up);
         QCOMPARE(list()->currentIndex().row(), 1);
-        QTest::keyClick(list(), Qt::Key_Return);
+        // Space opens and closes the preview; Return and Ctrl+C copy.
+        QTest::keyClick(list(), Qt::Key_Space);
         QCOMPARE(m_view->selectedText(), std::optional<QString>(u"https://two.example"_s));
         QTest::keyClick(list(), Qt::Key_Space);
         QVERIFY(!m_view->selectedText());
         QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(m_clipboard->text(), std::optional<QString>(u"https://two.example"_s));
+        QTest::keyClick(list(), Qt::Key_Down);
+        QTest::keyClick(list(), Qt::Key_Return);
+        QCOMPARE(m_clipboard->text(), std::optional<QString>(u"https://three.example"_s));
+        QVERIFY(!m_view->selectedText());
+        QTest::keyClick(list(), Qt::Key_Up);
         QTest::keyClick(list(), Qt::Key_Up);
         QTest::keyClick(list(), Qt::Key_Delete);
         QCOMPARE(m_manager->urls().toStringList(),

@@ -22,7 +22,7 @@ namespace {
 constexpr std::array allIcons{
     IconName::Globe,      IconName::CodeBrackets, IconName::Document, IconName::DocumentFilled,
     IconName::LockClosed, IconName::LockOpen,     IconName::Dock,     IconName::RectangleSlash,
-    IconName::Copy,       IconName::Trash};
+    IconName::Copy,       IconName::Trash,        IconName::Checkmark};
 
 struct Coverage
 {

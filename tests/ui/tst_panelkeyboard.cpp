@@ -1,0 +1,113 @@
+#include "ClipboardManager.h"
+#include "ContentView.h"
+#include "Larkspan.h"
+#include "PanelTestHelpers.h"
+#include "PanelWindow.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace PanelTest;
+using namespace Qt::StringLiterals;
+
+// The panel worked with the keyboard alone, as from the tray: open, type, go
+// down, Return, and paste elsewhere.
+class TestPanelKeyboard final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void openedPanel_hasFocusInSearchField();
+    void typeDownReturn_copiesRowAndClosesPopup();
+    void returnInWindowMode_copiesAndKeepsPanelOpen();
+    void escape_emptiesSearchThenClosesPopup();
+
+private:
+    void openWith(const QStringList &urls, bool popup);
+    QLineEdit *search() const { return child<QLineEdit>(m_shell->panel(), "searchField"); }
+
+    std::unique_ptr<FakeServices> m_fakes;
+    std::unique_ptr<Larkspan> m_shell;
+};
+
+void TestPanelKeyboard::init()
+{
+    m_fakes = std::make_unique<FakeServices>();
+    QVERIFY(m_fakes->store.isValid());
+}
+
+void TestPanelKeyboard::cleanup()
+{
+    m_shell.reset();
+    m_fakes.reset();
+}
+
+void TestPanelKeyboard::openWith(const QStringList &urls, bool popup)
+{
+    QVERIFY(m_fakes->preferences.setShowInDock(!popup).ok());
+    m_shell = std::make_unique<Larkspan>(m_fakes->services(),
+                                         LaunchOptions{.showPanel = false, .trayAvailable = true});
+    for (const QString &url : urls)
+        m_shell->manager().addItem(url);
+    // The stored policy applies at launch; the window opens then by itself.
+    launchAndWait(*m_shell);
+    m_shell->openPanel();
+    QCOMPARE(m_shell->panel().isPopup(), popup);
+    QVERIFY(QTest::qWaitForWindowActive(&m_shell->panel()));
+}
+
+void TestPanelKeyboard::openedPanel_hasFocusInSearchField()
+{
+    openWith({u"https://one.example"_s}, true);
+    QCOMPARE(QApplication::focusWidget(), search());
+    // Closed with the focus elsewhere, it opens again with the focus in the field.
+    child<QWidget>(m_shell->panel(), "privacySwitch")->setFocus();
+    m_shell->togglePanel();
+    QVERIFY(!m_shell->panel().isVisible());
+    QTest::qWait(400); // past the guard against a tray click reopening it
+    m_shell->togglePanel();
+    // The field is the one the window gives the focus to when it is activated
+    // (the offscreen platform does not activate a window shown again).
+    QCOMPARE(m_shell->panel().focusWidget(), search());
+}
+
+void TestPanelKeyboard::typeDownReturn_copiesRowAndClosesPopup()
+{
+    const QString wanted = u"https://wanted.example/"_s + QString(150, u'w');
+    openWith({wanted, u"https://other.example"_s}, true);
+    QTest::keyClicks(QApplication::focusWidget(), u"WANTED"_s);
+    QCOMPARE(search()->text(), u"WANTED"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(m_fakes->clipboard.text(), std::optional<QString>(wanted));
+    QVERIFY(!m_shell->panel().isVisible());
+}
+
+void TestPanelKeyboard::returnInWindowMode_copiesAndKeepsPanelOpen()
+{
+    openWith({u"https://one.example"_s, u"https://two.example"_s}, false);
+    QCOMPARE(QApplication::focusWidget(), search());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(m_fakes->clipboard.text(), std::optional<QString>(u"https://one.example"_s));
+    QVERIFY(m_shell->panel().isVisible());
+}
+
+void TestPanelKeyboard::escape_emptiesSearchThenClosesPopup()
+{
+    openWith({u"https://one.example"_s}, true);
+    QTest::keyClicks(QApplication::focusWidget(), u"one"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCOMPARE(search()->text(), QString());
+    QVERIFY(m_shell->panel().isVisible());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!m_shell->panel().isVisible());
+}
+
+QTEST_MAIN(TestPanelKeyboard)
+#include "tst_panelkeyboard.moc"
