@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xclip x11-utils xdotool
   fonts-dejavu-core
   clang-format
+  dbus-daemon libglib2.0-bin  # a private session bus and gdbus for the single-instance tests
 )
 
 missing=()

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class AutostartEntry;
 class ClipboardManager;
 class ContentView;
 class FileSaveDialog;
@@ -11,6 +12,7 @@ class IconLabel;
 class Preferences;
 class QPushButton;
 class QTimer;
+class StartAtLoginRow;
 class ToggleSwitch;
 
 // The panel opened from the tray: the main content view, the "Show in Dock"
@@ -30,6 +32,8 @@ public:
     // Switches between the popup and the ordinary window; a shown panel stays shown.
     void setPopup(bool popup);
     bool isPopup() const { return m_popup; }
+    // Adds the "Start at Login" row below "Show in Dock".
+    StartAtLoginRow *addStartAtLogin(AutostartEntry &entry);
 
 signals:
     // The user flipped "Show in Dock"; the new value is stored already.

@@ -11,7 +11,13 @@
 #include <optional>
 
 // The user's choices that outlive the session.
-enum class Preference { PrivacyMode, ShowInDock };
+enum class Preference {
+    PrivacyMode,
+    ShowInDock,
+    // Set once the first start has made the autostart entry: after that only the
+    // user changes it.
+    AutostartOffered,
+};
 
 struct PreferenceInfo
 {
@@ -26,6 +32,7 @@ struct PreferenceInfo
 inline constexpr std::array preferenceTable{
     PreferenceInfo{Preference::PrivacyMode, "privacyMode", false},
     PreferenceInfo{Preference::ShowInDock, "showInDock", false},
+    PreferenceInfo{Preference::AutostartOffered, "autostartOffered", false},
 };
 
 inline constexpr std::size_t preferenceCount = preferenceTable.size();

@@ -47,6 +47,8 @@ QString resourcePath(IconName name)
         return QStringLiteral(":/icons/copy.svg");
     case IconName::Trash:
         return QStringLiteral(":/icons/trash.svg");
+    case IconName::Power:
+        return QStringLiteral(":/icons/power.svg");
     }
     return {};
 }

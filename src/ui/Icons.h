@@ -16,6 +16,7 @@ enum class IconName {
     RectangleSlash,
     Copy,
     Trash,
+    Power, // Start at Login
 };
 
 QIcon themedIcon(IconName name, const QColor &color);

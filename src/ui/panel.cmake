@@ -8,3 +8,4 @@ list(APPEND BRIMVALE_UI_SOURCES
   ContentView.h ContentView.cpp
   FileSaveDialog.h FileSaveDialog.cpp
 )
+list(APPEND BRIMVALE_UI_SOURCES StartAtLoginRow.h StartAtLoginRow.cpp)

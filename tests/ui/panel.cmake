@@ -34,3 +34,8 @@ brimvale_add_test(NAME tst_panelscreenshots
                   LIBS brimvale_app brimvale_testsupport LABELS app)
 target_compile_definitions(tst_panelscreenshots PRIVATE
                            BRIMVALE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
+# The tray icon's menu and the "Start at Login" switch.
+brimvale_add_test(NAME tst_traymenu
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_traymenu.cpp
+                          ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
+                  LIBS brimvale_app brimvale_testsupport LABELS app)
