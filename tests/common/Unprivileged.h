@@ -56,6 +56,27 @@ inline std::pair<QString, QStringList> command(const QString &program, const QSt
                 QStringList{program} + arguments};
 }
 
+// Whether user() may run `program`: a build under a folder only root may enter
+// (a checkout in /root) cannot be run as anyone else.
+inline bool canExecute(const QString &program)
+{
+    if (!user())
+        return false;
+    const auto [runner, arguments] =
+        command(QStringLiteral("/usr/bin/test"), {QStringLiteral("-x"), program});
+    QProcess test;
+    test.start(runner, arguments);
+    return test.waitForFinished(10000) && test.exitStatus() == QProcess::NormalExit &&
+           test.exitCode() == 0;
+}
+
+inline QString cannotExecuteReason(const QString &program)
+{
+    return QStringLiteral("the unprivileged user cannot run %1 (a parent folder is closed to "
+                          "them), so the test is not run")
+        .arg(program);
+}
+
 // Gives `path` to user(), so that it can work there; true when it is theirs.
 inline bool handOver(const QString &path)
 {

@@ -302,6 +302,8 @@ private slots:
     {
         if (!Unprivileged::user())
             QSKIP(qPrintable(Unprivileged::unavailableReason()));
+        if (!Unprivileged::canExecute(QStringLiteral(BRIMVALE_BINARY)))
+            QSKIP(qPrintable(Unprivileged::cannotExecuteReason(QStringLiteral(BRIMVALE_BINARY))));
         E2eSession session;
         const QString data = session.homePath() + u"/data"_s;
         QVERIFY(QDir().mkpath(data + u"/brimvale"_s));

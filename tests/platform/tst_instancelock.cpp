@@ -173,6 +173,8 @@ private slots:
                   "another user's lock file");
         if (!Unprivileged::user())
             QSKIP(qPrintable(Unprivileged::unavailableReason()));
+        if (!Unprivileged::canExecute(QStringLiteral(PLATFORM_HELPER)))
+            QSKIP(qPrintable(Unprivileged::cannotExecuteReason(QStringLiteral(PLATFORM_HELPER))));
         QVERIFY(writeFile(m_path, "1\n"));
         QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(Unprivileged::handOver(m_dir->path()));
@@ -207,6 +209,8 @@ private slots:
     {
         if (!Unprivileged::user())
             QSKIP(qPrintable(Unprivileged::unavailableReason()));
+        if (!Unprivileged::canExecute(QStringLiteral(PLATFORM_HELPER)))
+            QSKIP(qPrintable(Unprivileged::cannotExecuteReason(QStringLiteral(PLATFORM_HELPER))));
         const QString folder = m_dir->filePath(u"readonly"_s);
         QVERIFY(QDir().mkdir(folder));
         QVERIFY(Unprivileged::handOver(m_dir->path()));
