@@ -1,12 +1,14 @@
 #include "Larkspan.h"
 
 #include "AppLogging.h"
+#include "AutostartEntry.h"
 #include "ClipboardManager.h"
 #include "PanelPlacement.h"
 #include "PanelWindow.h"
 #include "Preferences.h"
 #include "StatusIcon.h"
 #include "SystemServices.h"
+#include "TrayMenu.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -43,6 +45,13 @@ Larkspan::Larkspan(std::unique_ptr<SystemServices> system, const Services *servi
       m_statusIcon(new StatusIcon(m_services.preferences, this))
 {
     m_statusIcon->showOn(m_panel.get());
+    if (m_services.autostart) {
+        const StoreStatus offered =
+            offerAutostartOnFirstStart(*m_services.autostart, m_services.preferences);
+        if (!offered.ok())
+            qCWarning(lcApp, "%s", qPrintable(offered.error()));
+        m_panel->addStartAtLogin(*m_services.autostart);
+    }
     if (options.trayAvailable) {
         createTrayIcon();
         m_panel->setPopup(true);
@@ -70,8 +79,11 @@ void Larkspan::finishLaunching()
     // Read from the store itself: the panel's switch may not have been drawn yet.
     applyDockIconPolicy(m_services.preferences.showInDock());
     if (!m_options.trayAvailable) {
-        qCWarning(lcApp, "no system tray is available, so the panel opens as a window.");
-        openPanel();
+        // Started by the session, it waits for the tray without a window.
+        if (!m_options.background) {
+            qCWarning(lcApp, "no system tray is available, so the panel opens as a window.");
+            openPanel();
+        }
         watchForLateTray();
     } else if (m_options.showPanel) {
         openPanel();
@@ -127,6 +139,14 @@ void Larkspan::createTrayIcon()
                 if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                     togglePanel();
             });
+    m_trayMenu = new TrayMenu(*m_panel, m_services.preferences, this);
+    connect(m_trayMenu, &TrayMenu::showPanelRequested, this, &Larkspan::openPanel,
+            Qt::QueuedConnection);
+    connect(m_trayMenu, &TrayMenu::hidePanelRequested, m_panel.get(), &QWidget::hide,
+            Qt::QueuedConnection);
+    connect(m_trayMenu, &TrayMenu::quitRequested, qApp, &QCoreApplication::quit,
+            Qt::QueuedConnection);
+    m_tray->setContextMenu(m_trayMenu->menu());
     m_tray->show();
 }
 
@@ -148,6 +168,22 @@ void Larkspan::openPanel()
     m_panel->show();
     m_panel->raise();
     m_panel->activateWindow();
+}
+
+void Larkspan::obey(InstanceCommand command)
+{
+    switch (command) {
+    case InstanceCommand::Show:
+        openPanel();
+        break;
+    case InstanceCommand::Toggle:
+        togglePanel();
+        break;
+    case InstanceCommand::Quit:
+        // After the request's answer has gone out.
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        break;
+    }
 }
 
 void Larkspan::placePanel()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "InstanceCommand.h"
 #include "Services.h"
 
 #include <QElapsedTimer>
@@ -14,12 +15,15 @@ class PanelWindow;
 class QSystemTrayIcon;
 class StatusIcon;
 class SystemServices;
+class TrayMenu;
 
 struct LaunchOptions
 {
     // Open the panel at launch, as a click on the tray icon would.
     bool showPanel = false;
     bool trayAvailable = false;
+    // Started by the session (autostart): no panel, even without a tray.
+    bool background = false;
 };
 
 // After a launch without a tray, `isAvailable` is asked every `interval` for as
@@ -55,9 +59,12 @@ public:
     PanelWindow &panel() const { return *m_panel; }
     bool hasTray() const { return m_tray != nullptr; }
     QSystemTrayIcon *trayIcon() const { return m_tray; }
+    TrayMenu *trayMenu() const { return m_trayMenu; }
 
     void togglePanel();
     void openPanel();
+    // A later start's request (see InstanceServer).
+    void obey(InstanceCommand command);
 
 signals:
     void launched();
@@ -87,5 +94,6 @@ private:
     std::unique_ptr<PanelWindow> m_panel;
     QSystemTrayIcon *m_tray = nullptr;
     StatusIcon *m_statusIcon;
+    TrayMenu *m_trayMenu = nullptr;
     QElapsedTimer m_sinceFocusLossClose;
 };

@@ -6,6 +6,7 @@
 #include "PanelPlacement.h"
 #include "PanelStyle.h"
 #include "Preferences.h"
+#include "StartAtLoginRow.h"
 #include "ToggleSwitch.h"
 
 #include <QApplication>
@@ -141,6 +142,17 @@ PanelWindow::~PanelWindow()
 {
     if (m_windowSizeSaver->isActive())
         saveWindowSize();
+}
+
+StartAtLoginRow *PanelWindow::addStartAtLogin(AutostartEntry &entry)
+{
+    auto *row = new StartAtLoginRow(entry, this);
+    auto *column = qobject_cast<QVBoxLayout *>(layout());
+    // After the content, its divider and the "Show in Dock" row.
+    column->insertWidget(column->indexOf(m_content) + 3, row);
+    setTabOrder(m_dockSwitch, row->toggleSwitch());
+    setTabOrder(row->toggleSwitch(), m_quitButton);
+    return row;
 }
 
 void PanelWindow::setPopup(bool popup)

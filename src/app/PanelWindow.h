@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class AutostartEntry;
 class ClipboardManager;
 class ContentView;
 class FileSaveDialog;
@@ -11,6 +12,7 @@ class IconLabel;
 class Preferences;
 class QPushButton;
 class QTimer;
+class StartAtLoginRow;
 class ToggleSwitch;
 
 // The panel opened from the tray: the main content view, the "Show in Dock"
@@ -32,6 +34,8 @@ public:
     // size it had last.
     void setPopup(bool popup);
     bool isPopup() const { return m_popup; }
+    // Adds the "Start at Login" row below "Show in Dock".
+    StartAtLoginRow *addStartAtLogin(AutostartEntry &entry);
 
     // Makes the panel fit `available` (a screen's available geometry): the popup's
     // list gives up height first, the window is made no larger.

@@ -1,5 +1,6 @@
 #pragma once
 
+class AutostartEntry;
 class Clipboard;
 class HistoryStore;
 class PollTimers;
@@ -13,4 +14,7 @@ struct Services
     Preferences &preferences;
     HistoryStore &history;
     PollTimers &timers;
+    // The session's autostart entry; without one the panel has no "Start at
+    // Login" switch (tests that do not ask for it).
+    AutostartEntry *autostart = nullptr;
 };

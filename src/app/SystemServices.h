@@ -7,6 +7,7 @@
 #include <memory>
 
 class SqliteHistoryStore;
+class XdgAutostartEntry;
 class SqlitePreferences;
 class SqliteStoreFile;
 
@@ -30,4 +31,5 @@ private:
     std::unique_ptr<SqliteHistoryStore> m_history;
     std::unique_ptr<Clipboard> m_clipboard;
     std::unique_ptr<PollTimers> m_timers;
+    std::unique_ptr<XdgAutostartEntry> m_autostart;
 };

@@ -6,3 +6,13 @@ target_sources(brimvale_app PRIVATE
   Larkspan.h Larkspan.cpp
 )
 target_compile_definitions(brimvale_app PUBLIC BRIMVALE_VERSION="${PROJECT_VERSION}")
+# A later start reaches the running one over the session bus or a local socket.
+find_package(Qt6 6.4 REQUIRED COMPONENTS DBus Network)
+target_sources(brimvale_app PRIVATE
+  InstanceCommand.h InstanceCommand.cpp
+  InstanceServer.h InstanceServer.cpp
+  InstanceClient.h InstanceClient.cpp
+  SingleInstance.h SingleInstance.cpp
+)
+target_link_libraries(brimvale_app PUBLIC Qt6::DBus Qt6::Network)
+target_sources(brimvale_app PRIVATE TrayMenu.h TrayMenu.cpp)

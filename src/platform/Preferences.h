@@ -12,7 +12,15 @@
 #include <optional>
 
 // The user's choices that outlive the session.
-enum class Preference { PrivacyMode, ShowInDock, WindowWidth, WindowHeight };
+enum class Preference {
+    PrivacyMode,
+    ShowInDock,
+    WindowWidth,
+    WindowHeight,
+    // Set once the first start has made the autostart entry: after that only the
+    // user changes it.
+    AutostartOffered,
+};
 
 // A switch is stored as 0 or 1, anything but a non-zero integer reading as off; a
 // number is a whole number, anything but an integer reading as its default.
@@ -36,6 +44,7 @@ inline constexpr std::array preferenceTable{
     // until the user resized it.
     PreferenceInfo{Preference::WindowWidth, "windowWidth", 0, PreferenceKind::Number},
     PreferenceInfo{Preference::WindowHeight, "windowHeight", 0, PreferenceKind::Number},
+    PreferenceInfo{Preference::AutostartOffered, "autostartOffered", false},
 };
 
 inline constexpr std::size_t preferenceCount = preferenceTable.size();

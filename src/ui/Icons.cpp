@@ -49,6 +49,8 @@ QString resourcePath(IconName name)
         return QStringLiteral(":/icons/trash.svg");
     case IconName::Checkmark:
         return QStringLiteral(":/icons/checkmark.svg");
+    case IconName::Power:
+        return QStringLiteral(":/icons/power.svg");
     }
     return {};
 }

@@ -9,3 +9,4 @@ list(APPEND BRIMVALE_UI_SOURCES
   FileSaveDialog.h FileSaveDialog.cpp
   CaptureReachNote.h CaptureReachNote.cpp
 )
+list(APPEND BRIMVALE_UI_SOURCES StartAtLoginRow.h StartAtLoginRow.cpp)

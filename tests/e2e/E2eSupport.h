@@ -32,6 +32,8 @@ public:
         m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
         m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
         m_env.insert(QStringLiteral("HOME"), m_home.path());
+        // The autostart entry a first start makes stays in the test's home too.
+        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
         m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         m_env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
         // The X11 clipboard unless a test names a compositor itself.
@@ -90,6 +92,11 @@ public:
     // Where brimvale's standard error goes from its next start on, instead of ours.
     void setErrorFile(const QString &path) { m_errorFile = path; }
     const QProcessEnvironment &environment() const { return m_env; }
+    void setEnvironmentVariable(const QString &name, const QString &value)
+    {
+        m_env.insert(name, value);
+    }
+    QString homePath() const { return m_home.path(); }
 
     // Another program copies `text`: xclip keeps offering it until someone else
     // owns the clipboard.

@@ -3,6 +3,8 @@
 //
 //   platform_helper offer <hint-value> <text>   text/plain plus a password manager hint
 //   platform_helper hold-lock <path>            takes the instance lock and waits
+//   platform_helper try-lock <path>             takes the instance lock once, prints
+//                                               "locked", "held" or the error, exits
 //   platform_helper write-then-die <path>       saves, then SIGKILLs itself
 //
 // Prints one line ("ready") once its part is done, then waits to be killed.
@@ -50,6 +52,20 @@ int holdLock(int argc, char **argv, const QString &path)
     return app.exec();
 }
 
+int tryLockOnce(int argc, char **argv, const QString &path)
+{
+    QCoreApplication app(argc, argv);
+    InstanceLock lock(path);
+    const bool locked = lock.tryLock();
+    if (locked)
+        std::puts("locked");
+    else if (lock.state() == InstanceLock::State::HeldByAnother)
+        std::puts("held");
+    else
+        std::printf("%s\n", qPrintable(lock.errorString()));
+    return locked ? 0 : 1;
+}
+
 int writeThenDie(int argc, char **argv, const QString &path)
 {
     QCoreApplication app(argc, argv);
@@ -85,8 +101,10 @@ int main(int argc, char **argv)
         return offer(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (mode == QLatin1StringView("hold-lock") && argc == 3)
         return holdLock(argc, argv, QString::fromLocal8Bit(argv[2]));
+    if (mode == QLatin1StringView("try-lock") && argc == 3)
+        return tryLockOnce(argc, argv, QString::fromLocal8Bit(argv[2]));
     if (mode == QLatin1StringView("write-then-die") && argc == 3)
         return writeThenDie(argc, argv, QString::fromLocal8Bit(argv[2]));
-    std::fprintf(stderr, "usage: platform_helper offer|hold-lock|write-then-die ...\n");
+    std::fprintf(stderr, "usage: platform_helper offer|hold-lock|try-lock|write-then-die ...\n");
     return 64;
 }

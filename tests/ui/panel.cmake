@@ -60,3 +60,8 @@ brimvale_add_test(NAME tst_listkeyboard SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_li
 brimvale_add_test(NAME tst_listaccessibility
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_listaccessibility.cpp
                   LIBS brimvale_ui brimvale_testsupport LABELS ui)
+# The tray icon's menu and the "Start at Login" switch.
+brimvale_add_test(NAME tst_traymenu
+                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_traymenu.cpp
+                          ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
+                  LIBS brimvale_app brimvale_testsupport LABELS app)

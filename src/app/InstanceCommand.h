@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+// What a later start asks of the running Brimvale.
+enum class InstanceCommand {
+    // A plain second start: bring the panel up.
+    Show,
+    Toggle,
+    Quit,
+};
+
+// The command's name on the wire: the D-Bus action and the socket's line.
+QString instanceCommandName(InstanceCommand command);
+std::optional<InstanceCommand> instanceCommandFromName(QStringView name);
+
+// The D-Bus name, object path and interface the running Brimvale answers on
+// when the session has a bus.
+inline constexpr char instanceBusName[] = "io.github.brimvale.Brimvale";
+inline constexpr char instanceObjectPath[] = "/io/github/brimvale/Brimvale";
+inline constexpr char applicationInterface[] = "org.freedesktop.Application";
+
+// Whether this session has a bus to use: its address is set, or the user bus
+// sits where libdbus looks for it. Without either, QtDBus is not touched at all
+// (it would try to autolaunch one).
+bool sessionBusExpected();
+
+// The local socket the running Brimvale answers on, in the instance lock's
+// directory.
+QString instanceSocketPath();

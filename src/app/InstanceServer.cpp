@@ -1,0 +1,131 @@
+#include "InstanceServer.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusError>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QVariantMap>
+
+namespace {
+
+// A line longer than any command is no command.
+constexpr qint64 maxLineLength = 64;
+
+// org.freedesktop.Application, as desktops and `gapplication action` call it.
+class ApplicationObject final : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
+    Q_DISABLE_COPY_MOVE(ApplicationObject)
+
+public:
+    explicit ApplicationObject(InstanceServer *server) : QObject(server), m_server(server) {}
+
+public slots:
+    void Activate(const QVariantMap &platformData)
+    {
+        Q_UNUSED(platformData);
+        emit m_server->commandReceived(InstanceCommand::Show);
+    }
+
+    void Open(const QStringList &uris, const QVariantMap &platformData)
+    {
+        Q_UNUSED(uris);
+        Q_UNUSED(platformData);
+        emit m_server->commandReceived(InstanceCommand::Show);
+    }
+
+    void ActivateAction(const QString &name, const QVariantList &parameter,
+                        const QVariantMap &platformData)
+    {
+        Q_UNUSED(parameter);
+        Q_UNUSED(platformData);
+        if (const std::optional<InstanceCommand> command = instanceCommandFromName(name))
+            emit m_server->commandReceived(*command);
+    }
+
+private:
+    InstanceServer *m_server;
+};
+
+} // namespace
+
+InstanceServer::InstanceServer(QString socketPath, QObject *parent)
+    : QObject(parent), m_socketPath(std::move(socketPath)), m_socket(new QLocalServer(this))
+{
+    m_socket->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_socket, &QLocalServer::newConnection, this, &InstanceServer::acceptConnections);
+}
+
+InstanceServer::~InstanceServer()
+{
+    if (m_onBus) {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        bus.unregisterObject(QLatin1StringView(instanceObjectPath));
+        bus.unregisterService(QLatin1StringView(instanceBusName));
+    }
+}
+
+QStringList InstanceServer::listen()
+{
+    QStringList problems;
+    QString busError;
+    if (sessionBusExpected() && !listenOnBus(&busError))
+        problems.append(busError);
+    // We hold the lock: a socket file at the path is a crashed run's.
+    QLocalServer::removeServer(m_socketPath);
+    if (!m_socket->listen(m_socketPath))
+        problems.append(tr("cannot listen on %1 for later starts: %2")
+                            .arg(m_socketPath, m_socket->errorString()));
+    return problems;
+}
+
+bool InstanceServer::listenOnBus(QString *error)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        *error = tr("cannot connect to the session bus: %1").arg(bus.lastError().message());
+        return false;
+    }
+    if (!m_busObject)
+        m_busObject = new ApplicationObject(this);
+    if (!bus.registerObject(QLatin1StringView(instanceObjectPath), m_busObject,
+                            QDBusConnection::ExportAllSlots)) {
+        *error =
+            tr("cannot register %1 on the session bus").arg(QLatin1StringView(instanceObjectPath));
+        return false;
+    }
+    if (!bus.registerService(QLatin1StringView(instanceBusName))) {
+        bus.unregisterObject(QLatin1StringView(instanceObjectPath));
+        *error = tr("cannot own the name %1 on the session bus: %2")
+                     .arg(QLatin1StringView(instanceBusName), bus.lastError().message());
+        return false;
+    }
+    m_onBus = true;
+    return true;
+}
+
+void InstanceServer::acceptConnections()
+{
+    while (QLocalSocket *client = m_socket->nextPendingConnection()) {
+        connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+        connect(client, &QLocalSocket::readyRead, this, [this, client] {
+            if (!client->canReadLine()) {
+                if (client->bytesAvailable() > maxLineLength)
+                    client->disconnectFromServer();
+                return;
+            }
+            const QString line = QString::fromUtf8(client->readLine(maxLineLength)).trimmed();
+            const std::optional<InstanceCommand> command = instanceCommandFromName(line);
+            client->write(command ? "ok\n" : "unknown\n");
+            client->flush();
+            client->disconnectFromServer();
+            if (command)
+                emit commandReceived(*command);
+        });
+    }
+}
+
+#include "InstanceServer.moc"

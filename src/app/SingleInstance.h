@@ -1,0 +1,54 @@
+#pragma once
+
+#include "InstanceCommand.h"
+
+#include <QString>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+class InstanceLock;
+
+// Decides, at start, whether this process is the Brimvale of this user or a
+// messenger to the one that runs. The instance lock decides who runs, so that
+// of any number of simultaneous starts exactly one does; the others hand their
+// command over, waiting for the winner to listen if they must.
+class SingleInstance final
+{
+public:
+    enum class Outcome {
+        // This process holds the lock (or none can be had): run.
+        Run,
+        // The running Brimvale took the command, or there was none to give.
+        Delivered,
+        // --quit with no Brimvale running.
+        NothingRunning,
+        // One runs but did not answer in time; message() says so.
+        NoAnswer,
+    };
+
+    SingleInstance(QString lockPath, QString fallbackLockPath, QString socketPath);
+    ~SingleInstance();
+    SingleInstance(const SingleInstance &) = delete;
+    SingleInstance &operator=(const SingleInstance &) = delete;
+
+    // `command` is what to ask of a running Brimvale; nullopt asks nothing (a
+    // start from the session's autostart). Lock trouble is reported as it is met.
+    Outcome claim(std::optional<InstanceCommand> command,
+                  std::chrono::milliseconds patience = std::chrono::seconds(10));
+    QString message() const { return m_message; }
+    bool holdsLock() const;
+
+private:
+    // Takes the lock at the usual path, or at the fallback when that cannot be
+    // used; false when a running Brimvale holds it.
+    bool takeLock();
+
+    QString m_lockPath;
+    QString m_fallbackLockPath;
+    QString m_socketPath;
+    std::unique_ptr<InstanceLock> m_lock;
+    bool m_reportedLockTrouble = false;
+    QString m_message;
+};

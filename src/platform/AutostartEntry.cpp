@@ -1,0 +1,15 @@
+#include "AutostartEntry.h"
+
+#include "Preferences.h"
+
+StoreStatus offerAutostartOnFirstStart(AutostartEntry &entry, Preferences &preferences)
+{
+    if (preferences.value(Preference::AutostartOffered))
+        return {};
+    if (!entry.exists()) {
+        StoreStatus made = entry.setEnabled(true);
+        if (!made.ok())
+            return made;
+    }
+    return preferences.setValue(Preference::AutostartOffered, true);
+}

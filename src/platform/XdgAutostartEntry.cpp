@@ -1,0 +1,163 @@
+#include "XdgAutostartEntry.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace {
+
+// The desktop file's [Desktop Entry] says it is switched off: Hidden=true (the
+// freedesktop rule, written by Xfce and KDE) or GNOME's
+// X-GNOME-Autostart-enabled=false.
+bool switchedOff(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return true;
+    bool inMainGroup = false;
+    bool off = false;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        if (line.startsWith('[')) {
+            inMainGroup = line == "[Desktop Entry]";
+            continue;
+        }
+        if (!inMainGroup || line.startsWith('#'))
+            continue;
+        const qsizetype equals = line.indexOf('=');
+        if (equals < 0)
+            continue;
+        const QByteArray key = line.left(equals).trimmed();
+        const QByteArray value = line.mid(equals + 1).trimmed();
+        if (key == "Hidden")
+            off = value == "true";
+        else if (key == "X-GNOME-Autostart-enabled" && value == "false")
+            off = true;
+    }
+    return off;
+}
+
+// An Exec argument, quoted as the desktop entry rules ask when it needs it.
+QString execArgument(const QString &argument)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool plain = !argument.isEmpty();
+    for (const QChar c : argument)
+        plain = plain && !reserved.contains(c);
+    if (plain)
+        return argument;
+    QString quoted = argument;
+    for (const char *special : {"\\", "\"", "`", "$"})
+        quoted.replace(QLatin1StringView(special),
+                       QLatin1StringView("\\") + QLatin1StringView(special));
+    return u'"' + quoted + u'"';
+}
+
+QByteArray entryText(const QString &command, bool hidden)
+{
+    QByteArray text = "[Desktop Entry]\n"
+                      "Type=Application\n"
+                      "Name=Brimvale\n"
+                      "Comment=Keep a history of the texts you copy\n"
+                      "Icon=io.github.brimvale.Brimvale\n"
+                      "Exec=" +
+                      command.toUtf8() +
+                      "\n"
+                      "Terminal=false\n"
+                      "X-GNOME-Autostart-enabled=true\n";
+    if (hidden)
+        text += "Hidden=true\n";
+    return text;
+}
+
+} // namespace
+
+XdgAutostartEntry::XdgAutostartEntry(QString path, QStringList systemDirs, QString command)
+    : m_path(std::move(path)), m_systemDirs(std::move(systemDirs)), m_command(std::move(command))
+{
+}
+
+QString XdgAutostartEntry::fileName()
+{
+    return QStringLiteral("io.github.brimvale.Brimvale.desktop");
+}
+
+QString XdgAutostartEntry::defaultPath()
+{
+    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString base = !configHome.isEmpty() && QDir::isAbsolutePath(configHome)
+                             ? configHome
+                             : QDir::homePath() + QLatin1StringView("/.config");
+    return QDir::cleanPath(base + QLatin1StringView("/autostart/") + fileName());
+}
+
+QStringList XdgAutostartEntry::defaultSystemDirs()
+{
+    QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    if (dirs.isEmpty())
+        dirs = QStringLiteral("/etc/xdg");
+    QStringList result;
+    for (const QString &dir : dirs.split(u':', Qt::SkipEmptyParts)) {
+        if (QDir::isAbsolutePath(dir))
+            result.append(QDir::cleanPath(dir + QLatin1StringView("/autostart")));
+    }
+    return result;
+}
+
+QString XdgAutostartEntry::defaultCommand()
+{
+    const QString self = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    const QString onPath = QStandardPaths::findExecutable(QStringLiteral("brimvale"));
+    const QString program = !onPath.isEmpty() && QFileInfo(onPath).canonicalFilePath() == self
+                                ? QStringLiteral("brimvale")
+                                : execArgument(self);
+    return program + QLatin1StringView(" --background");
+}
+
+bool XdgAutostartEntry::isEnabled() const
+{
+    if (QFileInfo::exists(m_path))
+        return !switchedOff(m_path);
+    const QString system = systemEntry();
+    return !system.isEmpty() && !switchedOff(system);
+}
+
+bool XdgAutostartEntry::exists() const
+{
+    return QFileInfo::exists(m_path);
+}
+
+StoreStatus XdgAutostartEntry::setEnabled(bool on)
+{
+    const QString system = systemEntry();
+    if (!on && (system.isEmpty() || switchedOff(system))) {
+        if (!QFileInfo::exists(m_path) || QFile::remove(m_path))
+            return {};
+        return StoreError{
+            QCoreApplication::translate("XdgAutostartEntry", "cannot remove %1").arg(m_path)};
+    }
+    const QString dir = QFileInfo(m_path).absolutePath();
+    if (!QDir().mkpath(dir))
+        return StoreError{
+            QCoreApplication::translate("XdgAutostartEntry", "cannot create the folder %1")
+                .arg(dir)};
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(entryText(m_command, !on)) < 0 ||
+        !file.commit())
+        return StoreError{QCoreApplication::translate("XdgAutostartEntry", "cannot write %1: %2")
+                              .arg(m_path, file.errorString())};
+    return {};
+}
+
+QString XdgAutostartEntry::systemEntry() const
+{
+    for (const QString &dir : m_systemDirs) {
+        const QString candidate = QDir(dir).filePath(fileName());
+        if (QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return {};
+}

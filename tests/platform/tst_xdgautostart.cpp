@@ -1,0 +1,180 @@
+// The session's autostart entry as a file in a temporary config folder: the
+// switch's two ways, a desktop's Hidden=true, a system-wide entry, and the first
+// start's offer.
+#include "MemoryPreferences.h"
+#include "XdgAutostartEntry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString command = u"brimvale --background"_s;
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(content) == content.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class XdgAutostartTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_path = m_dir->filePath(u"config/autostart/io.github.brimvale.Brimvale.desktop"_s);
+        m_systemDir = m_dir->filePath(u"xdg/autostart"_s);
+    }
+
+    void cleanup() { m_dir.reset(); }
+
+    void defaultPath_followsXdgConfigHome()
+    {
+        const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", m_dir->filePath(u"cfg"_s).toLocal8Bit());
+        const QString path = XdgAutostartEntry::defaultPath();
+        if (saved.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", saved);
+        QCOMPARE(path, m_dir->filePath(u"cfg/autostart/io.github.brimvale.Brimvale.desktop"_s));
+    }
+
+    void switchedOn_writesAnEntryThatStartsWithoutThePanel_switchedOff_removesIt()
+    {
+        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        QVERIFY(!entry.isEnabled());
+        QVERIFY(!entry.exists());
+
+        QVERIFY(entry.setEnabled(true).ok());
+        QVERIFY(entry.isEnabled());
+        const QByteArray text = readFile(m_path);
+        QVERIFY2(text.startsWith("[Desktop Entry]\n"), text.constData());
+        QVERIFY2(text.contains("\nType=Application\n"), text.constData());
+        QVERIFY2(text.contains("\nExec=brimvale --background\n"), text.constData());
+        QVERIFY2(!text.contains("Hidden"), text.constData());
+
+        QVERIFY(entry.setEnabled(false).ok());
+        QVERIFY(!QFileInfo::exists(m_path));
+        QVERIFY(!entry.isEnabled());
+    }
+
+    // A desktop's own autostart settings switch an entry off without removing it.
+    void hiddenTrue_readsAsOff_andSwitchingOnClearsIt_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("Hidden=true") << QByteArray("Hidden=true");
+        QTest::newRow("GNOME's switch") << QByteArray("X-GNOME-Autostart-enabled=false");
+    }
+
+    void hiddenTrue_readsAsOff_andSwitchingOnClearsIt()
+    {
+        QFETCH(QByteArray, line);
+        QVERIFY(writeFile(m_path, "[Desktop Entry]\nType=Application\nName=Brimvale\n"
+                                  "Exec=brimvale --background\n" +
+                                      line + "\n"));
+        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        QVERIFY(entry.exists());
+        QVERIFY(!entry.isEnabled());
+        QVERIFY(entry.setEnabled(true).ok());
+        QVERIFY(entry.isEnabled());
+        QVERIFY(!readFile(m_path).contains(line));
+    }
+
+    void hiddenInAnotherGroup_orFalse_doesNotSwitchOff()
+    {
+        QVERIFY(writeFile(m_path, "[Desktop Entry]\nType=Application\nExec=brimvale\n"
+                                  "Hidden=false\n[Desktop Action x]\nHidden=true\n"));
+        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        QVERIFY(entry.isEnabled());
+    }
+
+    // An entry installed for every user counts until the user's own hides it.
+    void systemEntry_countsUntilHidden_andIsHiddenNotRemoved()
+    {
+        const QString system = m_systemDir + u"/io.github.brimvale.Brimvale.desktop"_s;
+        QVERIFY(writeFile(system, "[Desktop Entry]\nType=Application\nExec=brimvale\n"));
+        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        QVERIFY(entry.isEnabled());
+        QVERIFY(entry.setEnabled(false).ok());
+        QVERIFY(!entry.isEnabled());
+        QVERIFY(readFile(m_path).contains("\nHidden=true\n"));
+        QVERIFY(QFileInfo::exists(system));
+        QVERIFY(entry.setEnabled(true).ok());
+        QVERIFY(entry.isEnabled());
+    }
+
+    void execLine_quotesAPathThatNeedsIt()
+    {
+        XdgAutostartEntry entry(m_path, {m_systemDir}, u"\"/opt/my apps/brimvale\" --background"_s);
+        QVERIFY(entry.setEnabled(true).ok());
+        QVERIFY(readFile(m_path).contains("\nExec=\"/opt/my apps/brimvale\" --background\n"));
+    }
+
+    void defaultCommand_startsInTheBackground()
+    {
+        QVERIFY(XdgAutostartEntry::defaultCommand().endsWith(u" --background"_s));
+    }
+
+    void unwritableFolder_isAnError()
+    {
+        QVERIFY(writeFile(m_dir->filePath(u"config/autostart"_s), "a file, not a folder"));
+        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        const StoreStatus status = entry.setEnabled(true);
+        QVERIFY(!status.ok());
+        QVERIFY2(status.error().contains(m_dir->filePath(u"config/autostart"_s)),
+                 qPrintable(status.error()));
+    }
+
+    // The first start ever makes the entry; after that only the user changes it.
+    void firstStart_makesTheEntry_laterStartsLeaveItToTheUser()
+    {
+        MemoryPreferences preferences;
+        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        QVERIFY(offerAutostartOnFirstStart(entry, preferences).ok());
+        QVERIFY(entry.isEnabled());
+        QCOMPARE(preferences.storedValue(Preference::AutostartOffered), std::optional<bool>(true));
+
+        QVERIFY(entry.setEnabled(false).ok());
+        QVERIFY(offerAutostartOnFirstStart(entry, preferences).ok());
+        QVERIFY(!QFileInfo::exists(m_path));
+        QVERIFY(!entry.isEnabled());
+    }
+
+    void firstStart_leavesAnEntrySwitchedOffByTheDesktop()
+    {
+        QVERIFY(
+            writeFile(m_path, "[Desktop Entry]\nType=Application\nExec=brimvale\nHidden=true\n"));
+        MemoryPreferences preferences;
+        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        QVERIFY(offerAutostartOnFirstStart(entry, preferences).ok());
+        QVERIFY(!entry.isEnabled());
+        QVERIFY(readFile(m_path).contains("Hidden=true"));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+    QString m_systemDir;
+};
+
+QTEST_GUILESS_MAIN(XdgAutostartTest)
+#include "tst_xdgautostart.moc"
