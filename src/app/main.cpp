@@ -2,6 +2,7 @@
 #include "InstanceLock.h"
 #include "Larkspan.h"
 #include "Logging.h"
+#include "StopSignals.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -14,6 +15,7 @@ int main(int argc, char *argv[])
     // Before anything can have a word to say.
     installBrimvaleMessageHandler();
     QApplication app(argc, argv);
+    const StopSignals stopSignals; // SIGTERM, SIGINT and SIGHUP quit as Quit does
     QApplication::setApplicationName(QStringLiteral("brimvale"));
     QApplication::setApplicationDisplayName(QStringLiteral("Brimvale"));
     QApplication::setApplicationVersion(QStringLiteral(BRIMVALE_VERSION));
