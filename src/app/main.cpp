@@ -6,6 +6,7 @@
 #include "Logging.h"
 #include "Translations.h"
 #include "SingleInstance.h"
+#include "StopSignals.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -19,6 +20,7 @@ int main(int argc, char *argv[])
     // Before anything can have a word to say.
     installBrimvaleMessageHandler();
     QApplication app(argc, argv);
+    const StopSignals stopSignals; // SIGTERM, SIGINT and SIGHUP quit as Quit does
     QApplication::setApplicationName(QStringLiteral("brimvale"));
     QApplication::setApplicationDisplayName(QStringLiteral("Brimvale"));
     QApplication::setApplicationVersion(QStringLiteral(BRIMVALE_VERSION));

@@ -4,6 +4,7 @@ target_sources(brimvale_app PRIVATE
   Services.h
   SystemServices.h SystemServices.cpp
   Larkspan.h Larkspan.cpp
+  StopSignals.h StopSignals.cpp
 )
 target_compile_definitions(brimvale_app PUBLIC BRIMVALE_VERSION="${PROJECT_VERSION}")
 # A later start reaches the running one over the session bus or a local socket.

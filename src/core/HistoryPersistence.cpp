@@ -22,16 +22,11 @@ void say(const QString &line)
     qCWarning(lcCore).noquote() << line;
 }
 
-void reportFailure(const QString &what)
+QString failureLine(const QString &what)
 {
-    say(QStringLiteral("could not save the clipboard history (%1); it is kept in memory and "
-                       "saving is tried again at the next change")
-            .arg(what));
-}
-
-void reportRecovery()
-{
-    say(QStringLiteral("the clipboard history is saved again"));
+    return QStringLiteral("could not save the clipboard history (%1); it is kept in memory and "
+                          "saving is tried again at the next change")
+        .arg(what);
 }
 
 } // namespace
@@ -46,11 +41,31 @@ HistoryList &HistoryPersistence::list(Category category) const
     return *m_lists[static_cast<std::size_t>(category)];
 }
 
+void HistoryPersistence::reportTrouble(const QString &line)
+{
+    if (!std::exchange(m_troubleTold, true))
+        say(line);
+}
+
+void HistoryPersistence::reportRecovery()
+{
+    if (std::exchange(m_troubleTold, false))
+        say(QStringLiteral("the clipboard history is saved again"));
+}
+
 void HistoryPersistence::load()
 {
     bool readable = false;
-    std::optional<Items> items = readRecord(&readable);
+    QString notWritable;
+    std::optional<Items> items = readRecord(&readable, &notWritable);
     m_state = readable ? State::InStep : State::NotRead;
+    if (readable && !notWritable.isEmpty()) {
+        // Shown as stored; the first change that can be written writes it all.
+        m_state = State::OutOfStep;
+        reportTrouble(QStringLiteral("the clipboard history can be read but not saved (%1); new "
+                                     "items are kept in memory and saved once it can be written")
+                          .arg(notWritable));
+    }
     if (!items)
         return;
     for (Category category : allCategories)
@@ -84,7 +99,7 @@ void HistoryPersistence::save(const std::function<StoreStatus()> &writeChange)
     case State::InStep:
         if (const StoreStatus written = writeChange(); !written.ok()) {
             m_state = State::OutOfStep;
-            reportFailure(written.error());
+            reportTrouble(failureLine(written.error()));
         }
         return;
     case State::OutOfStep:
@@ -98,7 +113,8 @@ void HistoryPersistence::save(const std::function<StoreStatus()> &writeChange)
     }
 
     bool readable = false;
-    const std::optional<Items> stored = readRecord(&readable);
+    QString notWritable;
+    const std::optional<Items> stored = readRecord(&readable, &notWritable);
     if (!readable)
         return;
     if (stored) {
@@ -121,26 +137,28 @@ void HistoryPersistence::save(const std::function<StoreStatus()> &writeChange)
         reportRecovery();
 }
 
-std::optional<HistoryPersistence::Items> HistoryPersistence::readRecord(bool *readable)
+std::optional<HistoryPersistence::Items> HistoryPersistence::readRecord(bool *readable,
+                                                                        QString *notWritable)
 {
-    HistoryRecord stored = m_store.load();
+    HistoryRecord stored = m_store.loadLists(listKeys());
     *readable = true;
+    *notWritable = stored.notWritable;
     switch (stored.state) {
     case HistoryRecord::State::Absent:
         return std::nullopt;
     case HistoryRecord::State::Failed:
         *readable = false;
-        say(QStringLiteral("could not read the clipboard history (%1); new items are kept in "
-                           "memory until it can be read")
-                .arg(stored.error));
+        reportTrouble(QStringLiteral("could not read the clipboard history (%1); new items are "
+                                     "kept in memory until it can be read")
+                          .arg(stored.error));
         return std::nullopt;
     case HistoryRecord::State::Unreadable: {
         const StoreResult<QString> keptAt = m_store.setAsideHistory();
         if (!keptAt.ok()) {
             *readable = false;
-            say(QStringLiteral("the stored clipboard history is unreadable (%1) and could not be "
-                               "set aside (%2); it is left untouched")
-                    .arg(stored.problem, keptAt.error()));
+            reportTrouble(QStringLiteral("the stored clipboard history is unreadable (%1) and "
+                                         "could not be set aside (%2); it is left untouched")
+                              .arg(stored.problem, keptAt.error()));
             return std::nullopt;
         }
         say(QStringLiteral("the stored clipboard history is unreadable (%1); it was kept as %2 "
@@ -151,17 +169,8 @@ std::optional<HistoryPersistence::Items> HistoryPersistence::readRecord(bool *re
     case HistoryRecord::State::Loaded:
         break;
     }
-    // Keys other than the three lists are accepted and then dropped, as a full
-    // rewrite of the record would.
-    const QStringList keys = listKeys();
-    bool otherKeys = false;
-    for (auto it = stored.lists.cbegin(); it != stored.lists.cend(); ++it)
-        otherKeys = otherKeys || !keys.contains(it.key());
-    if (otherKeys) {
-        if (const StoreStatus retained = m_store.retainOnlyLists(keys); !retained.ok())
-            reportFailure(retained.error());
-    }
-
+    // Only the three lists were read: rows of any other list (a newer version's,
+    // the user's own) stay in the file as they are.
     Items items;
     for (Category category : allCategories) {
         StoredList &storedList = stored.lists[listKey(category)];
@@ -183,5 +192,5 @@ StoreStatus HistoryPersistence::rewriteAll()
         for (int row = 0; row < changed.size(); ++row)
             changed.setStoreId(row, ids.value()[std::size_t(row)]);
     }
-    return m_store.retainOnlyLists(listKeys());
+    return {};
 }

@@ -14,7 +14,9 @@ class HistoryStore;
 // touched: one row for a new item, one for a deletion, one statement per cleared
 // list. When a write fails the lists live on in memory and the next change
 // rewrites the record whole; when the record could not even be read, nothing is
-// written over it until it has been read and merged.
+// written over it until it has been read and merged. A store that can be read
+// but not written shows what it holds and takes the lists whole once it can. A
+// trouble that lasts is told once when it starts and once when it ends.
 class HistoryPersistence final
 {
 public:
@@ -35,11 +37,15 @@ private:
     using Items = std::array<QList<HistoryItem>, 3>;
 
     void save(const std::function<StoreStatus()> &writeChange);
-    std::optional<Items> readRecord(bool *readable);
+    std::optional<Items> readRecord(bool *readable, QString *notWritable);
     StoreStatus rewriteAll();
+    // Says `line` unless a trouble was told already and has not ended.
+    void reportTrouble(const QString &line);
+    void reportRecovery();
     HistoryList &list(Category category) const;
 
     HistoryStore &m_store;
     Lists m_lists;
     State m_state = State::InStep;
+    bool m_troubleTold = false;
 };

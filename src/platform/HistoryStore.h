@@ -30,6 +30,9 @@ struct HistoryRecord
     QHash<QString, StoredList> lists;
     QString problem;
     QString error;
+    // Absent or Loaded, but the store refuses writing now: why. Changes are to be
+    // kept in memory until it takes them.
+    QString notWritable;
 };
 
 // The clipboard history as stored: lists of texts by key ("urls", "codes",
@@ -41,7 +44,11 @@ class HistoryStore
 public:
     virtual ~HistoryStore() = default;
 
-    virtual HistoryRecord load() = 0;
+    // Every list of the record.
+    HistoryRecord load() { return loadLists({}); }
+    // Only the lists named in `keys` (every list when it is empty): rows of other
+    // lists are neither read nor judged.
+    virtual HistoryRecord loadLists(const QStringList &keys) = 0;
     // Adds `text` as the newest item of the list `listKey`; returns its id.
     virtual StoreResult<qint64> insertNewest(const QString &listKey, const QString &text) = 0;
     // Removing an item that is gone already is no failure.

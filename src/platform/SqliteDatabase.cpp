@@ -4,19 +4,19 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <sqlite3.h>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr QFile::Permissions othersPermissions = QFile::ReadGroup | QFile::WriteGroup |
-                                                 QFile::ExeGroup | QFile::ReadOther |
-                                                 QFile::WriteOther | QFile::ExeOther;
+constexpr QByteArrayView sqliteHeader("SQLite format 3\0", 16);
 
 QString tr(const char *text)
 {
@@ -35,6 +35,39 @@ bool createPrivateFile(const QString &path)
     return true;
 }
 
+bool startsWithSqliteHeader(int fd)
+{
+    char header[16] = {};
+    return ::pread(fd, header, sizeof header, 0) == ssize_t(sizeof header) &&
+           QByteArrayView(header, sizeof header) == sqliteHeader;
+}
+
+bool isSqliteFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    const bool isDatabase = startsWithSqliteHeader(fd);
+    ::close(fd);
+    return isDatabase;
+}
+
+// A store written before files were made private may still be open to others.
+// Only this user's own SQLite file, reached without a link, is narrowed: the mode
+// of anything else at the path (a user's file, a link's target) is not ours.
+void narrowOwnStore(const QString &path)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    struct stat status = {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid() &&
+        (status.st_mode & 077) != 0 && startsWithSqliteHeader(fd))
+        ::fchmod(fd, status.st_mode & 0700);
+    ::close(fd);
+}
+
 } // namespace
 
 SqliteDatabase::~SqliteDatabase()
@@ -50,9 +83,7 @@ int SqliteDatabase::open(const QString &path)
         m_openError = QString::fromLocal8Bit(std::strerror(errno));
         return SQLITE_CANTOPEN;
     }
-    const QFileInfo info(path);
-    if ((info.permissions() & othersPermissions) && info.isFile())
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    narrowOwnStore(path);
     // Without SQLITE_OPEN_CREATE: the file exists now, and SQLite must not make a
     // new one with wider permissions if it vanished in between. No mutex: a
     // connection is only ever used from the thread that opened it.
@@ -65,6 +96,31 @@ int SqliteDatabase::open(const QString &path)
     }
     sqlite3_extended_result_codes(m_db, 1);
     return SQLITE_OK;
+}
+
+int SqliteDatabase::openReadOnly(const QString &path, bool immutable)
+{
+    close();
+    m_openError.clear();
+    int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
+    QByteArray name = QFile::encodeName(path);
+    if (immutable) {
+        name = QUrl::fromLocalFile(path).toEncoded() + "?immutable=1";
+        flags |= SQLITE_OPEN_URI;
+    }
+    const int rc = sqlite3_open_v2(name.constData(), &m_db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        m_openError = QString::fromUtf8(sqlite3_errmsg(m_db));
+        close();
+        return rc;
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    return SQLITE_OK;
+}
+
+bool SqliteDatabase::isReadOnly() const
+{
+    return m_db && sqlite3_db_readonly(m_db, "main") == 1;
 }
 
 void SqliteDatabase::close()
@@ -100,8 +156,41 @@ bool SqliteDatabase::isDamaged(int rc)
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
+bool SqliteDatabase::isReadOnlyError(int rc)
+{
+    return (rc & 0xff) == SQLITE_READONLY;
+}
+
+std::optional<QString> SqliteDatabase::linkProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return std::nullopt;
+    const QString target = info.symLinkTarget();
+    const QString reached = info.canonicalFilePath();
+    if (reached.isEmpty())
+        return tr("it is a symbolic link to %1, which does not exist; the link is left as it is")
+            .arg(target);
+    if (!QFileInfo(reached).isFile())
+        return tr("it is a symbolic link to %1, which is not a file; the link is left as it is")
+            .arg(target);
+    if (!isSqliteFile(reached))
+        return tr("it is a symbolic link to %1, which is not an SQLite database; the link and "
+                  "its target are left as they are")
+            .arg(target);
+    return std::nullopt;
+}
+
 std::optional<QString> SqliteDatabase::moveAside(const QString &path, QString *error)
 {
+    // Renaming a link would only hide it; what it leads to is the user's.
+    if (const QFileInfo link(path); link.isSymLink()) {
+        if (error)
+            *error = tr("%1 is a symbolic link to %2, which cannot be read; the link and its "
+                        "target are left as they are")
+                         .arg(path, link.symLinkTarget());
+        return std::nullopt;
+    }
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
     QString target = path + QStringLiteral(".unreadable-") + stamp;
     for (int n = 2; QFileInfo::exists(target) || QFileInfo::exists(target + QStringLiteral("-wal"));

@@ -17,11 +17,18 @@ public:
     SqliteDatabase &operator=(const SqliteDatabase &) = delete;
 
     // Opens `path`, creating it first with mode 0600 (the -wal and -shm files
-    // SQLite adds take the same mode). Returns an SQLite result code.
+    // SQLite adds take the same mode). An SQLite file of this user found readable
+    // by others is narrowed to the owner; no other file's mode is ever changed.
+    // SQLite opens a file it may not write read-only. Returns an SQLite result code.
     int open(const QString &path);
+    // Opens `path` only to read it. `immutable` promises SQLite that nobody writes
+    // it meanwhile, which lets it read a file whose folder refuses the journal.
+    int openReadOnly(const QString &path, bool immutable);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     sqlite3 *handle() const { return m_db; }
+    // Open, and refusing every write.
+    bool isReadOnly() const;
 
     // Runs one or more statements that return no rows needed by the caller.
     int exec(const char *sql);
@@ -31,6 +38,12 @@ public:
     static bool isOk(int rc);
     // The file is not a database or its content is damaged.
     static bool isDamaged(int rc);
+    // A write was refused: the file, its folder or the connection is read-only.
+    static bool isReadOnlyError(int rc);
+
+    // Why `path` must not be opened, when it is a symbolic link: it is followed
+    // only to an existing SQLite file, never to one it would create or replace.
+    static std::optional<QString> linkProblem(const QString &path);
 
     // Renames `path` (with its -wal file) to `<path>.unreadable-<yyyyMMddHHmmss>`,
     // never replacing an existing file; returns the new name.

@@ -1,8 +1,7 @@
 #include "SqliteHistoryStore.h"
 
 #include "SqliteStoreFile.h"
-
-#include <QDateTime>
+#include "SqliteTables.h"
 
 #include <sqlite3.h>
 
@@ -32,23 +31,29 @@ QString describeType(int type)
     }
 }
 
-QString timeStamp()
-{
-    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
-}
-
 } // namespace
 
 SqliteHistoryStore::SqliteHistoryStore(SqliteStoreFile &file) : m_file(file) {}
 
-HistoryRecord SqliteHistoryStore::load()
+HistoryRecord SqliteHistoryStore::loadLists(const QStringList &keys)
 {
     HistoryRecord history;
     // Few lists, many rows: a linear search over raw key bytes beats hashing a
     // QString per row.
     std::vector<std::pair<QByteArray, StoredList>> lists;
+    for (const QString &key : keys)
+        lists.emplace_back(key.toUtf8(), StoredList{});
     const auto failure =
         m_file.read(tr("Reading the history"), [&](SqliteStoreFile::Connection &c) {
+            const SqliteTables::Judgement table = SqliteTables::judge(
+                c.handle(), "clipboard_data", {{"id", true, true}, {"list"}, {"item"}});
+            if (table.shape != SqliteTables::Judgement::Shape::Expected) {
+                if (table.shape == SqliteTables::Judgement::Shape::Other) {
+                    history.state = HistoryRecord::State::Unreadable;
+                    history.problem = table.problem;
+                }
+                return table.rc;
+            }
             SqliteStatement &select =
                 c.statement("SELECT id, list, item FROM clipboard_data ORDER BY id DESC");
             int rc = SQLITE_OK;
@@ -57,6 +62,8 @@ HistoryRecord SqliteHistoryStore::load()
                 const QByteArrayView key = select.columnUtf8(1);
                 auto list = std::find_if(lists.begin(), lists.end(),
                                          [&](const auto &entry) { return entry.first == key; });
+                if (list == lists.end() && !keys.isEmpty())
+                    continue;
                 if (list == lists.end())
                     list = lists.emplace(lists.end(), key.toByteArray(), StoredList{});
                 if (const int type = select.columnType(2); type != SQLITE_TEXT) {
@@ -84,7 +91,12 @@ HistoryRecord SqliteHistoryStore::load()
         }
         return history;
     }
-    if (history.state == HistoryRecord::State::Unreadable || lists.empty())
+    if (history.state == HistoryRecord::State::Unreadable)
+        return history;
+    if (m_file.isReadOnly())
+        history.notWritable = m_file.readOnlyReason();
+    std::erase_if(lists, [](const auto &entry) { return entry.second.ids.empty(); });
+    if (lists.empty())
         return history;
     history.state = HistoryRecord::State::Loaded;
     for (auto &[key, list] : lists)
@@ -167,25 +179,14 @@ StoreResult<QString> SqliteHistoryStore::setAsideHistory()
     QString table;
     const StoreStatus status =
         m_file.transaction(tr("Setting the history aside"), [&](SqliteStoreFile::Connection &c) {
-            SqliteStatement exists;
-            int rc = exists.prepare(c.handle(), "SELECT 1 FROM sqlite_schema WHERE name = ?1");
-            const QString base = QStringLiteral("clipboard_data_unreadable_") + timeStamp();
-            table = base;
-            for (int n = 2; isOk(rc); ++n) {
-                exists.bind(1, table);
-                rc = exists.step();
-                exists.reset();
-                if (rc != SQLITE_ROW)
-                    break;
-                table = base + u'_' + QString::number(n);
-            }
-            if (!isOk(rc))
-                return rc;
             // The index name must be free for the new table; the kept rows need none.
-            const QByteArray sql = "DROP INDEX IF EXISTS clipboard_data_by_list;"
-                                   "ALTER TABLE clipboard_data RENAME TO " +
-                                   table.toUtf8() + ';' + SqliteStoreFile::createSchemaSql();
-            return c.exec(sql.constData());
+            int rc = c.exec("DROP INDEX IF EXISTS clipboard_data_by_list");
+            if (isOk(rc))
+                rc =
+                    SqliteTables::renameAside(c.handle(), QStringLiteral("clipboard_data"), &table);
+            if (isOk(rc))
+                rc = c.exec(SqliteStoreFile::createSchemaSql());
+            return rc;
         });
     if (!status.ok())
         return StoreError{status.error()};

@@ -19,7 +19,7 @@ public:
 
     // Failed when the file cannot be read now. A file found damaged is set aside at
     // once: Unreadable, and setAsideHistory() then only reports where it was kept.
-    HistoryRecord load() override;
+    HistoryRecord loadLists(const QStringList &keys) override;
     StoreResult<qint64> insertNewest(const QString &listKey, const QString &text) override;
     StoreStatus removeItem(qint64 id) override;
     StoreResult<std::vector<qint64>> replaceList(const QString &listKey,

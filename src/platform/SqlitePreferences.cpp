@@ -1,5 +1,8 @@
 #include "SqlitePreferences.h"
 
+#include "Logging.h"
+#include "SqliteTables.h"
+
 #include <sqlite3.h>
 
 SqlitePreferences::SqlitePreferences(SqliteStoreFile &file, QObject *parent)
@@ -53,6 +56,15 @@ StoreStatus SqlitePreferences::save(Preference preference)
 
 int SqlitePreferences::readOnOpening(SqliteStoreFile::Connection &connection)
 {
+    const SqliteTables::Judgement table =
+        SqliteTables::judge(connection.handle(), "preferences", {{"key", true}, {"value"}});
+    if (!SqliteDatabase::isOk(table.rc))
+        return table.rc;
+    // A file only read may lack the table: every value is then its default.
+    if (table.shape == SqliteTables::Judgement::Shape::Absent)
+        return SQLITE_OK;
+    if (table.shape == SqliteTables::Judgement::Shape::Other)
+        return setAside(connection, table.problem);
     SqliteStatement select;
     int rc = select.prepare(connection.handle(),
                             "SELECT key, typeof(value) = 'integer', value FROM preferences");
@@ -81,12 +93,48 @@ int SqlitePreferences::readOnOpening(SqliteStoreFile::Connection &connection)
     return rc;
 }
 
+int SqlitePreferences::setAside(SqliteStoreFile::Connection &connection, const QString &problem)
+{
+    QString keptAs;
+    int rc = SQLITE_READONLY;
+    if (!connection.isReadOnly()) {
+        rc = connection.exec("BEGIN IMMEDIATE");
+        if (SqliteDatabase::isOk(rc))
+            rc = SqliteTables::renameAside(connection.handle(), QStringLiteral("preferences"),
+                                           &keptAs);
+        if (SqliteDatabase::isOk(rc))
+            rc = connection.exec(SqliteStoreFile::createSchemaSql());
+        if (SqliteDatabase::isOk(rc))
+            rc = connection.exec("COMMIT");
+        if (!SqliteDatabase::isOk(rc) && !sqlite3_get_autocommit(connection.handle()))
+            connection.exec("ROLLBACK");
+    }
+    if (SqliteDatabase::isOk(rc)) {
+        qCWarning(lcPlatform).noquote()
+            << tr("the stored preferences are unreadable (%1); they were kept as table %2 in %3 "
+                  "and the preferences start from their defaults")
+                   .arg(problem, keptAs, m_file.path());
+        m_unreadableSaid = false;
+        // The new table must get the choices the session still knows.
+        fileMovedAside();
+        return SQLITE_OK;
+    }
+    if (!std::exchange(m_unreadableSaid, true))
+        qCWarning(lcPlatform).noquote()
+            << tr("the stored preferences are unreadable (%1) and could not be set aside (%2); "
+                  "they are left untouched and choices are kept in memory")
+                   .arg(problem, QString::fromUtf8(sqlite3_errstr(rc)));
+    // The history beside them is still to be read.
+    return SQLITE_OK;
+}
+
 StoreStatus SqlitePreferences::fileOpened()
 {
     StoreStatus status;
     for (const PreferenceInfo &info : preferenceTable) {
         Entry &e = entry(info.preference);
-        if (!e.unsaved)
+        // Choices made meanwhile wait for a file that takes them.
+        if (!e.unsaved || m_file.isReadOnly())
             continue;
         status = save(info.preference);
         if (!status.ok())

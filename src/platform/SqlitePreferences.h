@@ -40,9 +40,14 @@ private:
     StoreStatus fileOpened() override;
     void fileMovedAside() override;
 
+    // A `preferences` table of another shape is renamed, once per file, so that a
+    // new one can hold the choices; `problem` says what is wrong with it.
+    int setAside(SqliteStoreFile::Connection &connection, const QString &problem);
     StoreStatus save(Preference preference);
     Entry &entry(Preference preference) { return m_entries[preferenceIndex(preference)]; }
 
     SqliteStoreFile &m_file;
     std::array<Entry, preferenceCount> m_entries;
+    // The line about a table that could not be set aside was written.
+    bool m_unreadableSaid = false;
 };

@@ -25,6 +25,10 @@ namespace {
 //     highest id. `item` is UTF-8 TEXT; a row holding anything else makes the
 //     whole record unreadable. An unreadable record is renamed to
 //     clipboard_data_unreadable_<yyyyMMddHHmmss> and a new empty table started.
+//     The history reads only its own lists; rows of others stay as they are.
+//
+//   Each table is judged apart: one of another shape (a view, missing columns) is
+//   renamed <name>_unreadable_<yyyyMMddHHmmss> by its reader, the other still used.
 //
 // Durability: WAL with synchronous=NORMAL. A commit has been handed to the kernel
 // before it returns, so it survives the process being killed; a power cut may
@@ -35,8 +39,9 @@ constexpr const char *configureSql = "PRAGMA journal_mode = WAL;"
                                      "PRAGMA synchronous = NORMAL;"
                                      "PRAGMA journal_size_limit = 4194304;";
 
-constexpr const char *schemaSql =
-    "CREATE TABLE IF NOT EXISTS preferences(key TEXT PRIMARY KEY, value);"
+constexpr const char *preferencesSchemaSql =
+    "CREATE TABLE IF NOT EXISTS preferences(key TEXT PRIMARY KEY, value);";
+constexpr const char *historySchemaSql =
     "CREATE TABLE IF NOT EXISTS clipboard_data(id INTEGER PRIMARY KEY, list TEXT NOT NULL, item);"
     "CREATE INDEX IF NOT EXISTS clipboard_data_by_list ON clipboard_data(list, id);";
 
@@ -45,6 +50,17 @@ constexpr int busyTimeoutMs = 2000;
 bool isOk(int rc)
 {
     return SqliteDatabase::isOk(rc);
+}
+
+// Each table is created apart: a table of another shape under one name (a view,
+// other columns) is judged by its reader, and must not keep the other from use.
+int createSchema(SqliteStoreFile::Connection &connection)
+{
+    for (const char *sql : {preferencesSchemaSql, historySchemaSql}) {
+        if (const int rc = connection.exec(sql); !isOk(rc) && (rc & 0xff) != SQLITE_ERROR)
+            return rc;
+    }
+    return SQLITE_OK;
 }
 
 } // namespace
@@ -65,7 +81,18 @@ SqliteStoreFile::~SqliteStoreFile() = default;
 
 const char *SqliteStoreFile::createSchemaSql()
 {
-    return schemaSql;
+    static const std::string sql = std::string(preferencesSchemaSql) + historySchemaSql;
+    return sql.c_str();
+}
+
+bool SqliteStoreFile::isReadOnly() const
+{
+    return m_connection && m_connection->isReadOnly();
+}
+
+QString SqliteStoreFile::readOnlyReason() const
+{
+    return m_connection ? m_connection->m_readOnlyReason : QString();
 }
 
 void SqliteStoreFile::addObserver(Observer *observer)
@@ -109,14 +136,19 @@ SqliteStoreFile::Attempt SqliteStoreFile::openConnection()
     const QString dir = QFileInfo(m_path).absolutePath();
     if (QString error; !QFileInfo(dir).isDir() && !ensurePrivateDir(dir, &error))
         return {SQLITE_CANTOPEN, tr("Cannot open %1: %2").arg(m_path, error)};
+    if (const std::optional<QString> problem = SqliteDatabase::linkProblem(m_path))
+        return {SQLITE_CANTOPEN, tr("Cannot open %1: %2").arg(m_path, *problem)};
     auto connection = std::make_unique<Connection>();
     int rc = connection->m_db.open(m_path);
-    if (isOk(rc)) {
+    if (isOk(rc) && !connection->m_db.isReadOnly()) {
         sqlite3_busy_timeout(connection->handle(), busyTimeoutMs);
         rc = connection->exec(configureSql);
+        if (isOk(rc))
+            rc = createSchema(*connection);
     }
-    if (isOk(rc))
-        rc = connection->exec(schemaSql);
+    // What may be read is shown even where nothing may be written.
+    if (SqliteDatabase::isReadOnlyError(rc) || (isOk(rc) && connection->m_db.isReadOnly()))
+        rc = openReadOnly(*connection);
     for (auto it = m_observers.begin(); it != m_observers.end() && isOk(rc); ++it)
         rc = (*it)->readOnOpening(*connection);
     if (!isOk(rc))
@@ -125,10 +157,37 @@ SqliteStoreFile::Attempt SqliteStoreFile::openConnection()
     return {SQLITE_OK, {}};
 }
 
+int SqliteStoreFile::openReadOnly(Connection &connection)
+{
+    const QFileInfo file(m_path);
+    connection.m_readOnlyReason = !file.isWritable() ? tr("%1 is read-only").arg(m_path)
+                                  : !QFileInfo(file.absolutePath()).isWritable()
+                                      ? tr("the folder of %1 is read-only").arg(m_path)
+                                      : tr("%1 refuses writing").arg(m_path);
+    // With no journal left behind there is nothing but the file to read, and only
+    // this process could write it: opened as immutable, SQLite makes no -shm file,
+    // which would take the read-only mode and refuse writing once the file takes it.
+    // A journal left behind must be read through, and brings its -shm file along.
+    const QString reached = file.canonicalFilePath();
+    const bool immutable =
+        !QFileInfo::exists((reached.isEmpty() ? m_path : reached) + QStringLiteral("-wal"));
+    int rc = connection.m_db.openReadOnly(m_path, immutable);
+    if (isOk(rc))
+        rc = connection.exec("SELECT count(*) FROM sqlite_schema");
+    if (isOk(rc))
+        sqlite3_busy_timeout(connection.handle(), busyTimeoutMs);
+    return rc;
+}
+
 StoreStatus SqliteStoreFile::transaction(const QString &action, const Body &body)
 {
+    // A file opened for reading only may have become writable.
+    if (isReadOnly())
+        m_connection.reset();
     if (StoreStatus opened = open(); !opened.ok())
         return opened;
+    if (isReadOnly())
+        return StoreError{tr("%1 failed: %2").arg(action, readOnlyReason())};
     Connection &c = *m_connection;
     int rc = c.statement("BEGIN IMMEDIATE").run();
     if (isOk(rc))

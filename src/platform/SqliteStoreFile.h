@@ -21,7 +21,9 @@
 // It keeps working when its file does not: an operation that fails returns why
 // and closes the connection, and the next operation opens the file again. A file
 // that turns out not to be a database, or to be damaged, is renamed to
-// `<name>.unreadable-<time>` (never deleted) and a new file is started.
+// `<name>.unreadable-<time>` (never deleted) and a new file is started. A file
+// it may read but not write is opened read-only, and tried for writing again at
+// every transaction. A symbolic link is followed only to an SQLite file.
 //
 // Opening is lazy: the first operation, or open(), opens the file. Whoever keeps
 // state drawn from the file registers an Observer to hear of every (re)opening.
@@ -51,6 +53,11 @@ public:
 
     QString path() const { return m_path; }
     bool isOpen() const { return m_connection != nullptr; }
+    // Open, but only for reading: the file or its folder refuses writing. Every
+    // transaction tries the file anew and fails while this holds.
+    bool isReadOnly() const;
+    // Why the open file cannot be written, naming it; empty unless isReadOnly().
+    QString readOnlyReason() const;
 
     // Opens the file unless it is open, and lets the observers catch up with it.
     StoreStatus open();
@@ -76,6 +83,7 @@ private:
     };
 
     Attempt openConnection();
+    int openReadOnly(Connection &connection);
     StoreResult<QString> moveDamagedFileAside();
     ReadFailure recordFailure(const QString &action, int rc);
 
@@ -92,6 +100,8 @@ public:
     Q_DISABLE_COPY_MOVE(Connection)
 
     sqlite3 *handle() const { return m_db.handle(); }
+    // Opened only for reading: every write fails.
+    bool isReadOnly() const { return !m_readOnlyReason.isEmpty(); }
     int exec(const char *sql) { return m_db.exec(sql); }
     // The statement for `sql`, prepared on its first use on this connection and
     // kept for the next. If it could not be prepared, its step() says why.
@@ -103,6 +113,7 @@ private:
     // Declared first, destroyed last: the statements are finalized before it closes.
     SqliteDatabase m_db;
     std::map<std::string, SqliteStatement, std::less<>> m_statements;
+    QString m_readOnlyReason;
 };
 
 // State drawn from the file, kept in step with it.

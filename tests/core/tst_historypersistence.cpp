@@ -62,15 +62,31 @@ private slots:
                  QStringList({QStringLiteral("a"), QStringLiteral("a")}));
     }
 
-    void extraKeyWithTexts_loadsAndIsDropped()
+    void rowsOfOtherLists_neitherLoadedNorDeleted()
     {
         plant(QStringLiteral("texts"), {QStringLiteral("t")});
         plant(QStringLiteral("pinned"), {QStringLiteral("p")});
+        // A newer version's list may hold what this one cannot read.
+        QCOMPARE(SqliteTestUtil::exec(m_store->path(),
+                                      QStringLiteral("INSERT INTO clipboard_data(list, item) "
+                                                     "VALUES('images', x'89504e47')")),
+                 QString());
+        StreamCapture err(stderr);
         create();
+        QCOMPARE(err.take(), QByteArray());
         QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("t")});
-        const HistoryRecord record = m_store->history().load();
-        QVERIFY(!record.lists.contains(QStringLiteral("pinned")));
-        QCOMPARE(stored(QStringLiteral("texts")), QStringList{QStringLiteral("t")});
+        QCOMPARE(otherRows(), qint64(2));
+
+        // Neither single changes nor whole rewrites touch them.
+        m_manager->addItem(QStringLiteral("u"));
+        failing().failNextWrites(1);
+        m_manager->addItem(QStringLiteral("https://rewritten"));
+        m_manager->addItem(QStringLiteral("v"));
+        QCOMPARE(stored(QStringLiteral("texts")),
+                 QStringList({QStringLiteral("v"), QStringLiteral("u"), QStringLiteral("t")}));
+        m_manager->clearHistory();
+        QCOMPARE(otherRows(), qint64(2));
+        QCOMPARE(setAsideTable(), QString());
     }
 
     void unreadableRecord_startsEmptyAndIsSetAsideNotOverwritten()
@@ -222,7 +238,15 @@ private:
     }
     QStringList stored(const QString &key)
     {
-        return m_store->history().load().lists.value(key).texts;
+        return m_store->history().loadLists({key}).lists.value(key).texts;
+    }
+    qint64 otherRows() const
+    {
+        return SqliteTestUtil::value(
+                   m_store->path(), QStringLiteral("SELECT count(*) FROM clipboard_data WHERE list "
+                                                   "NOT IN ('urls', 'codes', 'texts')"))
+            .value_or(QVariant())
+            .toLongLong();
     }
     QString setAsideTable() const
     {

@@ -3,6 +3,7 @@
 // write.
 #include "SqliteStores.h"
 #include "SqliteTestUtil.h"
+#include "Unprivileged.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -193,11 +194,9 @@ private slots:
 
     void readOnlyDirectory_writesFail_thenSucceedOnceWritable()
     {
-        if (geteuid() == 0) {
-            // Root writes into read-only directories: run this test again as nobody.
-            runUnprivileged(QTest::currentTestFunction());
-            return;
-        }
+        // Root writes into read-only directories: run this test again as nobody.
+        if (Unprivileged::needed())
+            return Unprivileged::run(QTest::currentTestFunction());
         const QString dir = m_dir->filePath(u"data"_s);
         const QString path = dir + u"/brimvale.sqlite3"_s;
         {
@@ -345,37 +344,6 @@ private:
         if (blocker.open(QIODevice::WriteOnly))
             blocker.close();
         return way;
-    }
-
-    // Runs `function` of this test in a child process as the user nobody, with
-    // temporary files in a directory nobody owns.
-    static void runUnprivileged(const char *function)
-    {
-        const QTemporaryDir home;
-        QVERIFY(home.isValid());
-        constexpr uid_t nobody = 65534;
-        QVERIFY(::chown(QFile::encodeName(home.path()).constData(), nobody, nobody) == 0);
-        QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"TMPDIR"_s, home.path());
-        environment.insert(u"HOME"_s, home.path());
-        child.setProcessEnvironment(environment);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(u"setpriv"_s,
-                    {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, u"--"_s,
-                     QCoreApplication::applicationFilePath(), QString::fromLatin1(function)});
-        if (!child.waitForStarted())
-            QSKIP("running as root, and setpriv cannot be started to drop privileges: this "
-                  "test did not run");
-        QVERIFY(child.waitForFinished(60000));
-        const QByteArray output = child.readAll();
-        if (child.exitCode() == 127 || child.exitCode() == 126)
-            QSKIP(qPrintable(u"running as root, and the user nobody cannot run this test: it did "
-                             "not run (%1)"_s.arg(QString::fromLocal8Bit(output.trimmed()))));
-        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-                 output.constData());
-        QVERIFY2(output.contains("PASS   : SqliteStoreFaultsTest::" + QByteArray(function)),
-                 output.constData());
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -1,10 +1,10 @@
 #include "FailingHistoryStore.h"
 
-HistoryRecord FailingHistoryStore::load()
+HistoryRecord FailingHistoryStore::loadLists(const QStringList &keys)
 {
     ++m_loadCount;
     if (!m_failReads)
-        return m_inner.load();
+        return m_inner.loadLists(keys);
     HistoryRecord failed;
     failed.state = HistoryRecord::State::Failed;
     failed.error = QStringLiteral("Reading the history failed (injected)");

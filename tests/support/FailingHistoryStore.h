@@ -14,7 +14,7 @@ public:
     ~FailingHistoryStore() override = default;
     Q_DISABLE_COPY_MOVE(FailingHistoryStore)
 
-    HistoryRecord load() override;
+    HistoryRecord loadLists(const QStringList &keys) override;
     StoreResult<qint64> insertNewest(const QString &listKey, const QString &text) override;
     StoreStatus removeItem(qint64 id) override;
     StoreResult<std::vector<qint64>> replaceList(const QString &listKey,
@@ -26,7 +26,7 @@ public:
     void setFailWrites(bool fail) { m_failWrites = fail; }
     // The next `count` writes fail, then writes pass again.
     void failNextWrites(int count) { m_failNextWrites = count; }
-    // While set, load() reports Failed, as when the file cannot be read now.
+    // While set, loading reports Failed, as when the file cannot be read now.
     void setFailReads(bool fail) { m_failReads = fail; }
 
     // Calls of the writes and of load(), counted whether they succeed or not.

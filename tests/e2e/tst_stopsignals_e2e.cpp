@@ -1,0 +1,63 @@
+// The real program asked to stop by a signal, as a session ending or a user at a
+// terminal does: it quits as its Quit button does.
+#include "E2eSupport.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+
+class StopSignalsE2eTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!E2eSession::haveDisplay())
+            QSKIP("no DISPLAY: the end-to-end tests need an X server (scripts/test.sh starts "
+                  "Xvfb); these tests did not run");
+    }
+
+    void stopSignal_quitsCleanly_historyKept_journalFolded_lockFreed_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+
+    void stopSignal_quitsCleanly_historyKept_journalFolded_lockFreed()
+    {
+        QFETCH(int, signalNumber);
+        E2eSession session;
+        QVERIFY(session.startBrimvale());
+        const QByteArray text = "stopped by signal " + QByteArray::number(signalNumber);
+        QVERIFY(E2eSession::copyWithXclip(text));
+        QTRY_COMPARE_WITH_TIMEOUT(session.storedList(u"texts"_s),
+                                  QStringList{QString::fromUtf8(text)}, 10000);
+        // While it runs, the journal holds the latest commits.
+        QVERIFY(QFileInfo::exists(session.storePath() + u"-wal"_s));
+
+        QProcess &brimvale = session.brimvale();
+        QVERIFY(::kill(pid_t(brimvale.processId()), signalNumber) == 0);
+        QVERIFY(brimvale.waitForFinished(10000));
+        QCOMPARE(brimvale.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(brimvale.exitCode(), 0);
+        // The last connection to close folds the journal into the file and removes it.
+        QVERIFY(!QFileInfo::exists(session.storePath() + u"-wal"_s));
+        QCOMPARE(session.storedList(u"texts"_s), QStringList{QString::fromUtf8(text)});
+
+        // The lock went with it, and the next start runs.
+        QVERIFY(!QFileInfo::exists(session.environment().value(u"XDG_RUNTIME_DIR"_s) +
+                                   u"/brimvale.lock"_s));
+        QVERIFY(session.startBrimvale());
+        QCOMPARE(brimvale.state(), QProcess::Running);
+        QCOMPARE(session.storedList(u"texts"_s), QStringList{QString::fromUtf8(text)});
+    }
+};
+
+QTEST_GUILESS_MAIN(StopSignalsE2eTest)
+#include "tst_stopsignals_e2e.moc"
