@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xclip x11-utils xdotool
   fonts-dejavu-core
   clang-format
+  libxcb1-dev libxcb-xfixes0-dev  # the clipboard read on our own X connection
 )
 
 missing=()
