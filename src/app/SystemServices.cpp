@@ -5,12 +5,13 @@
 #include "SqliteHistoryStore.h"
 #include "SqlitePreferences.h"
 #include "SqliteStoreFile.h"
+#include "SystemClipboard.h"
 
 SystemServices::SystemServices(const QString &storeFile)
     : m_file(std::make_unique<SqliteStoreFile>(storeFile)),
       m_preferences(std::make_unique<SqlitePreferences>(*m_file)),
-      m_history(std::make_unique<SqliteHistoryStore>(*m_file)),
-      m_clipboard(std::make_unique<QtClipboard>()), m_timers(std::make_unique<QtPollTimers>())
+      m_history(std::make_unique<SqliteHistoryStore>(*m_file)), m_clipboard(makeSystemClipboard()),
+      m_timers(std::make_unique<QtPollTimers>())
 {
 }
 
