@@ -7,6 +7,14 @@ ClipboardTextDecoder::ClipboardTextDecoder(Encoding encoding, bool dropTrailingN
 {
 }
 
+void ClipboardTextDecoder::expect(qsizetype bytes)
+{
+    // The owner's word only; room for more than this is left to growing.
+    constexpr qsizetype atMost = qsizetype(256) * 1024 * 1024;
+    if (m_encoding != Encoding::UriList)
+        m_text.reserve(std::min(bytes, atMost));
+}
+
 void ClipboardTextDecoder::append(QByteArrayView bytes)
 {
     if (bytes.isEmpty())

@@ -18,6 +18,9 @@ public:
     // some owners send along, not part of the text.
     ClipboardTextDecoder(Encoding encoding, bool dropTrailingNul);
 
+    // Makes room at once for a text of about `bytes` bytes, as an INCR owner
+    // announces, rather than growing (and copying) it piece by piece.
+    void expect(qsizetype bytes);
     void append(QByteArrayView bytes);
     // The whole text; the decoder is empty afterwards.
     QString finish();

@@ -2,7 +2,10 @@
 
 #include "XcbConnection.h"
 
+#include <xcb/xcbext.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -18,6 +21,12 @@ SelectionRead::SelectionRead(XcbConnection &connection, xcb_window_t window, xcb
     : m_connection(connection), m_time(time), m_window(window)
 {
     request(m_connection.atoms().targets);
+}
+
+SelectionRead::~SelectionRead()
+{
+    if (m_pendingProperty)
+        xcb_discard_reply(m_connection.get(), *m_pendingProperty);
 }
 
 void SelectionRead::request(xcb_atom_t target)
@@ -47,53 +56,69 @@ SelectionRead::Progress SelectionRead::handle(const xcb_generic_event_t &event)
 SelectionRead::Progress SelectionRead::onSelectionNotify(const xcb_selection_notify_event_t &event)
 {
     if (event.requestor != m_window || event.selection != m_connection.atoms().clipboard ||
-        event.target != m_target || m_incremental)
+        event.target != m_target || m_incremental || m_pendingProperty)
         return Progress::None;
     if (event.property == XCB_NONE)
         return transferDone(false);
-    const std::optional<Piece> piece = takeProperty();
-    if (!piece)
-        return transferDone(false);
-    if (piece->type == m_connection.atoms().incr) {
-        // Deleting the property, which reading it did, asks for the first piece.
-        m_incremental = true;
-        return Progress::Some;
-    }
-    return transferDone(true);
+    requestProperty();
+    return Progress::Some;
 }
 
 SelectionRead::Progress SelectionRead::onPropertyNotify(const xcb_property_notify_event_t &event)
 {
-    if (!m_incremental || event.window != m_window ||
+    if (!m_incremental || m_pendingProperty || event.window != m_window ||
         event.atom != m_connection.atoms().transferProperty ||
         event.state != XCB_PROPERTY_NEW_VALUE)
         return Progress::None;
-    const std::optional<Piece> piece = takeProperty();
-    if (!piece)
-        return transferDone(false);
-    // An empty piece ends the transfer.
-    if (piece->length == 0)
-        return transferDone(true);
+    requestProperty();
     return Progress::Some;
 }
 
-std::optional<SelectionRead::Piece> SelectionRead::takeProperty()
+void SelectionRead::requestProperty()
 {
     xcb_connection_t *c = m_connection.get();
-    // Deleting as we read also acknowledges an INCR piece.
-    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        c,
-        xcb_get_property(c, 1, m_window, m_connection.atoms().transferProperty,
-                         XCB_GET_PROPERTY_TYPE_ANY, 0, wholeProperty),
-        nullptr));
-    if (!reply)
-        return std::nullopt;
-    const int length = std::max(0, xcb_get_property_value_length(reply.get()));
-    if (reply->type != m_connection.atoms().incr && length > 0)
-        keep(
-            QByteArrayView(static_cast<const char *>(xcb_get_property_value(reply.get())), length));
+    m_pendingProperty = xcb_get_property(c, 1, m_window, m_connection.atoms().transferProperty,
+                                         XCB_GET_PROPERTY_TYPE_ANY, 0, wholeProperty)
+                            .sequence;
     m_connection.flush();
-    return Piece{reply->type, length};
+}
+
+SelectionRead::Progress SelectionRead::pollReply()
+{
+    if (m_finished || !m_pendingProperty)
+        return Progress::None;
+    void *reply = nullptr;
+    xcb_generic_error_t *error = nullptr;
+    if (xcb_poll_for_reply(m_connection.get(), *m_pendingProperty, &reply, &error) == 0)
+        return Progress::None;
+    m_pendingProperty.reset();
+    std::free(error);
+    const XcbReply<xcb_get_property_reply_t> property(
+        static_cast<xcb_get_property_reply_t *>(reply));
+    return onProperty(property.get());
+}
+
+SelectionRead::Progress SelectionRead::onProperty(const xcb_get_property_reply_t *reply)
+{
+    if (!reply)
+        return transferDone(false);
+    const int length = std::max(0, xcb_get_property_value_length(reply));
+    const bool announcesIncr = reply->type == m_connection.atoms().incr;
+    if (!announcesIncr && length > 0)
+        keep(QByteArrayView(static_cast<const char *>(xcb_get_property_value(reply)), length));
+    if (m_incremental) {
+        // An empty piece ends the transfer.
+        return length == 0 ? transferDone(true) : Progress::Some;
+    }
+    if (announcesIncr) {
+        // Deleting the property, which reading it did, asks for the first piece.
+        m_incremental = true;
+        if (m_decoder && reply->format == 32 && length >= 4)
+            m_decoder->expect(
+                qsizetype(*static_cast<const uint32_t *>(xcb_get_property_value(reply))));
+        return Progress::Some;
+    }
+    return transferDone(true);
 }
 
 void SelectionRead::keep(QByteArrayView bytes)

@@ -26,12 +26,14 @@ public:
     // Asks the owner for its targets on `window` (XcbConnection::createWindow()).
     // `time` is the time of the owner change.
     SelectionRead(XcbConnection &connection, xcb_window_t window, xcb_timestamp_t time);
-    ~SelectionRead() = default;
+    ~SelectionRead();
     SelectionRead(const SelectionRead &) = delete;
     SelectionRead &operator=(const SelectionRead &) = delete;
 
     // Takes an event of the connection; Some when the owner answered something.
     Progress handle(const xcb_generic_event_t &event);
+    // Takes the property asked for, if the server has sent it.
+    Progress pollReply();
 
     // Once finished: the text, or nullopt when the owner offers none, refused it,
     // or marked it secret.
@@ -50,14 +52,10 @@ private:
     void request(xcb_atom_t target);
     Progress onSelectionNotify(const xcb_selection_notify_event_t &event);
     Progress onPropertyNotify(const xcb_property_notify_event_t &event);
-    // Reads and deletes our property, keeping what it holds unless it announces
-    // INCR. Its type and length in bytes, or nullopt when it could not be read.
-    struct Piece
-    {
-        xcb_atom_t type;
-        int length;
-    };
-    std::optional<Piece> takeProperty();
+    // Asks for our property, deleting it as it is read. The reply is taken by
+    // pollReply() when it is in, so a large one never holds up the caller.
+    void requestProperty();
+    Progress onProperty(const xcb_get_property_reply_t *reply);
     void keep(QByteArrayView bytes);
     Progress transferDone(bool received);
     Progress afterTargets();
@@ -70,6 +68,8 @@ private:
     Stage m_stage = Stage::Targets;
     xcb_atom_t m_target = XCB_NONE;
     bool m_incremental = false;
+    // The sequence number of the GetProperty under way.
+    std::optional<unsigned int> m_pendingProperty;
     bool m_finished = false;
     QByteArray m_bytes;
     QList<TextTarget> m_textTargets;

@@ -93,11 +93,23 @@ void XcbClipboard::processEvents()
 {
     QElapsedTimer turn;
     turn.start();
+    const auto advance = [this](SelectionRead::Progress progress) {
+        if (progress == SelectionRead::Progress::Some)
+            m_answerTimer.start();
+        else if (progress == SelectionRead::Progress::Finished)
+            readFinished();
+    };
     while (true) {
+        // A property asked for may have come in with the last events read.
+        if (m_read)
+            advance(m_read->pollReply());
         std::unique_ptr<xcb_generic_event_t, FreeEvent> event(
             xcb_poll_for_event(m_connection->get()));
-        if (!event)
+        if (!event) {
+            if (m_read)
+                advance(m_read->pollReply());
             break;
+        }
         const auto type = static_cast<uint8_t>(event->response_type & 0x7f);
         if (type == m_connection->selectionNoticeType()) {
             const auto &notice =
@@ -105,16 +117,7 @@ void XcbClipboard::processEvents()
             if (notice.selection == m_connection->atoms().clipboard)
                 ownerChanged(notice.owner, notice.timestamp);
         } else if (m_read) {
-            switch (m_read->handle(*event)) {
-            case SelectionRead::Progress::None:
-                break;
-            case SelectionRead::Progress::Some:
-                m_answerTimer.start();
-                break;
-            case SelectionRead::Progress::Finished:
-                readFinished();
-                break;
-            }
+            advance(m_read->handle(*event));
         }
         if (turn.elapsed() >= eventBudgetMs) {
             m_moreEvents.start();
