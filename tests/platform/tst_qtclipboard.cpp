@@ -1,6 +1,12 @@
-// The real X11 clipboard, with other processes (xclip, platform_helper) on the
-// other side. Skipped without an X server.
+// The real X11 clipboard, with other processes (xclip, platform_helper,
+// clipboard_owner) on the other side. Skipped without an X server. Built twice:
+// against QtClipboard, and against XcbClipboard (CLIPBOARD_XCB), which must read
+// exactly what Qt reads.
+#ifdef CLIPBOARD_XCB
+#include "XcbClipboard.h"
+#else
 #include "QtClipboard.h"
+#endif
 
 #include <QDeadlineTimer>
 #include <QGuiApplication>
@@ -10,6 +16,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -44,8 +51,17 @@ private slots:
             QSKIP("needs an X server: DISPLAY is not set");
         if (QStandardPaths::findExecutable(u"xclip"_s).isEmpty())
             QSKIP("needs xclip");
-        m_clipboard = new QtClipboard(this);
-        QVERIFY(m_clipboard->cachesReads());
+#ifdef CLIPBOARD_XCB
+        auto opened = XcbClipboard::open(this);
+        auto *clipboard = std::get_if<std::unique_ptr<XcbClipboard>>(&opened);
+        if (!clipboard)
+            QFAIL(qPrintable(std::get<QString>(opened)));
+        m_clipboard = clipboard->release();
+#else
+        auto *clipboard = new QtClipboard(this);
+        QVERIFY(clipboard->cachesReads());
+        m_clipboard = clipboard;
+#endif
     }
 
     void init()
@@ -100,6 +116,65 @@ private slots:
         QVERIFY(readsSoon(u"going away"_s));
         owner.kill();
         QVERIFY2(readsSoon(std::nullopt), describe(m_clipboard->readText()));
+    }
+
+    // Bytes as owners really send them, read as Qt reads them: NULs and invalid
+    // UTF-8 kept as QString::fromUtf8 keeps them, one C terminator dropped from
+    // the X string types, the owner's preferred text target chosen as Qt does.
+    void ownersBytes_readAsQtReadsThem_data()
+    {
+        QTest::addColumn<QStringList>("targets");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<std::optional<QString>>("expected");
+        const QStringList utf8{u"UTF8_STRING"_s};
+        QTest::newRow("NULs inside")
+            << utf8 << QByteArray("a\0b\0\0c", 6) << std::optional(QString(u"a\0b\0\0c"_s));
+        QTest::newRow("one terminating NUL dropped")
+            << utf8 << QByteArray("text\0", 5) << std::optional(u"text"_s);
+        QTest::newRow("two terminating NULs, one dropped")
+            << utf8 << QByteArray("text\0\0", 6) << std::optional(QString(u"text\0"_s));
+        QTest::newRow("only a NUL") << utf8 << QByteArray("\0", 1) << std::optional(QString());
+        const QByteArray invalid("ok \xff\xfe bad \xc3 end \xe2\x82", 18);
+        QTest::newRow("invalid UTF-8")
+            << utf8 << invalid << std::optional(QString::fromUtf8(invalid));
+        QTest::newRow("byte order mark")
+            << utf8 << QByteArray("\xef\xbb\xbfmarked") << std::optional(u"marked"_s);
+        QTest::newRow("STRING is Latin-1")
+            << QStringList{u"STRING"_s} << QByteArray("caf\xe9\0") << std::optional(u"caf\u00e9"_s);
+        QTest::newRow("TEXT is Latin-1")
+            << QStringList{u"TEXT"_s} << QByteArray("na\xefve") << std::optional(u"na\u00efve"_s);
+        QTest::newRow("UTF8_STRING before STRING")
+            << QStringList{u"STRING"_s, u"UTF8_STRING"_s} << QByteArray("\xc3\xa9")
+            << std::optional(u"\u00e9"_s);
+        QTest::newRow("text/plain")
+            << QStringList{u"text/plain"_s} << QByteArray("plain\0") << std::optional(u"plain"_s);
+        QTest::newRow("text/plain;charset=utf-8 not taken")
+            << QStringList{u"text/plain;charset=utf-8=not taken"_s, u"text/plain"_s}
+            << QByteArray("plain") << std::optional(u"plain"_s);
+        QTest::newRow("only text/plain;charset=utf-8: none")
+            << QStringList{u"text/plain;charset=utf-8"_s} << QByteArray("not taken")
+            << std::optional<QString>();
+        QTest::newRow("only a URL list: its URLs")
+            << QStringList{u"text/uri-list"_s}
+            << QByteArray("https://a.example/x\r\nfile:///tmp/a%20b\n\0", 39)
+            << std::optional(u"https://a.example/x\nfile:///tmp/a b\n"_s);
+        QTest::newRow("only one URL: no line end")
+            << QStringList{u"text/uri-list"_s} << QByteArray("https://a.example/x\n")
+            << std::optional(u"https://a.example/x"_s);
+        QTest::newRow("only a URL list of no URLs")
+            << QStringList{u"text/uri-list"_s} << QByteArray("# comment\nnot a url at all\n")
+            << std::optional(u"# comment\nnot a url at all\n"_s);
+        QTest::newRow("only HTML")
+            << QStringList{u"text/html"_s} << QByteArray("<b>x</b>") << std::optional<QString>();
+    }
+
+    void ownersBytes_readAsQtReadsThem()
+    {
+        QFETCH(QStringList, targets);
+        QFETCH(QByteArray, bytes);
+        QFETCH(std::optional<QString>, expected);
+        offerWithOwner(targets, bytes);
+        QVERIFY2(readsSoon(expected), describe(m_clipboard->readText()));
     }
 
     void passwordManagerSecret_readsNone()
@@ -196,6 +271,18 @@ private:
         return owner;
     }
 
+    // clipboard_owner offering `bytes` as each of `targets`, ready when it returns.
+    QProcess &offerWithOwner(const QStringList &targets, const QByteArray &bytes)
+    {
+        QProcess &owner = *m_owners.emplace_back(std::make_unique<QProcess>());
+        owner.start(QStringLiteral(CLIPBOARD_OWNER), QStringList{u"serve"_s} + targets);
+        owner.write(bytes);
+        owner.closeWriteChannel();
+        if (!owner.waitForReadyRead(timeoutMs))
+            qWarning("clipboard_owner did not take the clipboard");
+        return owner;
+    }
+
     QProcess &offerWithHelper(const QString &hint, const QString &text)
     {
         QProcess &owner = *m_owners.emplace_back(std::make_unique<QProcess>());
@@ -225,7 +312,7 @@ private:
         return reader.readAllStandardOutput();
     }
 
-    QtClipboard *m_clipboard = nullptr;
+    Clipboard *m_clipboard = nullptr;
     std::vector<std::unique_ptr<QProcess>> m_owners;
 };
 

@@ -2,7 +2,7 @@
 
 #include "DataControlConnection.h"
 #include "Logging.h"
-#include "QtClipboard.h"
+#include "PlatformClipboard.h"
 #include "WaylandClipboard.h"
 
 #include <QGuiApplication>
@@ -21,9 +21,9 @@ std::unique_ptr<Clipboard> createSystemClipboard()
 {
     if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         chosenReach = ClipboardReach::Everything;
-        qCInfo(lcClipboardChoice, "clipboard: Qt on the %s platform",
+        qCInfo(lcClipboardChoice, "clipboard: the %s platform's",
                qUtf8Printable(QGuiApplication::platformName()));
-        return std::make_unique<QtClipboard>();
+        return makePlatformClipboard();
     }
     auto opened = DataControlConnection::open();
     if (auto *connection = std::get_if<std::unique_ptr<DataControlConnection>>(&opened)) {
@@ -34,20 +34,20 @@ std::unique_ptr<Clipboard> createSystemClipboard()
         return clipboard;
     }
     const auto &unavailable = std::get<DataControlUnavailable>(opened);
-    qCInfo(lcClipboardChoice, "clipboard: Qt on the %s platform",
+    qCInfo(lcClipboardChoice, "clipboard: the %s platform's",
            qUtf8Printable(QGuiApplication::platformName()));
     if (unavailable.noCompositor) {
         // A stale WAYLAND_DISPLAY in an X11 session, most likely: Qt sees it all.
         chosenReach = ClipboardReach::Everything;
-        qCWarning(lcPlatform, "%s; using Qt's clipboard", qUtf8Printable(unavailable.reason));
-        return std::make_unique<QtClipboard>();
+        qCWarning(lcPlatform, "%s; using the X11 or Qt clipboard", qUtf8Printable(unavailable.reason));
+        return makePlatformClipboard();
     }
     chosenReach = ClipboardReach::OnlyWhileSeen;
     qCWarning(lcPlatform,
               "%s: on this desktop Brimvale records copies only while it can see them "
               "(while one of its windows has the focus)",
               qUtf8Printable(unavailable.reason));
-    return std::make_unique<QtClipboard>();
+    return makePlatformClipboard();
 }
 
 ClipboardReach systemClipboardReach()

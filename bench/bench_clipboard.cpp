@@ -1,0 +1,274 @@
+// Reading the X11 clipboard, through Qt (QtClipboard, as before) and on our own
+// connection (XcbClipboard), one after the other in one run on the X server of
+// DISPLAY:
+//   - copy -> committed: from the moment an owner takes the clipboard until the
+//     ClipboardManager has the new item stored in its SQLite file (median of 20);
+//   - the longest the GUI thread went without running a 5 ms timer while a 20 MB
+//     text was read from xclip;
+//   - the CPU time of an idle manager over 60 s (first argument: other seconds).
+// A timing program rather than Google Benchmark: every step waits for the X
+// server and another program, and runs in the event loop.
+#include "ClipboardManager.h"
+#include "PollTimers.h"
+#include "QtClipboard.h"
+#include "SqliteHistoryStore.h"
+#include "SqlitePreferences.h"
+#include "SqliteStoreFile.h"
+#include "XcbClipboard.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <xcb/xcb.h>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// An owner of CLIPBOARD on a thread of its own, so that the moment it takes the
+// clipboard is known exactly.
+class ThreadOwner final
+{
+public:
+    ThreadOwner()
+    {
+        m_c = xcb_connect(nullptr, nullptr);
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data;
+        m_window = xcb_generate_id(m_c);
+        xcb_create_window(m_c, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        m_clipboard = atom("CLIPBOARD");
+        m_targets = atom("TARGETS");
+        m_utf8 = atom("UTF8_STRING");
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~ThreadOwner()
+    {
+        m_stop = true;
+        // Any event wakes the thread; this one is ours.
+        xcb_client_message_event_t wake{};
+        wake.response_type = XCB_CLIENT_MESSAGE;
+        wake.format = 32;
+        wake.window = m_window;
+        xcb_send_event(m_c, 0, m_window, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char *>(&wake));
+        xcb_flush(m_c);
+        m_thread.join();
+        xcb_disconnect(m_c);
+    }
+    ThreadOwner(const ThreadOwner &) = delete;
+    ThreadOwner &operator=(const ThreadOwner &) = delete;
+
+    Clock::time_point copy(const std::string &text)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_text = text;
+        }
+        xcb_set_selection_owner(m_c, m_window, m_clipboard, XCB_CURRENT_TIME);
+        xcb_flush(m_c);
+        return Clock::now();
+    }
+
+private:
+    xcb_atom_t atom(const char *name)
+    {
+        auto *reply = xcb_intern_atom_reply(
+            m_c, xcb_intern_atom(m_c, 0, uint16_t(std::char_traits<char>::length(name)), name),
+            nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : XCB_NONE;
+        std::free(reply);
+        return atom;
+    }
+
+    void serve()
+    {
+        while (xcb_generic_event_t *event = xcb_wait_for_event(m_c)) {
+            if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST)
+                answer(*reinterpret_cast<xcb_selection_request_event_t *>(event));
+            std::free(event);
+            if (m_stop)
+                return;
+        }
+    }
+
+    void answer(const xcb_selection_request_event_t &request)
+    {
+        xcb_atom_t property = request.property;
+        if (request.target == m_targets) {
+            const xcb_atom_t list[] = {m_targets, m_utf8};
+            xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                XCB_ATOM_ATOM, 32, 2, list);
+        } else if (request.target == m_utf8) {
+            const std::lock_guard lock(m_mutex);
+            xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, request.requestor, property, m_utf8, 8,
+                                uint32_t(m_text.size()), m_text.data());
+        } else {
+            property = XCB_NONE;
+        }
+        xcb_selection_notify_event_t notify{};
+        notify.response_type = XCB_SELECTION_NOTIFY;
+        notify.time = request.time;
+        notify.requestor = request.requestor;
+        notify.selection = request.selection;
+        notify.target = request.target;
+        notify.property = property;
+        xcb_send_event(m_c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char *>(&notify));
+        xcb_flush(m_c);
+    }
+
+    xcb_connection_t *m_c;
+    xcb_window_t m_window;
+    xcb_atom_t m_clipboard, m_targets, m_utf8;
+    std::mutex m_mutex;
+    std::string m_text;
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+};
+
+struct Services
+{
+    QTemporaryDir dir;
+    SqliteStoreFile file{dir.filePath(QStringLiteral("brimvale.sqlite3"))};
+    SqlitePreferences preferences{file};
+    SqliteHistoryStore history{file};
+    QtPollTimers timers;
+};
+
+double milliseconds(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double cpuMilliseconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+void wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Median copy -> committed over 20 copies, and the CPU time of `idleSeconds` idle.
+void measureManager(const char *name, Clipboard &clipboard, ThreadOwner &owner, int idleSeconds)
+{
+    Services services;
+    ClipboardManager manager(clipboard, services.preferences, services.history, services.timers);
+    wait(300);
+    std::vector<double> latencies;
+    for (int i = 0; i < 20; ++i) {
+        QEventLoop loop;
+        Clock::time_point done{};
+        const auto connection =
+            QObject::connect(&manager.texts(), &QAbstractItemModel::rowsInserted, &loop, [&] {
+                // Runs once addItem, which commits before it returns, is over.
+                QMetaObject::invokeMethod(
+                    &loop,
+                    [&] {
+                        done = Clock::now();
+                        loop.quit();
+                    },
+                    Qt::QueuedConnection);
+            });
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        const Clock::time_point copied =
+            owner.copy("a copied text, number " + std::to_string(i) + " of the benchmark run");
+        loop.exec();
+        QObject::disconnect(connection);
+        if (done == Clock::time_point{}) {
+            std::printf("%s: copy %d never recorded\n", name, i);
+            continue;
+        }
+        latencies.push_back(milliseconds(done - copied));
+        wait(100);
+    }
+    std::sort(latencies.begin(), latencies.end());
+    if (!latencies.empty())
+        std::printf("%s: copy -> committed, median of %zu: %.2f ms (min %.2f, max %.2f)\n", name,
+                    latencies.size(), latencies[latencies.size() / 2], latencies.front(),
+                    latencies.back());
+    const double before = cpuMilliseconds();
+    wait(idleSeconds * 1000);
+    std::printf("%s: CPU time idle over %d s: %.1f ms\n", name, idleSeconds,
+                cpuMilliseconds() - before);
+    std::fflush(stdout);
+}
+
+// The longest stretch without a 5 ms timer running while xclip's 20 MB are read.
+void measureLargeRead(const char *name, Clipboard &clipboard)
+{
+    const QByteArray line = "a line of a large copied text, with some width to it\n";
+    const QByteArray bytes = line.repeated(20 * 1024 * 1024 / line.size());
+    const QString expected = QString::fromLatin1(bytes);
+    QProcess xclip;
+    xclip.start(QStringLiteral("xclip"),
+                {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
+    xclip.write(bytes);
+    xclip.closeWriteChannel();
+    xclip.waitForFinished(30000);
+    QElapsedTimer sinceTick;
+    qint64 longest = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longest = std::max(longest, sinceTick.restart()); });
+    QElapsedTimer total;
+    total.start();
+    sinceTick.start();
+    ticker.start();
+    const QDeadlineTimer deadline(30000);
+    // As the manager's tick would: read, and again until the text is in.
+    while (clipboard.readText() != expected && !deadline.hasExpired())
+        wait(5);
+    longest = std::max(longest, sinceTick.elapsed());
+    std::printf("%s: 20 MB from xclip read in %lld ms; GUI thread held up at most %lld ms\n", name,
+                static_cast<long long>(total.elapsed()), static_cast<long long>(longest));
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QGuiApplication app(argc, argv);
+    const int idleSeconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
+    ThreadOwner owner;
+    {
+        QtClipboard qt;
+        measureManager("QtClipboard", qt, owner, idleSeconds);
+        measureLargeRead("QtClipboard", qt);
+    }
+    auto opened = XcbClipboard::open();
+    auto *xcb = std::get_if<std::unique_ptr<XcbClipboard>>(&opened);
+    if (!xcb) {
+        std::printf("XcbClipboard: %s\n", qPrintable(std::get<QString>(opened)));
+        return 1;
+    }
+    measureManager("XcbClipboard", **xcb, owner, idleSeconds);
+    measureLargeRead("XcbClipboard", **xcb);
+    return 0;
+}

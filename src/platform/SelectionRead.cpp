@@ -1,0 +1,203 @@
+#include "SelectionRead.h"
+
+#include "XcbConnection.h"
+
+#include <xcb/xcbext.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// As much as a property can hold, in the 32-bit units GetProperty counts in.
+constexpr uint32_t wholeProperty = UINT32_MAX / 4;
+
+const QByteArray secretHint = QByteArrayLiteral("secret");
+
+} // namespace
+
+SelectionRead::SelectionRead(XcbConnection &connection, xcb_window_t window, xcb_timestamp_t time)
+    : m_connection(connection), m_time(time), m_window(window)
+{
+    request(m_connection.atoms().targets);
+}
+
+SelectionRead::~SelectionRead()
+{
+    if (m_pendingProperty)
+        xcb_discard_reply(m_connection.get(), *m_pendingProperty);
+}
+
+void SelectionRead::request(xcb_atom_t target)
+{
+    m_target = target;
+    m_incremental = false;
+    m_bytes.clear();
+    xcb_convert_selection(m_connection.get(), m_window, m_connection.atoms().clipboard, target,
+                          m_connection.atoms().transferProperty, m_time);
+    m_connection.flush();
+}
+
+SelectionRead::Progress SelectionRead::handle(const xcb_generic_event_t &event)
+{
+    if (m_finished)
+        return Progress::None;
+    switch (event.response_type & 0x7f) {
+    case XCB_SELECTION_NOTIFY:
+        return onSelectionNotify(reinterpret_cast<const xcb_selection_notify_event_t &>(event));
+    case XCB_PROPERTY_NOTIFY:
+        return onPropertyNotify(reinterpret_cast<const xcb_property_notify_event_t &>(event));
+    default:
+        return Progress::None;
+    }
+}
+
+SelectionRead::Progress SelectionRead::onSelectionNotify(const xcb_selection_notify_event_t &event)
+{
+    if (event.requestor != m_window || event.selection != m_connection.atoms().clipboard ||
+        event.target != m_target || m_incremental || m_pendingProperty)
+        return Progress::None;
+    if (event.property == XCB_NONE)
+        return transferDone(false);
+    requestProperty();
+    return Progress::Some;
+}
+
+SelectionRead::Progress SelectionRead::onPropertyNotify(const xcb_property_notify_event_t &event)
+{
+    if (!m_incremental || m_pendingProperty || event.window != m_window ||
+        event.atom != m_connection.atoms().transferProperty ||
+        event.state != XCB_PROPERTY_NEW_VALUE)
+        return Progress::None;
+    requestProperty();
+    return Progress::Some;
+}
+
+void SelectionRead::requestProperty()
+{
+    xcb_connection_t *c = m_connection.get();
+    m_pendingProperty = xcb_get_property(c, 1, m_window, m_connection.atoms().transferProperty,
+                                         XCB_GET_PROPERTY_TYPE_ANY, 0, wholeProperty)
+                            .sequence;
+    m_connection.flush();
+}
+
+SelectionRead::Progress SelectionRead::pollReply()
+{
+    if (m_finished || !m_pendingProperty)
+        return Progress::None;
+    void *reply = nullptr;
+    xcb_generic_error_t *error = nullptr;
+    if (xcb_poll_for_reply(m_connection.get(), *m_pendingProperty, &reply, &error) == 0)
+        return Progress::None;
+    m_pendingProperty.reset();
+    std::free(error);
+    const XcbReply<xcb_get_property_reply_t> property(
+        static_cast<xcb_get_property_reply_t *>(reply));
+    return onProperty(property.get());
+}
+
+SelectionRead::Progress SelectionRead::onProperty(const xcb_get_property_reply_t *reply)
+{
+    if (!reply)
+        return transferDone(false);
+    const int length = std::max(0, xcb_get_property_value_length(reply));
+    const bool announcesIncr = reply->type == m_connection.atoms().incr;
+    if (!announcesIncr && length > 0)
+        keep(QByteArrayView(static_cast<const char *>(xcb_get_property_value(reply)), length));
+    if (m_incremental) {
+        // An empty piece ends the transfer.
+        return length == 0 ? transferDone(true) : Progress::Some;
+    }
+    if (announcesIncr) {
+        // Deleting the property, which reading it did, asks for the first piece.
+        m_incremental = true;
+        if (m_decoder && reply->format == 32 && length >= 4)
+            m_decoder->expect(
+                qsizetype(*static_cast<const uint32_t *>(xcb_get_property_value(reply))));
+        return Progress::Some;
+    }
+    return transferDone(true);
+}
+
+void SelectionRead::keep(QByteArrayView bytes)
+{
+    if (m_stage == Stage::Text && m_decoder)
+        m_decoder->append(bytes);
+    else
+        m_bytes.append(bytes);
+}
+
+SelectionRead::Progress SelectionRead::transferDone(bool received)
+{
+    m_incremental = false;
+    switch (m_stage) {
+    case Stage::Targets:
+        // An owner that names no targets offers nothing Brimvale can read.
+        return received ? afterTargets() : finish(std::nullopt);
+    case Stage::Hint:
+        if (received && m_bytes == secretHint)
+            return finish(std::nullopt);
+        return requestNextText();
+    case Stage::Text:
+        if (received)
+            return finish(m_decoder->finish());
+        return requestNextText();
+    }
+    return finish(std::nullopt);
+}
+
+SelectionRead::Progress SelectionRead::afterTargets()
+{
+    const XcbAtoms &atoms = m_connection.atoms();
+    QList<xcb_atom_t> offered;
+    const qsizetype count = m_bytes.size() / qsizetype(sizeof(xcb_atom_t));
+    offered.resize(count);
+    std::memcpy(offered.data(), m_bytes.constData(), std::size_t(count) * sizeof(xcb_atom_t));
+
+    // What Qt's QMimeData::text() takes on X11, in its order, less a C terminator:
+    // the X string types, then text/plain; with none of those, a URL list's URLs.
+    // (Qt 6.4 passes over text/plain;charset=utf-8.)
+    using Encoding = ClipboardTextDecoder::Encoding;
+    const TextTarget preference[] = {
+        {atoms.utf8String, Encoding::Utf8, true},
+        {XCB_ATOM_STRING, Encoding::Latin1, true},
+        {atoms.text, Encoding::Latin1, true},
+        {atoms.textPlain, Encoding::Utf8, true},
+    };
+    for (const TextTarget &candidate : preference) {
+        if (offered.contains(candidate.target))
+            m_textTargets.append(candidate);
+    }
+    if (m_textTargets.isEmpty() && offered.contains(atoms.uriList))
+        m_textTargets.append({atoms.uriList, Encoding::UriList, true});
+    if (m_textTargets.isEmpty())
+        return finish(std::nullopt);
+    if (offered.contains(atoms.passwordManagerHint)) {
+        m_stage = Stage::Hint;
+        request(atoms.passwordManagerHint);
+        return Progress::Some;
+    }
+    return requestNextText();
+}
+
+SelectionRead::Progress SelectionRead::requestNextText()
+{
+    if (m_textTargets.isEmpty())
+        return finish(std::nullopt);
+    const TextTarget next = m_textTargets.takeFirst();
+    m_stage = Stage::Text;
+    m_decoder.emplace(next.encoding, next.dropTrailingNul);
+    request(next.target);
+    return Progress::Some;
+}
+
+SelectionRead::Progress SelectionRead::finish(std::optional<QString> text)
+{
+    m_finished = true;
+    m_text = std::move(text);
+    m_bytes.clear();
+    m_decoder.reset();
+    return Progress::Finished;
+}

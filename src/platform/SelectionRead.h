@@ -1,0 +1,78 @@
+#pragma once
+
+#include "ClipboardTextDecoder.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <xcb/xcb.h>
+
+#include <optional>
+
+class XcbConnection;
+
+// One read of CLIPBOARD's plain text from its current owner, driven by the events
+// of our own connection so that nothing ever waits for the owner: first the
+// targets it offers, then the password manager's hint when there is one, then
+// the text, each as one answer or in INCR pieces. It asks on the window it is
+// given and ignores whatever arrives on any other, so an abandoned read's window
+// must not be given to the next one while a late answer may still come.
+class SelectionRead final
+{
+public:
+    enum class Progress { None, Some, Finished };
+
+    // Asks the owner for its targets on `window` (XcbConnection::createWindow()).
+    // `time` is the time of the owner change.
+    SelectionRead(XcbConnection &connection, xcb_window_t window, xcb_timestamp_t time);
+    ~SelectionRead();
+    SelectionRead(const SelectionRead &) = delete;
+    SelectionRead &operator=(const SelectionRead &) = delete;
+
+    // Takes an event of the connection; Some when the owner answered something.
+    Progress handle(const xcb_generic_event_t &event);
+    // Takes the property asked for, if the server has sent it.
+    Progress pollReply();
+
+    // Once finished: the text, or nullopt when the owner offers none, refused it,
+    // or marked it secret.
+    const std::optional<QString> &text() const { return m_text; }
+    xcb_window_t window() const { return m_window; }
+
+private:
+    enum class Stage { Targets, Hint, Text };
+    struct TextTarget
+    {
+        xcb_atom_t target;
+        ClipboardTextDecoder::Encoding encoding;
+        bool dropTrailingNul;
+    };
+
+    void request(xcb_atom_t target);
+    Progress onSelectionNotify(const xcb_selection_notify_event_t &event);
+    Progress onPropertyNotify(const xcb_property_notify_event_t &event);
+    // Asks for our property, deleting it as it is read. The reply is taken by
+    // pollReply() when it is in, so a large one never holds up the caller.
+    void requestProperty();
+    Progress onProperty(const xcb_get_property_reply_t *reply);
+    void keep(QByteArrayView bytes);
+    Progress transferDone(bool received);
+    Progress afterTargets();
+    Progress requestNextText();
+    Progress finish(std::optional<QString> text);
+
+    XcbConnection &m_connection;
+    xcb_timestamp_t m_time;
+    xcb_window_t m_window;
+    Stage m_stage = Stage::Targets;
+    xcb_atom_t m_target = XCB_NONE;
+    bool m_incremental = false;
+    // The sequence number of the GetProperty under way.
+    std::optional<unsigned int> m_pendingProperty;
+    bool m_finished = false;
+    QByteArray m_bytes;
+    QList<TextTarget> m_textTargets;
+    std::optional<ClipboardTextDecoder> m_decoder;
+    std::optional<QString> m_text;
+};

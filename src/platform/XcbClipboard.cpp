@@ -1,0 +1,187 @@
+#include "XcbClipboard.h"
+
+#include "Logging.h"
+#include "SelectionRead.h"
+#include "XcbConnection.h"
+
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QSocketNotifier>
+
+#include <xcb/xfixes.h>
+
+namespace {
+
+// How long one turn of event handling may hold the GUI thread before it lets the
+// event loop run and comes back for the rest.
+constexpr qint64 eventBudgetMs = 20;
+
+// How long the window of an abandoned read is kept, and how many are at most.
+constexpr std::chrono::seconds retiredWindowLife{30};
+constexpr std::size_t retiredWindowsAtMost = 16;
+
+struct FreeEvent
+{
+    void operator()(xcb_generic_event_t *event) const { std::free(event); }
+};
+
+} // namespace
+
+std::variant<std::unique_ptr<XcbClipboard>, QString> XcbClipboard::open(QObject *parent)
+{
+    auto connection = XcbConnection::open();
+    if (auto *why = std::get_if<QString>(&connection))
+        return std::move(*why);
+    return std::unique_ptr<XcbClipboard>(
+        new XcbClipboard(std::move(std::get<std::unique_ptr<XcbConnection>>(connection)), parent));
+}
+
+XcbClipboard::XcbClipboard(std::unique_ptr<XcbConnection> connection, QObject *parent)
+    : Clipboard(parent), m_connection(std::move(connection)),
+      m_clipboard(QGuiApplication::clipboard()),
+      m_notifier(new QSocketNotifier(m_connection->fileDescriptor(), QSocketNotifier::Read, this)),
+      m_noticeWindow(m_connection->createWindow())
+{
+    m_answerTimer.setSingleShot(true);
+    m_answerTimer.setInterval(answerTimeout);
+    connect(&m_answerTimer, &QTimer::timeout, this, &XcbClipboard::giveUp);
+    m_moreEvents.setSingleShot(true);
+    m_moreEvents.setInterval(0);
+    connect(&m_moreEvents, &QTimer::timeout, this, &XcbClipboard::processEvents);
+    connect(m_notifier, &QSocketNotifier::activated, this, &XcbClipboard::processEvents);
+
+    m_connection->watchClipboardOwner(m_noticeWindow);
+    // What is on the clipboard already is read as if it had just been copied.
+    ownerChanged(m_connection->clipboardOwner(), XCB_CURRENT_TIME);
+    processEvents();
+}
+
+XcbClipboard::~XcbClipboard()
+{
+    m_read.reset();
+    for (const Retired &retired : m_retired)
+        m_connection->destroyWindow(retired.window);
+    if (m_spareWindow != XCB_NONE)
+        m_connection->destroyWindow(m_spareWindow);
+    m_connection->destroyWindow(m_noticeWindow);
+    m_connection->flush();
+}
+
+std::optional<QString> XcbClipboard::readText()
+{
+    return m_text;
+}
+
+void XcbClipboard::clear()
+{
+    forgetRead();
+    m_clipboard->clear(QClipboard::Clipboard);
+    m_text = std::nullopt;
+}
+
+void XcbClipboard::writeText(const QString &text)
+{
+    forgetRead();
+    m_clipboard->clear(QClipboard::Clipboard);
+    m_clipboard->setText(text, QClipboard::Clipboard);
+    // Known at once; the change notice that follows reads it back from Qt.
+    m_text = text;
+}
+
+void XcbClipboard::processEvents()
+{
+    QElapsedTimer turn;
+    turn.start();
+    const auto advance = [this](SelectionRead::Progress progress) {
+        if (progress == SelectionRead::Progress::Some)
+            m_answerTimer.start();
+        else if (progress == SelectionRead::Progress::Finished)
+            readFinished();
+    };
+    while (true) {
+        // A property asked for may have come in with the last events read.
+        if (m_read)
+            advance(m_read->pollReply());
+        std::unique_ptr<xcb_generic_event_t, FreeEvent> event(
+            xcb_poll_for_event(m_connection->get()));
+        if (!event) {
+            if (m_read)
+                advance(m_read->pollReply());
+            break;
+        }
+        const auto type = static_cast<uint8_t>(event->response_type & 0x7f);
+        if (type == m_connection->selectionNoticeType()) {
+            const auto &notice =
+                *reinterpret_cast<const xcb_xfixes_selection_notify_event_t *>(event.get());
+            if (notice.selection == m_connection->atoms().clipboard)
+                ownerChanged(notice.owner, notice.timestamp);
+        } else if (m_read) {
+            advance(m_read->handle(*event));
+        }
+        if (turn.elapsed() >= eventBudgetMs) {
+            m_moreEvents.start();
+            return;
+        }
+    }
+    if (m_connection->hasError() && !m_connectionLost) {
+        m_connectionLost = true;
+        m_notifier->setEnabled(false);
+        forgetRead();
+        qCWarning(lcPlatform, "lost the connection to the X server; the clipboard is no longer "
+                              "watched");
+    }
+}
+
+void XcbClipboard::ownerChanged(uint32_t owner, uint32_t time)
+{
+    forgetRead();
+    if (owner == XCB_NONE) {
+        m_text = std::nullopt;
+        return;
+    }
+    const xcb_window_t window = m_spareWindow != XCB_NONE ? std::exchange(m_spareWindow, XCB_NONE)
+                                                          : m_connection->createWindow();
+    m_read = std::make_unique<SelectionRead>(*m_connection, window, time);
+    m_answerTimer.start();
+}
+
+void XcbClipboard::readFinished()
+{
+    m_text = m_read->text();
+    m_spareWindow = m_read->window();
+    m_read.reset();
+    m_answerTimer.stop();
+    if (m_text)
+        emit changed();
+}
+
+void XcbClipboard::giveUp()
+{
+    if (!m_read)
+        return;
+    qCInfo(lcPlatform, "the clipboard's owner did not answer within %lld ms; its text is not read",
+           static_cast<long long>(answerTimeout.count()));
+    forgetRead();
+    m_text = std::nullopt;
+}
+
+void XcbClipboard::forgetRead()
+{
+    m_answerTimer.stop();
+    if (!m_read)
+        return;
+    retire(m_read->window());
+    m_read.reset();
+}
+
+void XcbClipboard::retire(uint32_t window)
+{
+    while (!m_retired.empty() &&
+           (m_retired.front().until.hasExpired() || m_retired.size() >= retiredWindowsAtMost)) {
+        m_connection->destroyWindow(m_retired.front().window);
+        m_retired.pop_front();
+    }
+    m_retired.push_back({window, QDeadlineTimer(retiredWindowLife)});
+    m_connection->flush();
+}

@@ -1,0 +1,189 @@
+// XcbClipboard against owners that misbehave (clipboard_owner) and a very large
+// text, on the real X server of DISPLAY with xclip for ordinary copies. Skipped
+// without an X server.
+#include "XcbClipboard.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int timeoutMs = 10000;
+
+QByteArray describe(const std::optional<QString> &text)
+{
+    if (!text)
+        return "none";
+    return '"' + text->left(60).toUtf8().toPercentEncoding(" ") + "\" (" +
+           QByteArray::number(text->size()) + " chars)";
+}
+
+} // namespace
+
+class XcbClipboardOwnersTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != u"xcb")
+            QSKIP("needs an X server: DISPLAY is not set");
+        if (QStandardPaths::findExecutable(u"xclip"_s).isEmpty())
+            QSKIP("needs xclip");
+        auto opened = XcbClipboard::open(this);
+        auto *clipboard = std::get_if<std::unique_ptr<XcbClipboard>>(&opened);
+        if (!clipboard)
+            QFAIL(qPrintable(std::get<QString>(opened)));
+        m_clipboard = clipboard->release();
+    }
+
+    void init()
+    {
+        copyWithXclip("before the owner");
+        QVERIFY(readsSoon(u"before the owner"_s));
+    }
+
+    void cleanup()
+    {
+        for (const auto &owner : m_owners) {
+            owner->kill();
+            owner->waitForFinished(timeoutMs);
+        }
+        m_owners.clear();
+    }
+
+    void silentOwner_givenUpAfterTheTimeLimit_nextCopyRead()
+    {
+        QSignalSpy changes(m_clipboard, &Clipboard::changed);
+        QElapsedTimer since;
+        startOwner({u"silent"_s});
+        since.start();
+        QTRY_VERIFY(m_clipboard->reading());
+        // While the owner is asked, the last text read stays what is served.
+        QCOMPARE(m_clipboard->readText(), std::optional(u"before the owner"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_clipboard->reading(), timeoutMs);
+        QVERIFY2(since.elapsed() >= XcbClipboard::answerTimeout.count() - 100,
+                 QByteArray::number(since.elapsed()));
+        QCOMPARE(m_clipboard->readText(), std::nullopt);
+        QVERIFY(changes.isEmpty());
+
+        copyWithXclip("after the silent owner");
+        QVERIFY2(readsSoon(u"after the silent owner"_s), describe(m_clipboard->readText()));
+        QCOMPARE(changes.size(), 1);
+    }
+
+    void ownerStartsIncrAndExits_readsNone_nextCopyRead()
+    {
+        QProcess &owner = startOwner({u"incr-then-exit"_s});
+        QTRY_COMPARE_WITH_TIMEOUT(owner.state(), QProcess::NotRunning, timeoutMs);
+        QVERIFY2(readsSoon(std::nullopt), describe(m_clipboard->readText()));
+        QVERIFY(!m_clipboard->reading());
+        copyWithXclip("after the INCR owner");
+        QVERIFY2(readsSoon(u"after the INCR owner"_s), describe(m_clipboard->readText()));
+    }
+
+    void ownerAnswersAfterThreeSeconds_givenUp_lateAnswerIgnored()
+    {
+        startOwner({u"slow"_s, u"3000"_s, u"too late"_s});
+        QTRY_VERIFY(m_clipboard->reading());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_clipboard->reading(), timeoutMs);
+        QCOMPARE(m_clipboard->readText(), std::nullopt);
+        // The next copy is read while the slow owner is still busy answering the
+        // abandoned read, whose answer then goes to a window that is gone.
+        copyWithXclip("after the slow owner");
+        QVERIFY2(readsSoon(u"after the slow owner"_s), describe(m_clipboard->readText()));
+        QTest::qWait(1500);
+        QCOMPARE(m_clipboard->readText(), std::optional(u"after the slow owner"_s));
+    }
+
+    void newOwnerDuringARead_readsTheNewOwner()
+    {
+        startOwner({u"silent"_s});
+        QTRY_VERIFY(m_clipboard->reading());
+        copyWithXclip("replaces the silent owner");
+        QVERIFY2(readsSoon(u"replaces the silent owner"_s), describe(m_clipboard->readText()));
+    }
+
+    void twentyMegabytesInIncrPieces_readExactly()
+    {
+        QByteArray line = "line of a large text: Gr\xc3\xbc\xc3\x9f"
+                          "e, \xe6\x97\xa5\xe6\x9c\xac, "
+                          "\xf0\x9f\x91\x8d\n";
+        const QByteArray bytes = line.repeated(20 * 1024 * 1024 / line.size());
+        QSignalSpy changes(m_clipboard, &Clipboard::changed);
+        startOwner({u"serve"_s, u"--chunk"_s, u"262144"_s, u"UTF8_STRING"_s}, bytes);
+        QTRY_VERIFY_WITH_TIMEOUT(!changes.isEmpty(), 30000);
+        const std::optional<QString> text = m_clipboard->readText();
+        QVERIFY2(text && *text == QString::fromUtf8(bytes), describe(text));
+    }
+
+    void secretHintInIncrPieces_textNeverAsked()
+    {
+        // The hint itself comes in pieces; the text is offered but must not be read.
+        QProcess &owner = startOwner({u"serve"_s, u"--chunk"_s, u"2"_s,
+                                      u"x-kde-passwordManagerHint=secret"_s, u"UTF8_STRING"_s},
+                                     "hunter2");
+        QVERIFY2(readsSoon(std::nullopt), describe(m_clipboard->readText()));
+        QTRY_VERIFY(!m_clipboard->reading());
+        QVERIFY(owner.state() == QProcess::Running);
+    }
+
+private:
+    bool readsSoon(const std::optional<QString> &expected)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        while (m_clipboard->readText() != expected) {
+            if (deadline.hasExpired())
+                return false;
+            QTest::qWait(20);
+        }
+        return true;
+    }
+
+    QProcess &startOwner(const QStringList &arguments, const QByteArray &input = {})
+    {
+        QProcess &owner = *m_owners.emplace_back(std::make_unique<QProcess>());
+        owner.start(QStringLiteral(CLIPBOARD_OWNER), arguments);
+        owner.write(input);
+        owner.closeWriteChannel();
+        if (!owner.waitForReadyRead(timeoutMs))
+            qWarning("clipboard_owner did not take the clipboard");
+        return owner;
+    }
+
+    // xclip offers `text` until the next owner comes; it forks, so this returns at once.
+    static void copyWithXclip(const QByteArray &text)
+    {
+        QProcess xclip;
+        xclip.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s});
+        xclip.write(text);
+        xclip.closeWriteChannel();
+        xclip.waitForFinished(timeoutMs);
+    }
+
+    XcbClipboard *m_clipboard = nullptr;
+    std::vector<std::unique_ptr<QProcess>> m_owners;
+};
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    XcbClipboardOwnersTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_xcbclipboardowners.moc"
