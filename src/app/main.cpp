@@ -4,9 +4,9 @@
 #include "InstanceServer.h"
 #include "Larkspan.h"
 #include "Logging.h"
-#include "Translations.h"
 #include "SingleInstance.h"
 #include "StopSignals.h"
+#include "Translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

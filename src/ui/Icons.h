@@ -17,7 +17,7 @@ enum class IconName {
     Copy,
     Trash,
     Checkmark, // a copy back happened
-    Power, // Start at Login
+    Power,     // Start at Login
 };
 
 QIcon themedIcon(IconName name, const QColor &color);

@@ -39,7 +39,8 @@ std::unique_ptr<Clipboard> createSystemClipboard()
     if (unavailable.noCompositor) {
         // A stale WAYLAND_DISPLAY in an X11 session, most likely: Qt sees it all.
         chosenReach = ClipboardReach::Everything;
-        qCWarning(lcPlatform, "%s; using the X11 or Qt clipboard", qUtf8Printable(unavailable.reason));
+        qCWarning(lcPlatform, "%s; using the X11 or Qt clipboard",
+                  qUtf8Printable(unavailable.reason));
         return makePlatformClipboard();
     }
     chosenReach = ClipboardReach::OnlyWhileSeen;
