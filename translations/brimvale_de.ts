@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>CaptureReachNote</name>
+    <message>
+        <source>On this desktop Brimvale records copies only while it can see them.</source>
+        <translation>Auf dieser Arbeitsoberfläche zeichnet Brimvale Kopien nur auf, während es sie sehen kann.</translation>
+    </message>
+</context>
+<context>
     <name>CategoryPicker</name>
     <message>
         <source>URL</source>
@@ -25,6 +32,14 @@
     <message>
         <source>Search...</source>
         <translation>Suchen …</translation>
+    </message>
+    <message>
+        <source>Search history</source>
+        <translation>Verlauf durchsuchen</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>Verlauf</translation>
     </message>
 </context>
 <context>
@@ -55,6 +70,13 @@
     <message>
         <source>Delete item</source>
         <translation>Eintrag löschen</translation>
+    </message>
+</context>
+<context>
+    <name>ClipListView</name>
+    <message>
+        <source>Show or hide the full text</source>
+        <translation>Den ganzen Text zeigen oder verbergen</translation>
     </message>
 </context>
 <context>
@@ -103,18 +125,68 @@
     </message>
 </context>
 <context>
+    <name>InstanceClient</name>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 gave no answer</source>
+        <translation>%1 hat nicht geantwortet</translation>
+    </message>
+</context>
+<context>
     <name>InstanceLock</name>
     <message>
         <source>Brimvale is already running (process %1)</source>
         <translation>Brimvale läuft bereits (Prozess %1)</translation>
     </message>
     <message>
-        <source>cannot create the lock file %1</source>
-        <translation>die Sperrdatei %1 kann nicht angelegt werden</translation>
+        <source>it is a symbolic link, which Brimvale does not follow</source>
+        <translation>sie ist ein symbolischer Link, dem Brimvale nicht folgt</translation>
     </message>
     <message>
-        <source>cannot lock %1</source>
-        <translation>%1 kann nicht gesperrt werden</translation>
+        <source>it is not a regular file</source>
+        <translation>sie ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>it belongs to another user and cannot be removed: %1</source>
+        <translation>sie gehört einem anderen Benutzer und kann nicht entfernt werden: %1</translation>
+    </message>
+    <message>
+        <source>Brimvale is already running</source>
+        <translation>Brimvale läuft bereits</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>it keeps being replaced</source>
+        <translation>sie wird immer wieder ersetzt</translation>
+    </message>
+    <message>
+        <source>cannot use the lock file %1: %2</source>
+        <translation>die Sperrdatei %1 kann nicht verwendet werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>InstanceServer</name>
+    <message>
+        <source>cannot listen on %1 for later starts: %2</source>
+        <translation>auf %1 kann nicht auf spätere Starts gewartet werden: %2</translation>
+    </message>
+    <message>
+        <source>cannot connect to the session bus: %1</source>
+        <translation>keine Verbindung zum Sitzungsbus: %1</translation>
+    </message>
+    <message>
+        <source>cannot register %1 on the session bus</source>
+        <translation>%1 kann nicht am Sitzungsbus angemeldet werden</translation>
+    </message>
+    <message>
+        <source>cannot own the name %1 on the session bus: %2</source>
+        <translation>der Name %1 kann am Sitzungsbus nicht belegt werden: %2</translation>
     </message>
 </context>
 <context>
@@ -140,10 +212,45 @@
     </message>
 </context>
 <context>
+    <name>SingleInstance</name>
+    <message>
+        <source>Brimvale is not running</source>
+        <translation>Brimvale läuft nicht</translation>
+    </message>
+    <message>
+        <source>Brimvale is already running (process %1), but it does not answer: %2</source>
+        <translation>Brimvale läuft bereits (Prozess %1), antwortet aber nicht: %2</translation>
+    </message>
+    <message>
+        <source>Brimvale is already running, but it does not answer: %1</source>
+        <translation>Brimvale läuft bereits, antwortet aber nicht: %1</translation>
+    </message>
+    <message>
+        <source>no lock file can be used; Brimvale runs without one</source>
+        <translation>keine Sperrdatei ist verwendbar; Brimvale läuft ohne</translation>
+    </message>
+</context>
+<context>
     <name>SqliteDatabase</name>
     <message>
         <source>cannot move %1 aside: %2</source>
         <translation>%1 kann nicht beiseitegelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>it is a symbolic link to %1, which does not exist; the link is left as it is</source>
+        <translation>sie ist ein symbolischer Link auf %1, das nicht existiert; der Link bleibt, wie er ist</translation>
+    </message>
+    <message>
+        <source>it is a symbolic link to %1, which is not a file; the link is left as it is</source>
+        <translation>sie ist ein symbolischer Link auf %1, das keine Datei ist; der Link bleibt, wie er ist</translation>
+    </message>
+    <message>
+        <source>it is a symbolic link to %1, which is not an SQLite database; the link and its target are left as they are</source>
+        <translation>sie ist ein symbolischer Link auf %1, das keine SQLite-Datenbank ist; der Link und sein Ziel bleiben, wie sie sind</translation>
+    </message>
+    <message>
+        <source>%1 is a symbolic link to %2, which cannot be read; the link and its target are left as they are</source>
+        <translation>%1 ist ein symbolischer Link auf %2, das nicht gelesen werden kann; der Link und sein Ziel bleiben, wie sie sind</translation>
     </message>
 </context>
 <context>
@@ -207,6 +314,14 @@
         <source>Saving &quot;%1&quot;</source>
         <translation>Speichern von „%1“</translation>
     </message>
+    <message>
+        <source>the stored preferences are unreadable (%1); they were kept as table %2 in %3 and the preferences start from their defaults</source>
+        <translation>die gespeicherten Einstellungen sind nicht lesbar (%1); sie wurden als Tabelle %2 in %3 aufbewahrt, und die Einstellungen beginnen mit ihren Vorgaben</translation>
+    </message>
+    <message>
+        <source>the stored preferences are unreadable (%1) and could not be set aside (%2); they are left untouched and choices are kept in memory</source>
+        <translation>die gespeicherten Einstellungen sind nicht lesbar (%1) und konnten nicht beiseitegelegt werden (%2); sie bleiben unberührt, und Einstellungen werden im Speicher gehalten</translation>
+    </message>
 </context>
 <context>
     <name>SqliteStoreFile</name>
@@ -226,6 +341,78 @@
         <source>%1 could not be read; it was kept as %2 and a new file started</source>
         <translation>%1 konnte nicht gelesen werden; die Datei wurde als %2 aufbewahrt und eine neue begonnen</translation>
     </message>
+    <message>
+        <source>%1 is read-only</source>
+        <translation>%1 ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>the folder of %1 is read-only</source>
+        <translation>der Ordner von %1 ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>%1 refuses writing</source>
+        <translation>%1 verweigert das Schreiben</translation>
+    </message>
+</context>
+<context>
+    <name>SqliteTables</name>
+    <message>
+        <source>%1 is a %2, not a table</source>
+        <translation>%1 ist ein(e) %2, keine Tabelle</translation>
+    </message>
+    <message>
+        <source>the table %1 has no column %2</source>
+        <translation>die Tabelle %1 hat keine Spalte %2</translation>
+    </message>
+    <message>
+        <source>the column %2 of the table %1 is not its primary key</source>
+        <translation>die Spalte %2 der Tabelle %1 ist nicht ihr Primärschlüssel</translation>
+    </message>
+    <message>
+        <source>the column %2 of the table %1 is not an INTEGER</source>
+        <translation>die Spalte %2 der Tabelle %1 ist kein INTEGER</translation>
+    </message>
+</context>
+<context>
+    <name>StartAtLoginRow</name>
+    <message>
+        <source>Start at Login</source>
+        <translation>Beim Anmelden starten</translation>
+    </message>
+</context>
+<context>
+    <name>TrayMenu</name>
+    <message>
+        <source>Privacy Mode</source>
+        <translation>Privatmodus</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Hide Brimvale</source>
+        <translation>Brimvale verbergen</translation>
+    </message>
+    <message>
+        <source>Show Brimvale</source>
+        <translation>Brimvale zeigen</translation>
+    </message>
+</context>
+<context>
+    <name>XdgAutostartEntry</name>
+    <message>
+        <source>cannot remove %1</source>
+        <translation>%1 kann nicht entfernt werden</translation>
+    </message>
+    <message>
+        <source>cannot create the folder %1</source>
+        <translation>der Ordner %1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -236,6 +423,18 @@
     <message>
         <source>Open the panel at launch.</source>
         <translation>Das Fenster beim Start öffnen.</translation>
+    </message>
+    <message>
+        <source>Show the running Brimvale&apos;s panel, or hide it when it is shown; with none running, start with the panel open.</source>
+        <translation>Das Fenster des laufenden Brimvale zeigen oder, wenn es gezeigt wird, verbergen; läuft keines, mit geöffnetem Fenster starten.</translation>
+    </message>
+    <message>
+        <source>End the running Brimvale.</source>
+        <translation>Das laufende Brimvale beenden.</translation>
+    </message>
+    <message>
+        <source>Start without opening the panel, even without a system tray; do nothing when Brimvale runs already.</source>
+        <translation>Starten, ohne das Fenster zu öffnen, auch ohne Systemleiste; nichts tun, wenn Brimvale schon läuft.</translation>
     </message>
 </context>
 </TS>
