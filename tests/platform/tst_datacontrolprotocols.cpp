@@ -122,7 +122,7 @@ private slots:
         // A WAYLAND_DISPLAY left over in an X11 session names no compositor.
         qputenv("WAYLAND_DISPLAY", "wayland-nobody-listens");
         QTest::ignoreMessage(QtWarningMsg, "cannot connect to the Wayland compositor; using "
-                                           "Qt's clipboard");
+                                           "the X11 or Qt clipboard");
         const std::unique_ptr<Clipboard> clipboard = createSystemClipboard();
         QVERIFY(qobject_cast<QtClipboard *>(clipboard.get()));
         QCOMPARE(systemClipboardReach(), ClipboardReach::Everything);
