@@ -3,8 +3,12 @@
 #include "QtClipboard.h"
 #include "SystemClipboard.h"
 #include "WaylandClipboard.h"
+#include "XcbClipboard.h"
 
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +29,13 @@ private slots:
     {
         QVERIFY(m_runtime.isValid());
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+        m_display = qgetenv("DISPLAY");
+    }
+
+    void cleanup()
+    {
+        if (!m_display.isEmpty())
+            qputenv("DISPLAY", m_display);
     }
 
     void readWriteClear_data()
@@ -108,6 +119,8 @@ private slots:
         DataControlTestServer server(socket, {});
         QVERIFY(server.isListening());
         qputenv("WAYLAND_DISPLAY", socket);
+        // Without XWayland there is only Qt's clipboard.
+        qunsetenv("DISPLAY");
         QTest::ignoreMessage(QtWarningMsg,
                              "the Wayland compositor offers no data-control manager: on this "
                              "desktop Brimvale records copies only while it can see them (while "
@@ -122,13 +135,41 @@ private slots:
         // A WAYLAND_DISPLAY left over in an X11 session names no compositor.
         qputenv("WAYLAND_DISPLAY", "wayland-nobody-listens");
         QTest::ignoreMessage(QtWarningMsg, "cannot connect to the Wayland compositor; using "
-                                           "Qt's clipboard");
+                                           "the X11 or Qt clipboard");
         const std::unique_ptr<Clipboard> clipboard = createSystemClipboard();
         QVERIFY(qobject_cast<QtClipboard *>(clipboard.get()));
         QCOMPARE(systemClipboardReach(), ClipboardReach::Everything);
     }
 
+    // With an X server at DISPLAY standing in for XWayland, which is told of every
+    // new selection on a compositor without data-control.
+    void noDataControl_x11Server_readsThroughIt()
+    {
+        if (m_display.isEmpty())
+            QSKIP("needs an X server at DISPLAY to stand in for XWayland");
+        if (QStandardPaths::findExecutable(u"xclip"_s).isEmpty())
+            QSKIP("needs xclip");
+        const QByteArray socket = "wayland-test-" + QByteArray::number(++m_servers);
+        DataControlTestServer server(socket, {});
+        QVERIFY(server.isListening());
+        qputenv("WAYLAND_DISPLAY", socket);
+        QTest::failOnWarning(QRegularExpression(u"records copies only"_s));
+        const std::unique_ptr<Clipboard> clipboard = createSystemClipboard();
+        QVERIFY(qobject_cast<XcbClipboard *>(clipboard.get()));
+        QCOMPARE(systemClipboardReach(), ClipboardReach::Everything);
+
+        // xclip forks and offers the text until the next owner comes.
+        const QString copied = u"copied on X11 beside a Wayland compositor"_s;
+        QProcess xclip;
+        xclip.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s});
+        xclip.write(copied.toUtf8());
+        xclip.closeWriteChannel();
+        QVERIFY(xclip.waitForFinished(10000));
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard->readText(), std::optional<QString>(copied), 10000);
+    }
+
 private:
+    QByteArray m_display;
     QTemporaryDir m_runtime;
     int m_servers = 0;
 };

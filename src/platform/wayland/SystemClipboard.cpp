@@ -4,6 +4,7 @@
 #include "Logging.h"
 #include "PlatformClipboard.h"
 #include "WaylandClipboard.h"
+#include "XcbClipboard.h"
 
 #include <QGuiApplication>
 
@@ -14,6 +15,26 @@ Q_LOGGING_CATEGORY(lcClipboardChoice, "brimvale.platform.clipboard", QtWarningMs
 namespace {
 
 std::atomic<ClipboardReach> chosenReach{ClipboardReach::Everything};
+
+// Without data-control, XWayland is the way in: mutter hands every new Wayland
+// selection to the X server whichever window has the focus, so an X11 reader of
+// our own sees every copy even while Qt runs on the wayland platform. wlroots
+// gives X11 the clipboard only while an X11 window has the focus, but it offers
+// data-control and never gets here.
+std::unique_ptr<Clipboard> openXWaylandClipboard(const DataControlUnavailable &unavailable)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return nullptr;
+    auto opened = XcbClipboard::open();
+    if (auto *why = std::get_if<QString>(&opened)) {
+        qCInfo(lcClipboardChoice, "clipboard: not XWayland's: %s", qUtf8Printable(*why));
+        return nullptr;
+    }
+    chosenReach = ClipboardReach::Everything;
+    qCInfo(lcClipboardChoice, "clipboard: X11 through XWayland (%s)",
+           qUtf8Printable(unavailable.reason));
+    return std::move(std::get<std::unique_ptr<XcbClipboard>>(opened));
+}
 
 } // namespace
 
@@ -34,6 +55,10 @@ std::unique_ptr<Clipboard> createSystemClipboard()
         return clipboard;
     }
     const auto &unavailable = std::get<DataControlUnavailable>(opened);
+    if (!unavailable.noCompositor) {
+        if (auto x11 = openXWaylandClipboard(unavailable))
+            return x11;
+    }
     qCInfo(lcClipboardChoice, "clipboard: the %s platform's",
            qUtf8Printable(QGuiApplication::platformName()));
     if (unavailable.noCompositor) {

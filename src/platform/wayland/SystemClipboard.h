@@ -6,7 +6,8 @@
 
 // How much of the user's copying the chosen clipboard can see.
 enum class ClipboardReach {
-    // Every copy, whichever window has the focus (X11, Wayland with data-control).
+    // Every copy, whichever window has the focus (X11, Wayland with data-control,
+    // XWayland on a compositor without it).
     Everything,
     // Only what the session hands to our own windows: Wayland without data-control.
     OnlyWhileSeen,
@@ -14,7 +15,8 @@ enum class ClipboardReach {
 
 // The system clipboard for this session: on Wayland, when the compositor offers a
 // data-control manager, one that speaks it on a connection of its own, whatever
-// platform Qt itself runs on; otherwise Qt's. Logs which one on the category
+// platform Qt itself runs on; without one, X11's through XWayland when DISPLAY
+// names a server; otherwise Qt's. Logs which one on the category
 // "brimvale.platform.clipboard" (QT_LOGGING_RULES="brimvale.platform.clipboard.info=true"),
 // and says once on standard error when the desktop lets it see only some copies.
 std::unique_ptr<Clipboard> createSystemClipboard();
