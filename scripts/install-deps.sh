@@ -14,6 +14,7 @@ packages=(
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n appstream desktop-file-utils lintian dpkg-dev # translations, install checks, .deb
   libwayland-dev libwayland-bin sway wl-clipboard foot  # Wayland data-control clipboard and its tests
   dbus-daemon libglib2.0-bin  # a private session bus and gdbus for the single-instance tests
+  haskell-status-notifier-item-utils  # status-notifier-watcher: the tray menu over StatusNotifierItem in tests
   libxcb1-dev libxcb-xfixes0-dev  # the clipboard read on our own X connection
 )
 
