@@ -240,10 +240,20 @@ void measureLargeRead(const char *name, Clipboard &clipboard)
     sinceTick.start();
     ticker.start();
     const QDeadlineTimer deadline(30000);
-    // As the manager's tick would: read, and again until the text is in.
-    while (clipboard.readText() != expected && !deadline.hasExpired())
+    // As the manager's tick would: read, and again until the text is in. Only the
+    // length is looked at while the ticker runs: comparing 20 MB of text takes
+    // the GUI thread about 45 ms itself, which is the benchmark's and not the
+    // reader's.
+    const auto readSize = [&clipboard] {
+        const std::optional<QString> text = clipboard.readText();
+        return text ? text->size() : qsizetype(-1);
+    };
+    while (readSize() != expected.size() && !deadline.hasExpired())
         wait(5);
     longest = std::max(longest, sinceTick.elapsed());
+    ticker.stop();
+    if (clipboard.readText() != expected)
+        std::printf("%s: the 20 MB text read differs from the one copied\n", name);
     std::printf("%s: 20 MB from xclip read in %lld ms; GUI thread held up at most %lld ms\n", name,
                 static_cast<long long>(total.elapsed()), static_cast<long long>(longest));
     std::fflush(stdout);

@@ -69,7 +69,9 @@ void ClipboardTextDecoder::decode(QByteArrayView bytes)
     if (m_encoding == Encoding::Latin1) {
         m_text.append(QString::fromLatin1(bytes));
     } else if (!m_decodedAny) {
-        m_text = QString::fromUtf8(bytes);
+        // Appended rather than assigned, so the room expect() reserved is kept
+        // and a large text is never copied over as it grows.
+        m_text.append(QStringView(QString::fromUtf8(bytes)));
     } else {
         // fromUtf8 drops a byte order mark at the start of what it is given; only
         // the start of the whole text may lose one. An ASCII byte in front keeps

@@ -10,8 +10,11 @@
 
 namespace {
 
-// As much as a property can hold, in the 32-bit units GetProperty counts in.
-constexpr uint32_t wholeProperty = UINT32_MAX / 4;
+// How much of a property one GetProperty takes, in the 32-bit units it counts in.
+// libxcb reads a reply whole once its head is in, waiting for the server to
+// write the rest, so a large property is taken in slices of 64 KiB: each is read
+// and decoded in well under a millisecond, and the event loop runs in between.
+constexpr uint32_t sliceUnits = 16 * 1024;
 
 const QByteArray secretHint = QByteArrayLiteral("secret");
 
@@ -33,6 +36,7 @@ void SelectionRead::request(xcb_atom_t target)
 {
     m_target = target;
     m_incremental = false;
+    m_sliceOffset = 0;
     m_bytes.clear();
     xcb_convert_selection(m_connection.get(), m_window, m_connection.atoms().clipboard, target,
                           m_connection.atoms().transferProperty, m_time);
@@ -77,8 +81,10 @@ SelectionRead::Progress SelectionRead::onPropertyNotify(const xcb_property_notif
 void SelectionRead::requestProperty()
 {
     xcb_connection_t *c = m_connection.get();
+    // The server deletes the property only with its last slice, so an INCR owner
+    // writes its next piece only once this one is read in full.
     m_pendingProperty = xcb_get_property(c, 1, m_window, m_connection.atoms().transferProperty,
-                                         XCB_GET_PROPERTY_TYPE_ANY, 0, wholeProperty)
+                                         XCB_GET_PROPERTY_TYPE_ANY, m_sliceOffset, sliceUnits)
                             .sequence;
     m_connection.flush();
 }
@@ -106,6 +112,15 @@ SelectionRead::Progress SelectionRead::onProperty(const xcb_get_property_reply_t
     const bool announcesIncr = reply->type == m_connection.atoms().incr;
     if (!announcesIncr && length > 0)
         keep(QByteArrayView(static_cast<const char *>(xcb_get_property_value(reply)), length));
+    if (!announcesIncr && reply->bytes_after > 0 && length > 0) {
+        // A slice other than the last holds a whole number of 32-bit units.
+        if (m_sliceOffset == 0 && !m_incremental && m_decoder)
+            m_decoder->expect(qsizetype(length) + qsizetype(reply->bytes_after));
+        m_sliceOffset += uint32_t(length) / 4;
+        requestProperty();
+        return Progress::Some;
+    }
+    m_sliceOffset = 0;
     if (m_incremental) {
         // An empty piece ends the transfer.
         return length == 0 ? transferDone(true) : Progress::Some;

@@ -52,8 +52,8 @@ private:
     void request(xcb_atom_t target);
     Progress onSelectionNotify(const xcb_selection_notify_event_t &event);
     Progress onPropertyNotify(const xcb_property_notify_event_t &event);
-    // Asks for our property, deleting it as it is read. The reply is taken by
-    // pollReply() when it is in, so a large one never holds up the caller.
+    // Asks for the next slice of our property, deleting it with the last. The
+    // reply is taken by pollReply() when it is in, so none holds up the caller.
     void requestProperty();
     Progress onProperty(const xcb_get_property_reply_t *reply);
     void keep(QByteArrayView bytes);
@@ -68,6 +68,8 @@ private:
     Stage m_stage = Stage::Targets;
     xcb_atom_t m_target = XCB_NONE;
     bool m_incremental = false;
+    // Where the next slice of the property starts, in 32-bit units.
+    uint32_t m_sliceOffset = 0;
     // The sequence number of the GetProperty under way.
     std::optional<unsigned int> m_pendingProperty;
     bool m_finished = false;

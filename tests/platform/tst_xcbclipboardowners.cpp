@@ -129,6 +129,20 @@ private slots:
         QVERIFY2(text && *text == QString::fromUtf8(bytes), describe(text));
     }
 
+    void largePropertyInOnePiece_readExactly()
+    {
+        // Several slices of the one property, cut inside multi-byte sequences.
+        QByteArray line = "one property: Gr\xc3\xbc\xc3\x9f"
+                          "e, \xe6\x97\xa5\xe6\x9c\xac, "
+                          "\xf0\x9f\x91\x8d\n";
+        const QByteArray bytes = line.repeated(1024 * 1024 / line.size());
+        QSignalSpy changes(m_clipboard, &Clipboard::changed);
+        startOwner({u"serve"_s, u"UTF8_STRING"_s}, bytes);
+        QTRY_VERIFY_WITH_TIMEOUT(!changes.isEmpty(), 10000);
+        const std::optional<QString> text = m_clipboard->readText();
+        QVERIFY2(text && *text == QString::fromUtf8(bytes), describe(text));
+    }
+
     void secretHintInIncrPieces_textNeverAsked()
     {
         // The hint itself comes in pieces; the text is offered but must not be read.
