@@ -6,6 +6,9 @@
 //   - the longest the GUI thread went without running a 5 ms timer while a 20 MB
 //     text was read from xclip;
 //   - the CPU time of an idle manager over 60 s (first argument: other seconds).
+// `bench_clipboard idle qt|xcb [seconds]` measures only the idle time, of one
+// reader in a process of its own, and says which threads spent it: run the two
+// readers alternately, as a process that read 20 MB before is no idle baseline.
 // A timing program rather than Google Benchmark: every step waits for the X
 // server and another program, and runs in the event loop.
 #include "ClipboardManager.h"
@@ -17,6 +20,8 @@
 #include "XcbClipboard.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -172,6 +177,22 @@ void wait(int ms)
     loop.exec();
 }
 
+// Nanoseconds each thread of this process has run, by thread id and name.
+std::vector<std::pair<QString, qint64>> threadRunTimes()
+{
+    std::vector<std::pair<QString, qint64>> times;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &id : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(id + QStringLiteral("/comm")));
+        QFile schedstat(tasks.filePath(id + QStringLiteral("/schedstat")));
+        if (!comm.open(QIODevice::ReadOnly) || !schedstat.open(QIODevice::ReadOnly))
+            continue;
+        const QString name = id + QLatin1Char(' ') + QString::fromUtf8(comm.readAll().trimmed());
+        times.emplace_back(name, schedstat.readAll().split(' ').value(0).toLongLong());
+    }
+    return times;
+}
+
 // Median copy -> committed over 20 copies, and the CPU time of `idleSeconds` idle.
 void measureManager(const char *name, Clipboard &clipboard, ThreadOwner &owner, int idleSeconds)
 {
@@ -211,9 +232,16 @@ void measureManager(const char *name, Clipboard &clipboard, ThreadOwner &owner, 
                     latencies.size(), latencies[latencies.size() / 2], latencies.front(),
                     latencies.back());
     const double before = cpuMilliseconds();
+    const auto threadsBefore = threadRunTimes();
     wait(idleSeconds * 1000);
     std::printf("%s: CPU time idle over %d s: %.1f ms\n", name, idleSeconds,
                 cpuMilliseconds() - before);
+    for (const auto &[thread, ns] : threadRunTimes()) {
+        const auto was = std::find_if(threadsBefore.begin(), threadsBefore.end(),
+                                      [&](const auto &t) { return t.first == thread; });
+        const qint64 spent = ns - (was != threadsBefore.end() ? was->second : 0);
+        std::printf("  thread %s: %.2f ms\n", qPrintable(thread), double(spent) / 1e6);
+    }
     std::fflush(stdout);
 }
 
@@ -265,8 +293,22 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "xcb");
     QGuiApplication app(argc, argv);
-    const int idleSeconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
     ThreadOwner owner;
+    if (argc > 2 && std::string(argv[1]) == "idle") {
+        const int seconds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 60;
+        if (std::string(argv[2]) == "qt") {
+            QtClipboard qt;
+            measureManager("QtClipboard", qt, owner, seconds);
+            return 0;
+        }
+        auto opened = XcbClipboard::open();
+        auto *xcb = std::get_if<std::unique_ptr<XcbClipboard>>(&opened);
+        if (!xcb)
+            return 1;
+        measureManager("XcbClipboard", **xcb, owner, seconds);
+        return 0;
+    }
+    const int idleSeconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
     {
         QtClipboard qt;
         measureManager("QtClipboard", qt, owner, idleSeconds);
