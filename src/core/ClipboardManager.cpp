@@ -13,7 +13,8 @@ ClipboardManager::ClipboardManager(Clipboard &clipboard, Preferences &preference
                                    HistoryStore &store, PollTimers &timers, QObject *parent)
     : QObject(parent), m_clipboard(clipboard), m_preferences(preferences), m_timers(timers),
       m_urls(Category::Url, m_index), m_codes(Category::Code, m_index),
-      m_texts(Category::Text, m_index), m_persistence(store, m_byCategory)
+      m_texts(Category::Text, m_index), m_persistence(store, m_byCategory),
+      m_captures([this](const QString &text, Category category) { record(text, category); })
 {
     loadItems();
     // What is on the clipboard while Privacy Mode is on is not ours to record, not
@@ -30,7 +31,12 @@ ClipboardManager::ClipboardManager(Clipboard &clipboard, Preferences &preference
     connect(&m_clipboard, &Clipboard::changed, this, &ClipboardManager::checkClipboard);
 }
 
-ClipboardManager::~ClipboardManager() = default;
+ClipboardManager::~ClipboardManager()
+{
+    // What is still being classified or written is recorded before the lists go.
+    m_captures.finish();
+    m_persistence.finish();
+}
 
 void ClipboardManager::loadItems()
 {
@@ -56,9 +62,15 @@ int ClipboardManager::indexOf(Category category, const QString &text, int hint) 
 
 void ClipboardManager::addItem(const QString &text)
 {
+    if (!m_index.contains(text))
+        record(text, categorize(text));
+}
+
+void ClipboardManager::record(const QString &text, Category category)
+{
+    // Checked again: a text captured twice may have waited behind a long one.
     if (m_index.contains(text))
         return;
-    const Category category = categorize(text);
     list(category).prepend({text, 0});
     m_persistence.saveInserted(category);
 }
@@ -75,6 +87,7 @@ void ClipboardManager::removeItem(Category category, int row)
 
 void ClipboardManager::clearHistory()
 {
+    m_captures.drop();
     for (Category category : allCategories) {
         list(category).reset({});
         m_persistence.saveCleared(category);
@@ -125,7 +138,8 @@ void ClipboardManager::checkClipboard()
         return;
     m_lastCopiedText = *text;
     QMetaObject::invokeMethod(
-        this, [this, copied = std::move(*text)] { addItem(copied); }, Qt::QueuedConnection);
+        this, [this, copied = std::move(*text)] { m_captures.push(copied); },
+        Qt::QueuedConnection);
 }
 
 void ClipboardManager::skipCurrentText()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CaptureQueue.h"
 #include "Category.h"
 #include "HistoryIndex.h"
 #include "HistoryList.h"
@@ -20,7 +21,9 @@ class SaveDialog;
 
 // The clipboard history: three lists of texts, newest first, one per category.
 // It captures new clipboard texts, classifies them, and stores every change before
-// the call that made it returns. Views show its lists, which are list models.
+// the call that made it returns, but for a long text (see CaptureQueue and
+// HistoryPersistence), which is classified and written away from the GUI thread.
+// Views show its lists, which are list models.
 class ClipboardManager final : public QObject
 {
     Q_OBJECT
@@ -50,6 +53,9 @@ public:
     // Records a newly seen text at the front of its category, unless it is recorded
     // already.
     void addItem(const QString &text);
+    // Captured texts that are still being classified; they are recorded in the
+    // order they were captured.
+    bool isRecordingCaptures() const { return !m_captures.isIdle(); }
     void removeItem(Category category, int row);
     // Empties every list, then the clipboard.
     void clearHistory();
@@ -75,6 +81,7 @@ signals:
 
 private:
     void loadItems();
+    void record(const QString &text, Category category);
     // Takes the clipboard's text as seen without recording it.
     void skipCurrentText();
 
@@ -91,4 +98,6 @@ private:
     // The timer most recently started, the one a stop stops.
     PollTimers::Timer *m_timer = nullptr;
     std::optional<QString> m_lastCopiedText;
+    // Declared last: destroyed first, it records what it still holds.
+    CaptureQueue m_captures;
 };

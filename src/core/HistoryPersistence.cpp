@@ -6,6 +6,7 @@
 #include "HistoryStore.h"
 
 #include <QSet>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -34,6 +35,13 @@ QString failureLine(const QString &what)
 HistoryPersistence::HistoryPersistence(HistoryStore &store, const Lists &lists)
     : m_store(store), m_lists(lists)
 {
+    QObject::connect(&m_worker, &QFutureWatcher<StoreResult<qint64>>::finished,
+                     [this] { written(); });
+}
+
+HistoryPersistence::~HistoryPersistence()
+{
+    finish();
 }
 
 HistoryList &HistoryPersistence::list(Category category) const
@@ -74,23 +82,97 @@ void HistoryPersistence::load()
 
 void HistoryPersistence::saveInserted(Category category)
 {
-    save([&] {
-        HistoryList &changed = list(category);
-        const StoreResult<qint64> id = m_store.insertNewest(listKey(category), changed.textAt(0));
-        if (id.ok())
-            changed.setStoreId(0, id.value());
-        return id.status();
-    });
+    inTurn([this, category, text = list(category).textAt(0)] { insert(category, text); });
 }
 
 void HistoryPersistence::saveRemoved(Category, qint64 storeId)
 {
-    save([&] { return m_store.removeItem(storeId); });
+    // An item removed before its own insert ran has no id yet; that insert finds
+    // it gone.
+    inTurn([this, storeId] { save([&] { return m_store.removeItem(storeId); }); });
 }
 
 void HistoryPersistence::saveCleared(Category category)
 {
-    save([&] { return m_store.replaceList(listKey(category), {}).status(); });
+    inTurn([this, category] {
+        save([&] { return m_store.replaceList(listKey(category), {}).status(); });
+    });
+}
+
+void HistoryPersistence::finish()
+{
+    m_finishing = true;
+    if (m_writing) {
+        m_worker.waitForFinished();
+        written();
+    }
+    runWaiting();
+}
+
+void HistoryPersistence::inTurn(std::function<void()> change)
+{
+    m_waiting.push_back(std::move(change));
+    runWaiting();
+}
+
+void HistoryPersistence::runWaiting()
+{
+    while (!m_writing && !m_waiting.empty()) {
+        const std::function<void()> change = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        change();
+    }
+}
+
+void HistoryPersistence::insert(Category category, const QString &text)
+{
+    if (rowOf(category, text) < 0)
+        return; // removed before its turn came
+    if (m_state == State::InStep && !m_finishing && text.size() >= backgroundLength) {
+        if (HistoryStore::InsertJob job = m_store.insertNewestJob(listKey(category), text)) {
+            m_writing = Writing{category, text};
+            m_worker.setFuture(QtConcurrent::run(std::move(job)));
+            return;
+        }
+    }
+    save([&] {
+        const StoreResult<qint64> id = m_store.insertNewest(listKey(category), text);
+        if (const int row = rowOf(category, text); id.ok() && row >= 0)
+            list(category).setStoreId(row, id.value());
+        return id.status();
+    });
+}
+
+void HistoryPersistence::written()
+{
+    // finish() may have taken the result already; the watcher's signal then still
+    // comes, perhaps while the next item is being written.
+    if (!m_writing || !m_worker.isFinished())
+        return;
+    const Writing writing = *std::exchange(m_writing, std::nullopt);
+    const StoreResult<qint64> id = m_worker.result();
+    if (!id.ok()) {
+        // As when a write in place fails: the next change rewrites the record.
+        m_state = State::OutOfStep;
+        reportTrouble(failureLine(id.error()));
+    } else if (const int row = rowOf(writing.category, writing.text); row >= 0) {
+        list(writing.category).setStoreId(row, id.value());
+    } else {
+        // Removed while it was being written.
+        save([&] { return m_store.removeItem(id.value()); });
+    }
+    runWaiting();
+}
+
+int HistoryPersistence::rowOf(Category category, const QString &text) const
+{
+    const HistoryList &items = list(category);
+    for (int row = 0; row < items.size(); ++row) {
+        const QString &held = items.textAt(row);
+        if (held.constData() == text.constData() && held.size() == text.size())
+            return row;
+    }
+    return -1;
 }
 
 void HistoryPersistence::save(const std::function<StoreStatus()> &writeChange)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 // One list of the stored history, newest first. `ids` parallels `texts`; an id
@@ -51,6 +52,16 @@ public:
     virtual HistoryRecord loadLists(const QStringList &keys) = 0;
     // Adds `text` as the newest item of the list `listKey`; returns its id.
     virtual StoreResult<qint64> insertNewest(const QString &listKey, const QString &text) = 0;
+    // The same insert as a job that may run on another thread while this store is
+    // left alone: a text of megabytes takes long to write. Empty when the store
+    // cannot write that way now; insertNewest() is used then.
+    using InsertJob = std::function<StoreResult<qint64>()>;
+    virtual InsertJob insertNewestJob(const QString &listKey, const QString &text)
+    {
+        Q_UNUSED(listKey)
+        Q_UNUSED(text)
+        return {};
+    }
     // Removing an item that is gone already is no failure.
     virtual StoreStatus removeItem(qint64 id) = 0;
     // Replaces the list `listKey` whole (texts newest first); returns the new ids in

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -119,6 +120,30 @@ StoreResult<qint64> SqliteHistoryStore::insertNewest(const QString &listKey, con
     if (!status.ok())
         return StoreError{status.error()};
     return id;
+}
+
+HistoryStore::InsertJob SqliteHistoryStore::insertNewestJob(const QString &listKey,
+                                                            const QString &text)
+{
+    if (!m_file.isOpen() || m_file.isReadOnly())
+        return {};
+    auto id = std::make_shared<qint64>(0);
+    SqliteStoreFile::Job transaction = m_file.transactionElsewhere(
+        tr("Saving a clipboard item"), [listKey, text, id](SqliteDatabase &db) {
+            SqliteStatement insert;
+            if (const int rc = insert.prepare(db.handle(), insertItemSql); !isOk(rc))
+                return rc;
+            insert.bind(1, listKey);
+            insert.bind(2, text);
+            const int rc = insert.run();
+            *id = sqlite3_last_insert_rowid(db.handle());
+            return rc;
+        });
+    return [transaction = std::move(transaction), id]() -> StoreResult<qint64> {
+        if (const StoreStatus status = transaction(); !status.ok())
+            return StoreError{status.error()};
+        return *id;
+    };
 }
 
 StoreStatus SqliteHistoryStore::removeItem(qint64 id)

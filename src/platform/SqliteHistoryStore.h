@@ -21,6 +21,8 @@ public:
     // once: Unreadable, and setAsideHistory() then only reports where it was kept.
     HistoryRecord loadLists(const QStringList &keys) override;
     StoreResult<qint64> insertNewest(const QString &listKey, const QString &text) override;
+    // Runs on a connection of its own, so only while the file is open for writing.
+    InsertJob insertNewestJob(const QString &listKey, const QString &text) override;
     StoreStatus removeItem(qint64 id) override;
     StoreResult<std::vector<qint64>> replaceList(const QString &listKey,
                                                  const QStringList &texts) override;

@@ -199,6 +199,42 @@ StoreStatus SqliteStoreFile::transaction(const QString &action, const Body &body
     return StoreError{recordFailure(action, rc).message};
 }
 
+SqliteStoreFile::Job SqliteStoreFile::transactionElsewhere(const QString &action,
+                                                           DatabaseBody body) const
+{
+    return [path = m_path, action, body = std::move(body)]() -> StoreStatus {
+        const auto failed = [&](const QString &why) {
+            return StoreError{tr("%1 failed: %2").arg(action, why)};
+        };
+        // Only the file the main connection has open is written: none is created
+        // here, and a link is taken no further than there.
+        if (!QFileInfo::exists(path))
+            return failed(tr("%1 is gone").arg(path));
+        if (const std::optional<QString> problem = SqliteDatabase::linkProblem(path))
+            return failed(*problem);
+        SqliteDatabase db;
+        int rc = db.open(path);
+        if (isOk(rc) && db.isReadOnly())
+            return failed(tr("%1 refuses writing").arg(path));
+        if (isOk(rc)) {
+            sqlite3_busy_timeout(db.handle(), busyTimeoutMs);
+            rc = db.exec(configureSql);
+        }
+        if (isOk(rc))
+            rc = db.exec("BEGIN IMMEDIATE");
+        if (isOk(rc))
+            rc = body(db);
+        if (isOk(rc))
+            rc = db.exec("COMMIT");
+        if (isOk(rc))
+            return {};
+        const QString why = db.errorMessage(rc);
+        if (db.isOpen() && !sqlite3_get_autocommit(db.handle()))
+            db.exec("ROLLBACK");
+        return failed(why);
+    };
+}
+
 std::optional<SqliteStoreFile::ReadFailure> SqliteStoreFile::read(const QString &action,
                                                                   const Body &body)
 {

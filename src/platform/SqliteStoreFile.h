@@ -64,6 +64,13 @@ public:
     // Runs `body` in one transaction, committed before this returns; on failure
     // nothing of it is kept. `action` names it in the message ("Saving ...").
     StoreStatus transaction(const QString &action, const Body &body);
+    // A transaction like the above, run by the job returned on a connection the
+    // job opens and closes itself, so the job may run on another thread while
+    // this object goes on: it touches nothing of it. A failure is only reported;
+    // the next transaction here finds out what it means for the file.
+    using Job = std::function<StoreStatus()>;
+    using DatabaseBody = std::function<int(SqliteDatabase &)>;
+    Job transactionElsewhere(const QString &action, DatabaseBody body) const;
     // Runs `body`, which only reads, on the open file.
     std::optional<ReadFailure> read(const QString &action, const Body &body);
 

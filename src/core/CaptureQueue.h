@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Category.h"
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QString>
+
+#include <deque>
+#include <functional>
+
+// Classifies captured texts and hands each on with its category, in the order
+// they were captured. Classifying takes time in proportion to a text's length
+// (about 150 ms for 20 MB), so a long text is classified on a worker thread
+// while the GUI thread goes on; texts captured meanwhile wait behind it.
+class CaptureQueue final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CaptureQueue)
+
+public:
+    // From this many characters on, a text is classified on a worker thread.
+    static constexpr qsizetype backgroundLength = 256 * 1024;
+
+    using Deliver = std::function<void(const QString &text, Category category)>;
+
+    explicit CaptureQueue(Deliver deliver, QObject *parent = nullptr);
+    // Waits for a text being classified, so that nothing captured is lost.
+    ~CaptureQueue() override;
+
+    void push(QString text);
+    // Delivers every text still waiting, waiting for the worker where it must.
+    void finish();
+    // Forgets every text not delivered yet: the history they were bound for was
+    // cleared.
+    void drop();
+    bool isIdle() const { return m_waiting.empty() && !m_working; }
+
+private:
+    void deliverWaiting();
+    void classified();
+
+    Deliver m_deliver;
+    std::deque<QString> m_waiting;
+    QFutureWatcher<Category> m_worker;
+    bool m_working = false;
+    // The text being classified is not to be delivered.
+    bool m_dropWorking = false;
+};
