@@ -21,9 +21,9 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>

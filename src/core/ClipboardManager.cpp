@@ -138,8 +138,7 @@ void ClipboardManager::checkClipboard()
         return;
     m_lastCopiedText = *text;
     QMetaObject::invokeMethod(
-        this, [this, copied = std::move(*text)] { m_captures.push(copied); },
-        Qt::QueuedConnection);
+        this, [this, copied = std::move(*text)] { m_captures.push(copied); }, Qt::QueuedConnection);
 }
 
 void ClipboardManager::skipCurrentText()
