@@ -6,6 +6,10 @@
 //   - the longest the GUI thread went without running a 5 ms timer while a 20 MB
 //     text was read from xclip;
 //   - the CPU time of an idle manager over 60 s (first argument: other seconds).
+// `bench_clipboard copy qt|xcb [megabytes]` measures, with a manager attached,
+// the longest the GUI thread went without running a 5 ms timer from xclip
+// taking the clipboard with a text of that size (20 by default) until the
+// manager has it classified and committed to its store.
 // `bench_clipboard idle qt|xcb [seconds]` measures only the idle time, of one
 // reader in a process of its own, and says which threads spent it: run the two
 // readers alternately, as a process that read 20 MB before is no idle baseline.
@@ -287,6 +291,43 @@ void measureLargeRead(const char *name, Clipboard &clipboard)
     std::fflush(stdout);
 }
 
+void measureCopyRecorded(const char *name, Clipboard &clipboard, int megabytes)
+{
+    Services services;
+    ClipboardManager manager(clipboard, services.preferences, services.history, services.timers);
+    wait(300);
+    const QByteArray line = "a line of a large copied text, with some width to it\n";
+    const QByteArray bytes = line.repeated(qsizetype(megabytes) * 1024 * 1024 / line.size());
+    QElapsedTimer sinceTick;
+    qint64 longest = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longest = std::max(longest, sinceTick.restart()); });
+    QElapsedTimer total;
+    total.start();
+    sinceTick.start();
+    ticker.start();
+    QProcess xclip;
+    xclip.start(QStringLiteral("xclip"),
+                {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
+    xclip.write(bytes);
+    xclip.closeWriteChannel();
+    const QDeadlineTimer deadline(120000);
+    while ((manager.texts().size() == 0 || manager.hasBackgroundWork()) && !deadline.hasExpired())
+        wait(5);
+    longest = std::max(longest, sinceTick.elapsed());
+    ticker.stop();
+    const bool recorded = manager.texts().size() == 1 && manager.texts().storeIdAt(0) > 0 &&
+                          manager.texts().textAt(0).size() == bytes.size();
+    std::printf("%s: %d MB copied by xclip %s in %lld ms; GUI thread held up at most %lld ms\n",
+                name, megabytes, recorded ? "recorded and committed" : "NOT RECORDED",
+                static_cast<long long>(total.elapsed()), static_cast<long long>(longest));
+    std::fflush(stdout);
+    xclip.kill();
+    xclip.waitForFinished();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -294,6 +335,20 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "xcb");
     QGuiApplication app(argc, argv);
     ThreadOwner owner;
+    if (argc > 2 && std::string(argv[1]) == "copy") {
+        const int megabytes = argc > 3 ? std::max(1, std::atoi(argv[3])) : 20;
+        if (std::string(argv[2]) == "qt") {
+            QtClipboard qt;
+            measureCopyRecorded("QtClipboard", qt, megabytes);
+            return 0;
+        }
+        auto opened = XcbClipboard::open();
+        auto *xcb = std::get_if<std::unique_ptr<XcbClipboard>>(&opened);
+        if (!xcb)
+            return 1;
+        measureCopyRecorded("XcbClipboard", **xcb, megabytes);
+        return 0;
+    }
     if (argc > 2 && std::string(argv[1]) == "idle") {
         const int seconds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 60;
         if (std::string(argv[2]) == "qt") {

@@ -53,9 +53,9 @@ public:
     // Records a newly seen text at the front of its category, unless it is recorded
     // already.
     void addItem(const QString &text);
-    // Captured texts that are still being classified; they are recorded in the
-    // order they were captured.
-    bool isRecordingCaptures() const { return !m_captures.isIdle(); }
+    // A long text is still being classified or written on a worker thread; what
+    // was captured or changed after it waits and follows in order.
+    bool hasBackgroundWork() const { return !m_captures.isIdle() || m_persistence.isWriting(); }
     void removeItem(Category category, int row);
     // Empties every list, then the clipboard.
     void clearHistory();

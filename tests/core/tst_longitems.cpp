@@ -1,0 +1,222 @@
+// Texts long enough to be classified and written on a worker thread: the GUI
+// thread goes on meanwhile, what follows them keeps its order, and nothing is
+// lost or left behind in the store when they are removed, cleared or the
+// program quits while they are still on their way.
+#include "CaptureQueue.h"
+#include "ClipboardManager.h"
+#include "HistoryPersistence.h"
+#include "ManualPollTimers.h"
+#include "MemoryClipboard.h"
+#include "ProgramMessages.h"
+#include "SqliteStores.h"
+#include "StreamCapture.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Code, and long enough for both workers.
+QString longCode(char tag)
+{
+    const QString line = u"int main() { return %1; }\n"_s.arg(QChar::fromLatin1(tag));
+    const qsizetype length =
+        std::max(CaptureQueue::backgroundLength, HistoryPersistence::backgroundLength) + 1;
+    return line.repeated(length / line.size() + 1);
+}
+
+QList<QByteArray> linesOf(const QByteArray &said)
+{
+    QList<QByteArray> lines = said.split('\n');
+    lines.removeAll(QByteArray());
+    return lines;
+}
+
+} // namespace
+
+class LongItemsTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_path = m_dir.filePath(u"brimvale-%1.sqlite3"_s.arg(++m_files));
+        m_stores = std::make_unique<SqliteStores>(m_path);
+        m_manager = std::make_unique<ClipboardManager>(m_clipboard, m_stores->preferences,
+                                                       m_stores->history, m_timers);
+    }
+
+    void cleanup()
+    {
+        m_manager.reset();
+        m_stores.reset();
+    }
+
+    void longCopy_classifiedAway_laterCopiesWaitAndKeepTheirOrder()
+    {
+        const QString code = longCode('a');
+        QStringList inserted;
+        for (Category category : allCategories)
+            connect(&m_manager->list(category), &QAbstractItemModel::rowsInserted, this,
+                    [&, category] { inserted << m_manager->list(category).textAt(0).left(9); });
+        copy(code);
+        copy(u"https://after.example"_s);
+        copy(u"after"_s);
+        // The long text is being classified; the two after it wait.
+        QVERIFY(m_manager->hasBackgroundWork());
+        QCOMPARE(inserted, QStringList());
+
+        // The GUI thread runs on meanwhile.
+        int turns = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this, [&] { ++turns; });
+        ticker.start(0);
+        QTRY_VERIFY(!m_manager->hasBackgroundWork());
+        ticker.stop();
+        QVERIFY(turns > 0);
+
+        QCOMPARE(inserted, (QStringList{u"int main("_s, u"https://a"_s, u"after"_s}));
+        QCOMPARE(m_manager->codes().toStringList(), QStringList{code});
+        const HistoryRecord stored = reopenedRecord();
+        QCOMPARE(stored.lists.value(u"codes"_s).texts, QStringList{code});
+        QCOMPARE(stored.lists.value(u"urls"_s).texts, QStringList{u"https://after.example"_s});
+        QCOMPARE(stored.lists.value(u"texts"_s).texts, QStringList{u"after"_s});
+        // Written in the order they came, and each item knows its row.
+        const qint64 codeId = stored.lists.value(u"codes"_s).ids.front();
+        const qint64 urlId = stored.lists.value(u"urls"_s).ids.front();
+        QVERIFY(codeId < urlId && urlId < stored.lists.value(u"texts"_s).ids.front());
+        QCOMPARE(m_manager->codes().storeIdAt(0), codeId);
+        QCOMPARE(m_manager->urls().storeIdAt(0), urlId);
+    }
+
+    void longCopyTwice_recordedOnce()
+    {
+        const QString code = longCode('b');
+        copy(code);
+        copy(u"between"_s);
+        copy(QString(code)); // an equal text, not the same one
+        QTRY_VERIFY(!m_manager->hasBackgroundWork());
+        QCOMPARE(m_manager->codes().size(), 1);
+        QCOMPARE(reopenedRecord().lists.value(u"codes"_s).texts, QStringList{code});
+    }
+
+    void longItem_removedOrClearedWhileWritten_leavesNoRow_data()
+    {
+        QTest::addColumn<bool>("clear");
+        QTest::newRow("removed") << false;
+        QTest::newRow("cleared") << true;
+    }
+
+    void longItem_removedOrClearedWhileWritten_leavesNoRow()
+    {
+        QFETCH(bool, clear);
+        m_manager->addItem(u"older"_s);
+        m_manager->addItem(longCode('c'));
+        QVERIFY(m_manager->hasBackgroundWork());
+        if (clear)
+            m_manager->clearHistory();
+        else
+            m_manager->removeItem(Category::Code, 0);
+        m_manager->addItem(u"newer"_s);
+        QTRY_VERIFY(!m_manager->hasBackgroundWork());
+
+        const HistoryRecord stored = reopenedRecord();
+        QVERIFY(!stored.lists.contains(u"codes"_s));
+        const QStringList texts =
+            clear ? QStringList{u"newer"_s} : QStringList{u"newer"_s, u"older"_s};
+        QCOMPARE(stored.lists.value(u"texts"_s).texts, texts);
+        QCOMPARE(m_manager->texts().toStringList(), texts);
+    }
+
+    void clearWhileClassifying_theLongCopyIsNotRecorded()
+    {
+        copy(longCode('d'));
+        copy(u"after, before the clear"_s);
+        QVERIFY(m_manager->hasBackgroundWork());
+        m_manager->clearHistory();
+        QTRY_VERIFY(!m_manager->hasBackgroundWork());
+        for (Category category : allCategories)
+            QCOMPARE(m_manager->list(category).size(), 0);
+        QCOMPARE(reopenedRecord().state, HistoryRecord::State::Absent);
+    }
+
+    void quitWhileClassifyingOrWriting_nothingLost()
+    {
+        const QString classified = longCode('e');
+        const QString written = longCode('f');
+        m_manager->addItem(written);
+        m_manager->addItem(u"after the written one"_s);
+        copy(classified);
+        copy(u"after the classified one"_s);
+        QVERIFY(m_manager->hasBackgroundWork());
+        m_manager.reset();
+
+        const HistoryRecord stored = reopenedRecord();
+        QCOMPARE(stored.lists.value(u"codes"_s).texts, (QStringList{classified, written}));
+        QCOMPARE(stored.lists.value(u"texts"_s).texts,
+                 (QStringList{u"after the classified one"_s, u"after the written one"_s}));
+    }
+
+    void backgroundWriteFails_toldOnce_writtenWithTheNextChange()
+    {
+        const ProgramMessages messages;
+        // Another writer holds the file longer than the store waits for it.
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(m_path).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+        StreamCapture err(stderr);
+        const QString code = longCode('g');
+        m_manager->addItem(code);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_manager->hasBackgroundWork(), 15000);
+        const QList<QByteArray> said = linesOf(err.take());
+        QVERIFY2(said.size() == 1 && said.front().contains("locked"), said.join('\n').constData());
+        QCOMPARE(m_manager->codes().toStringList(), QStringList{code});
+
+        QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
+        StreamCapture after(stderr);
+        m_manager->addItem(u"next"_s);
+        QTRY_VERIFY(!m_manager->hasBackgroundWork());
+        QCOMPARE(after.take(), QByteArray("brimvale: the clipboard history is saved again\n"));
+        const HistoryRecord stored = reopenedRecord();
+        QCOMPARE(stored.lists.value(u"codes"_s).texts, QStringList{code});
+        QCOMPARE(stored.lists.value(u"texts"_s).texts, QStringList{u"next"_s});
+    }
+
+private:
+    // As another application's copy is seen: the change notice reads it and the
+    // manager takes it up once the event loop turns. Only the manager's own
+    // queued calls are run here, so a worker's result is not taken up yet.
+    void copy(const QString &text)
+    {
+        m_clipboard.setText(text);
+        QCoreApplication::sendPostedEvents(m_manager.get(), QEvent::MetaCall);
+    }
+
+    HistoryRecord reopenedRecord()
+    {
+        SqliteStores reopened(m_path);
+        return reopened.history.load();
+    }
+
+    QTemporaryDir m_dir;
+    QString m_path;
+    int m_files = 0;
+    MemoryClipboard m_clipboard;
+    ManualPollTimers m_timers;
+    std::unique_ptr<SqliteStores> m_stores;
+    std::unique_ptr<ClipboardManager> m_manager;
+};
+
+QTEST_GUILESS_MAIN(LongItemsTest)
+#include "tst_longitems.moc"
