@@ -6,10 +6,19 @@
 
 #include <utility>
 
+namespace {
+
+CaptureQueue::Sorted sort(const QString &text)
+{
+    return {categorize(text), HistoryIndex::keyOf(text)};
+}
+
+} // namespace
+
 CaptureQueue::CaptureQueue(Deliver deliver, QObject *parent)
     : QObject(parent), m_deliver(std::move(deliver))
 {
-    connect(&m_worker, &QFutureWatcher<Category>::finished, this, &CaptureQueue::classified);
+    connect(&m_worker, &QFutureWatcher<Sorted>::finished, this, &CaptureQueue::classified);
 }
 
 CaptureQueue::~CaptureQueue()
@@ -51,12 +60,12 @@ void CaptureQueue::deliverWaiting()
         const QString &text = m_waiting.front();
         if (text.size() >= backgroundLength) {
             m_working = true;
-            m_worker.setFuture(QtConcurrent::run([text] { return categorize(text); }));
+            m_worker.setFuture(QtConcurrent::run([text] { return sort(text); }));
             return;
         }
         const QString next = std::move(m_waiting.front());
         m_waiting.pop_front();
-        m_deliver(next, categorize(next));
+        m_deliver(next, sort(next));
     }
 }
 

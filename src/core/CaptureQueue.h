@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Category.h"
+#include "HistoryIndex.h"
 
 #include <QFutureWatcher>
 #include <QObject>
@@ -9,10 +10,11 @@
 #include <deque>
 #include <functional>
 
-// Classifies captured texts and hands each on with its category, in the order
-// they were captured. Classifying takes time in proportion to a text's length
-// (about 150 ms for 20 MB), so a long text is classified on a worker thread
-// while the GUI thread goes on; texts captured meanwhile wait behind it.
+// Classifies captured texts and hands each on with its category and its key in
+// the history's index, in the order they were captured. Both take time in
+// proportion to a text's length (about 150 ms and 10 ms for 20 MB), so a long
+// text is worked on on a worker thread while the GUI thread goes on; texts
+// captured meanwhile wait behind it.
 class CaptureQueue final : public QObject
 {
     Q_OBJECT
@@ -22,7 +24,12 @@ public:
     // From this many characters on, a text is classified on a worker thread.
     static constexpr qsizetype backgroundLength = 256 * 1024;
 
-    using Deliver = std::function<void(const QString &text, Category category)>;
+    struct Sorted
+    {
+        Category category;
+        HistoryIndex::Key key;
+    };
+    using Deliver = std::function<void(const QString &text, const Sorted &sorted)>;
 
     explicit CaptureQueue(Deliver deliver, QObject *parent = nullptr);
     // Waits for a text being classified, so that nothing captured is lost.
@@ -42,7 +49,7 @@ private:
 
     Deliver m_deliver;
     std::deque<QString> m_waiting;
-    QFutureWatcher<Category> m_worker;
+    QFutureWatcher<Sorted> m_worker;
     bool m_working = false;
     // The text being classified is not to be delivered.
     bool m_dropWorking = false;

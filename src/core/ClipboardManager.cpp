@@ -14,7 +14,9 @@ ClipboardManager::ClipboardManager(Clipboard &clipboard, Preferences &preference
     : QObject(parent), m_clipboard(clipboard), m_preferences(preferences), m_timers(timers),
       m_urls(Category::Url, m_index), m_codes(Category::Code, m_index),
       m_texts(Category::Text, m_index), m_persistence(store, m_byCategory),
-      m_captures([this](const QString &text, Category category) { record(text, category); })
+      m_captures([this](const QString &text, const CaptureQueue::Sorted &sorted) {
+          record(text, sorted.category, sorted.key);
+      })
 {
     loadItems();
     // What is on the clipboard while Privacy Mode is on is not ours to record, not
@@ -62,16 +64,17 @@ int ClipboardManager::indexOf(Category category, const QString &text, int hint) 
 
 void ClipboardManager::addItem(const QString &text)
 {
-    if (!m_index.contains(text))
-        record(text, categorize(text));
+    const HistoryIndex::Key key = HistoryIndex::keyOf(text);
+    if (!m_index.contains(key))
+        record(text, categorize(text), key);
 }
 
-void ClipboardManager::record(const QString &text, Category category)
+void ClipboardManager::record(const QString &text, Category category, const HistoryIndex::Key &key)
 {
     // Checked again: a text captured twice may have waited behind a long one.
-    if (m_index.contains(text))
+    if (m_index.contains(key))
         return;
-    list(category).prepend({text, 0});
+    list(category).prepend({text, 0}, key);
     m_persistence.saveInserted(category);
 }
 

@@ -81,7 +81,7 @@ signals:
 
 private:
     void loadItems();
-    void record(const QString &text, Category category);
+    void record(const QString &text, Category category, const HistoryIndex::Key &key);
     // Takes the clipboard's text as seen without recording it.
     void skipCurrentText();
 

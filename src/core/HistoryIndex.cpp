@@ -2,19 +2,27 @@
 
 #include "UnicodeText.h"
 
-bool HistoryIndex::contains(const QString &text) const
+HistoryIndex::Key HistoryIndex::keyOf(const QString &text)
 {
-    return m_occurrences.contains(canonicalForm(text));
+    QString canonical = canonicalForm(text);
+    // Seeded: Qt hashes a long text far faster with a seed than without.
+    const size_t hash = qHash(canonical, QHashSeed::globalSeed());
+    return {std::move(canonical), hash};
 }
 
-void HistoryIndex::count(const QString &text)
+int HistoryIndex::occurrences(const QString &canonical) const
 {
-    ++m_occurrences[canonicalForm(text)];
+    return m_occurrences.value({canonical, qHash(canonical, QHashSeed::globalSeed())});
+}
+
+void HistoryIndex::count(const Key &key)
+{
+    ++m_occurrences[key];
 }
 
 void HistoryIndex::uncount(const QString &text)
 {
-    const auto it = m_occurrences.find(canonicalForm(text));
+    const auto it = m_occurrences.find(keyOf(text));
     if (it == m_occurrences.end())
         return;
     if (--it.value() <= 0)

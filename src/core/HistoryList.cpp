@@ -45,10 +45,10 @@ QHash<int, QByteArray> HistoryList::roleNames() const
     return names;
 }
 
-void HistoryList::prepend(HistoryItem item)
+void HistoryList::prepend(HistoryItem item, const HistoryIndex::Key &key)
 {
     beginInsertRows({}, 0, 0);
-    m_index.count(item.text);
+    m_index.count(key);
     m_items.prepend(std::move(item));
     endInsertRows();
 }

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "Category.h"
+#include "HistoryIndex.h"
 #include "TextListModel.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-class HistoryIndex;
 
 // One item of the history: the text exactly as it was copied, and the id of its
 // row in the store (0 while it is not stored).
@@ -46,7 +45,8 @@ private:
     // index in step.
     friend class ClipboardManager;
     friend class HistoryPersistence;
-    void prepend(HistoryItem item);
+    // `key` is the index's key of the item's text.
+    void prepend(HistoryItem item, const HistoryIndex::Key &key);
     void removeAt(int row);
     void reset(QList<HistoryItem> items);
     // Ids change when the list is written anew; rows and texts do not.
