@@ -98,6 +98,21 @@ int SqliteDatabase::open(const QString &path)
     return SQLITE_OK;
 }
 
+int SqliteDatabase::openAnother(const QString &path)
+{
+    close();
+    m_openError.clear();
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        m_openError = QString::fromUtf8(sqlite3_errmsg(m_db));
+        close();
+        return rc;
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    return SQLITE_OK;
+}
+
 int SqliteDatabase::openReadOnly(const QString &path, bool immutable)
 {
     close();

@@ -63,6 +63,40 @@ int createSchema(SqliteStoreFile::Connection &connection)
     return SQLITE_OK;
 }
 
+// The body of a job of transactionElsewhere(), on a connection of its own.
+StoreStatus transactionOnAnotherConnection(const QString &path, const QString &action,
+                                           const SqliteStoreFile::DatabaseBody &body)
+{
+    const auto failed = [&](const QString &why) {
+        return StoreError{SqliteStoreFile::tr("%1 failed: %2").arg(action, why)};
+    };
+    // Only the file the main connection has open, and checked when it opened it,
+    // is written: none is created here, and the file is not opened to be looked
+    // at, which would drop the main connection's locks.
+    if (!QFileInfo::exists(path))
+        return failed(SqliteStoreFile::tr("%1 is gone").arg(path));
+    SqliteDatabase db;
+    int rc = db.openAnother(path);
+    if (isOk(rc) && db.isReadOnly())
+        return failed(SqliteStoreFile::tr("%1 refuses writing").arg(path));
+    if (isOk(rc)) {
+        sqlite3_busy_timeout(db.handle(), busyTimeoutMs);
+        rc = db.exec(configureSql);
+    }
+    if (isOk(rc))
+        rc = db.exec("BEGIN IMMEDIATE");
+    if (isOk(rc))
+        rc = body(db);
+    if (isOk(rc))
+        rc = db.exec("COMMIT");
+    if (isOk(rc))
+        return {};
+    const QString why = db.errorMessage(rc);
+    if (db.isOpen() && !sqlite3_get_autocommit(db.handle()))
+        db.exec("ROLLBACK");
+    return failed(why);
+}
+
 } // namespace
 
 SqliteStatement &SqliteStoreFile::Connection::statement(std::string_view sql)
@@ -133,6 +167,7 @@ StoreStatus SqliteStoreFile::open()
 
 SqliteStoreFile::Attempt SqliteStoreFile::openConnection()
 {
+    const std::lock_guard noJobElsewhere(*m_elsewhere);
     const QString dir = QFileInfo(m_path).absolutePath();
     if (QString error; !QFileInfo(dir).isDir() && !ensurePrivateDir(dir, &error))
         return {SQLITE_CANTOPEN, tr("Cannot open %1: %2").arg(m_path, error)};
@@ -202,36 +237,9 @@ StoreStatus SqliteStoreFile::transaction(const QString &action, const Body &body
 SqliteStoreFile::Job SqliteStoreFile::transactionElsewhere(const QString &action,
                                                            DatabaseBody body) const
 {
-    return [path = m_path, action, body = std::move(body)]() -> StoreStatus {
-        const auto failed = [&](const QString &why) {
-            return StoreError{tr("%1 failed: %2").arg(action, why)};
-        };
-        // Only the file the main connection has open is written: none is created
-        // here, and a link is taken no further than there.
-        if (!QFileInfo::exists(path))
-            return failed(tr("%1 is gone").arg(path));
-        if (const std::optional<QString> problem = SqliteDatabase::linkProblem(path))
-            return failed(*problem);
-        SqliteDatabase db;
-        int rc = db.open(path);
-        if (isOk(rc) && db.isReadOnly())
-            return failed(tr("%1 refuses writing").arg(path));
-        if (isOk(rc)) {
-            sqlite3_busy_timeout(db.handle(), busyTimeoutMs);
-            rc = db.exec(configureSql);
-        }
-        if (isOk(rc))
-            rc = db.exec("BEGIN IMMEDIATE");
-        if (isOk(rc))
-            rc = body(db);
-        if (isOk(rc))
-            rc = db.exec("COMMIT");
-        if (isOk(rc))
-            return {};
-        const QString why = db.errorMessage(rc);
-        if (db.isOpen() && !sqlite3_get_autocommit(db.handle()))
-            db.exec("ROLLBACK");
-        return failed(why);
+    return [path = m_path, action, body = std::move(body), elsewhere = m_elsewhere] {
+        const std::lock_guard running(*elsewhere);
+        return transactionOnAnotherConnection(path, action, body);
     };
 }
 

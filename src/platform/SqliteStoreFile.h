@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -97,6 +98,10 @@ private:
     QString m_path;
     std::unique_ptr<Connection> m_connection;
     std::vector<Observer *> m_observers;
+    // Held by a job of transactionElsewhere() while it runs, and by the opening
+    // here: opening looks at the file through descriptors of its own, and
+    // closing one drops the job's locks on the file.
+    std::shared_ptr<std::mutex> m_elsewhere = std::make_shared<std::mutex>();
 };
 
 // The open connection, as the bodies of reads and transactions see it.

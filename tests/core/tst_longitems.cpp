@@ -11,12 +11,15 @@
 #include "SqliteStores.h"
 #include "StreamCapture.h"
 
+#include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -30,6 +33,25 @@ QString longCode(char tag)
     const qsizetype length =
         std::max(CaptureQueue::backgroundLength, HistoryPersistence::backgroundLength) + 1;
     return line.repeated(length / line.size() + 1);
+}
+
+// Set in a copy of this program started only to read the store and close it,
+// as another program looking at the history would.
+constexpr char readStoreVariable[] = "LONGITEMS_READ_STORE";
+
+// Prints how many items the store holds, or nothing when it cannot be read.
+int readStoreAndClose(const QByteArray &path)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_stmt *count = nullptr;
+    int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_prepare_v2(db, "SELECT count(*) FROM clipboard_data", -1, &count, nullptr);
+    if (rc == SQLITE_OK && sqlite3_step(count) == SQLITE_ROW)
+        std::printf("%lld\n", static_cast<long long>(sqlite3_column_int64(count, 0)));
+    sqlite3_finalize(count);
+    sqlite3_close(db);
+    return rc == SQLITE_OK ? 0 : 1;
 }
 
 QList<QByteArray> linesOf(const QByteArray &said)
@@ -166,6 +188,26 @@ private slots:
                  (QStringList{u"after the classified one"_s, u"after the written one"_s}));
     }
 
+    // Closing the last connection of any program takes the write-ahead log into
+    // the file and deletes it; a program whose locks on the file were dropped is
+    // not counted and goes on writing into a deleted log.
+    void anotherProgramReadsAfterABackgroundWrite_seesLaterItems()
+    {
+        const QString code = longCode('h');
+        m_manager->addItem(code);
+        QTRY_VERIFY(!m_manager->hasBackgroundWork());
+        QCOMPARE(itemsSeenByAnotherProgram(), QByteArray("1"));
+        m_manager->addItem(u"after the other program"_s);
+        QCOMPARE(itemsSeenByAnotherProgram(), QByteArray("2"));
+        m_manager.reset();
+        m_stores.reset();
+
+        const HistoryRecord stored = reopenedRecord();
+        QCOMPARE(stored.lists.value(u"codes"_s).texts, QStringList{code});
+        QCOMPARE(stored.lists.value(u"texts"_s).texts, QStringList{u"after the other program"_s});
+        QCOMPARE(QDir(m_dir.path()).entryList({u"*unreadable*"_s}), QStringList());
+    }
+
     void backgroundWriteFails_toldOnce_writtenWithTheNextChange()
     {
         const ProgramMessages messages;
@@ -203,6 +245,22 @@ private:
         QCoreApplication::sendPostedEvents(m_manager.get(), QEvent::MetaCall);
     }
 
+    // Another program (a copy of this one) opens the store, counts its items and
+    // closes it: closing the last connection of all folds the write-ahead log
+    // into the file and deletes it, so a program whose locks on the file were
+    // dropped would go on writing into a deleted log that nobody else reads.
+    QByteArray itemsSeenByAnotherProgram()
+    {
+        QProcess reader;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(readStoreVariable), m_path);
+        reader.setProcessEnvironment(environment);
+        reader.start(QCoreApplication::applicationFilePath(), {});
+        if (!reader.waitForFinished(10000) || reader.exitCode() != 0)
+            return "the store could not be read";
+        return reader.readAllStandardOutput().trimmed();
+    }
+
     HistoryRecord reopenedRecord()
     {
         SqliteStores reopened(m_path);
@@ -218,5 +276,13 @@ private:
     std::unique_ptr<ClipboardManager> m_manager;
 };
 
-QTEST_GUILESS_MAIN(LongItemsTest)
+int main(int argc, char **argv)
+{
+    if (const QByteArray path = qgetenv(readStoreVariable); !path.isEmpty())
+        return readStoreAndClose(path);
+    QCoreApplication app(argc, argv);
+    LongItemsTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_longitems.moc"
