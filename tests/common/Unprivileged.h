@@ -46,7 +46,8 @@ inline QString unavailableReason()
                           "cannot drop privileges");
 }
 
-// `program arguments` as user(): the program and arguments to give QProcess.
+// `program arguments` as user(): the program and arguments to give QProcess. The
+// one way these tests drop privileges; call it only once cannotRun() said nothing.
 inline std::pair<QString, QStringList> command(const QString &program, const QStringList &arguments)
 {
     if (::geteuid() != 0)
@@ -60,22 +61,20 @@ inline std::pair<QString, QStringList> command(const QString &program, const QSt
                 QStringList{program} + arguments};
 }
 
-// Whether user() may run `program`: a build under a folder only root may enter
-// (a checkout in /root) cannot be run as anyone else.
-inline bool canExecute(const QString &program)
+// Why user() cannot run `program`, for the test's skip message; nullopt when it
+// can. A build under a folder only root may enter (a checkout in /root) cannot be
+// run as anyone else.
+inline std::optional<QString> cannotRun(const QString &program)
 {
     if (!user())
-        return false;
+        return unavailableReason();
     const auto [runner, arguments] =
         command(QStringLiteral("/usr/bin/test"), {QStringLiteral("-x"), program});
     QProcess test;
     test.start(runner, arguments);
-    return test.waitForFinished(10000) && test.exitStatus() == QProcess::NormalExit &&
-           test.exitCode() == 0;
-}
-
-inline QString cannotExecuteReason(const QString &program)
-{
+    if (test.waitForFinished(10000) && test.exitStatus() == QProcess::NormalExit &&
+        test.exitCode() == 0)
+        return std::nullopt;
     return QStringLiteral("the unprivileged user cannot run %1 (a parent folder is closed to "
                           "them), so the test is not run")
         .arg(program);
@@ -92,43 +91,37 @@ inline bool handOver(const QString &path)
     return ::chown(QFile::encodeName(path).constData(), who->uid, who->gid) == 0;
 }
 
-// The same for a test function: runs it again in a child process as nobody,
-// with its temporary files in a directory nobody owns.
+// Whether a test function that must not run as root has to go through run().
 inline bool needed()
 {
-    return geteuid() == 0;
+    return ::geteuid() == 0;
 }
 
-// Runs the test function `function` of this executable as nobody, with the data
-// row now running if there is one, and fails unless it passed there. Skips,
-// saying what did not run, when that cannot be done.
+// Runs the test function `function` of this executable again through command(),
+// with the data row now running if there is one and its temporary files in a
+// folder handed over to user(), and fails unless it passed there. Skips, saying
+// what did not run, when that cannot be done.
 inline void run(const char *function)
 {
-    const QString tag = QString::fromUtf8(QTest::currentDataTag());
+    const QString self = QCoreApplication::applicationFilePath();
+    if (const std::optional<QString> reason = cannotRun(self))
+        QSKIP(qPrintable(*reason));
     const QTemporaryDir home;
     QVERIFY(home.isValid());
-    constexpr uid_t nobody = 65534;
-    QVERIFY(::chown(QFile::encodeName(home.path()).constData(), nobody, nobody) == 0);
+    QVERIFY(handOver(home.path()));
+    const QString tag = QString::fromUtf8(QTest::currentDataTag());
+    const auto [program, arguments] =
+        command(self, {QString::fromLatin1(function) + (tag.isEmpty() ? QString() : u':' + tag)});
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TMPDIR"), home.path());
     environment.insert(QStringLiteral("HOME"), home.path());
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QStringLiteral("setpriv"),
-                {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                 QStringLiteral("--clear-groups"), QStringLiteral("--"),
-                 QCoreApplication::applicationFilePath(),
-                 QString::fromLatin1(function) + (tag.isEmpty() ? QString() : u':' + tag)});
-    if (!child.waitForStarted())
-        QSKIP("running as root, and setpriv cannot be started to drop privileges: this "
-              "test did not run");
+    child.start(program, arguments);
+    QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
     QVERIFY(child.waitForFinished(60000));
     const QByteArray output = child.readAll();
-    if (child.exitCode() == 127 || child.exitCode() == 126)
-        QSKIP(qPrintable(QStringLiteral("running as root, and the user nobody cannot run this "
-                                        "test: it did not run (%1)")
-                             .arg(QString::fromLocal8Bit(output.trimmed()))));
     QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
              output.constData());
     const QRegularExpression passed(

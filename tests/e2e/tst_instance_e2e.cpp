@@ -300,10 +300,8 @@ private slots:
     // X server's access may be the test user's only.
     void noLockFileCanBeMade_isNamed_andBrimvaleRuns()
     {
-        if (!Unprivileged::user())
-            QSKIP(qPrintable(Unprivileged::unavailableReason()));
-        if (!Unprivileged::canExecute(QStringLiteral(BRIMVALE_BINARY)))
-            QSKIP(qPrintable(Unprivileged::cannotExecuteReason(QStringLiteral(BRIMVALE_BINARY))));
+        if (const auto reason = Unprivileged::cannotRun(QStringLiteral(BRIMVALE_BINARY)))
+            QSKIP(qPrintable(*reason));
         E2eSession session;
         const QString data = session.homePath() + u"/data"_s;
         QVERIFY(QDir().mkpath(data + u"/brimvale"_s));

@@ -171,10 +171,8 @@ private slots:
         if (::geteuid() != 0)
             QSKIP("needs root to leave a lock file of another user; not run: taking over "
                   "another user's lock file");
-        if (!Unprivileged::user())
-            QSKIP(qPrintable(Unprivileged::unavailableReason()));
-        if (!Unprivileged::canExecute(QStringLiteral(PLATFORM_HELPER)))
-            QSKIP(qPrintable(Unprivileged::cannotExecuteReason(QStringLiteral(PLATFORM_HELPER))));
+        if (const auto reason = Unprivileged::cannotRun(QStringLiteral(PLATFORM_HELPER)))
+            QSKIP(qPrintable(*reason));
         QVERIFY(writeFile(m_path, "1\n"));
         QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(Unprivileged::handOver(m_dir->path()));
@@ -207,10 +205,8 @@ private slots:
     // says where and why, not "already running".
     void unwritableFolder_failureNamesPathAndReason()
     {
-        if (!Unprivileged::user())
-            QSKIP(qPrintable(Unprivileged::unavailableReason()));
-        if (!Unprivileged::canExecute(QStringLiteral(PLATFORM_HELPER)))
-            QSKIP(qPrintable(Unprivileged::cannotExecuteReason(QStringLiteral(PLATFORM_HELPER))));
+        if (const auto reason = Unprivileged::cannotRun(QStringLiteral(PLATFORM_HELPER)))
+            QSKIP(qPrintable(*reason));
         const QString folder = m_dir->filePath(u"readonly"_s);
         QVERIFY(QDir().mkdir(folder));
         QVERIFY(Unprivileged::handOver(m_dir->path()));

@@ -8,37 +8,18 @@
 #include "QtClipboard.h"
 #endif
 
+#include "X11ClipboardTest.h"
+
 #include <QDeadlineTimer>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 
 #include <memory>
 #include <optional>
-#include <vector>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-constexpr int timeoutMs = 10000;
-
-QByteArray describe(const std::optional<QString> &text)
-{
-    if (!text)
-        return "none";
-    return '"' + text->left(60).toUtf8().toPercentEncoding(" ") + "\" (" +
-           QByteArray::number(text->size()) + " chars)";
-}
-
-QByteArray describe(const std::optional<QByteArray> &bytes)
-{
-    return bytes ? describe(QString::fromUtf8(*bytes)) : QByteArray("none");
-}
-
-} // namespace
+using namespace X11ClipboardTest;
 
 class QtClipboardTest final : public QObject
 {
@@ -47,10 +28,8 @@ class QtClipboardTest final : public QObject
 private slots:
     void initTestCase()
     {
-        if (QGuiApplication::platformName() != u"xcb")
-            QSKIP("needs an X server: DISPLAY is not set");
-        if (QStandardPaths::findExecutable(u"xclip"_s).isEmpty())
-            QSKIP("needs xclip");
+        if (const char *reason = missing())
+            QSKIP(reason);
 #ifdef CLIPBOARD_XCB
         auto opened = XcbClipboard::open(this);
         auto *clipboard = std::get_if<std::unique_ptr<XcbClipboard>>(&opened);
@@ -72,10 +51,6 @@ private slots:
 
     void cleanup()
     {
-        for (const auto &owner : m_owners) {
-            owner->kill();
-            owner->waitForFinished(timeoutMs);
-        }
         m_owners.clear();
     }
 
@@ -248,46 +223,29 @@ private slots:
     }
 
 private:
-    // Polls like the monitor does, until the clipboard reads `expected`.
     bool readsSoon(const std::optional<QString> &expected)
     {
-        QDeadlineTimer deadline(timeoutMs);
-        while (m_clipboard->readText() != expected) {
-            if (deadline.hasExpired())
-                return false;
-            QTest::qWait(20);
-        }
-        return true;
+        return X11ClipboardTest::readsSoon(*m_clipboard, expected);
     }
 
     // An xclip that owns the clipboard with `data` as `target` until killed.
     QProcess &offerWithXclip(const QByteArray &data, const QString &target = u"UTF8_STRING"_s)
     {
-        QProcess &owner = *m_owners.emplace_back(std::make_unique<QProcess>());
-        owner.start(u"xclip"_s,
-                    {u"-selection"_s, u"clipboard"_s, u"-i"_s, u"-quiet"_s, u"-t"_s, target});
-        owner.write(data);
-        owner.closeWriteChannel();
-        return owner;
+        return m_owners.offer(
+            u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s, u"-quiet"_s, u"-t"_s, target},
+            data);
     }
 
     // clipboard_owner offering `bytes` as each of `targets`, ready when it returns.
     QProcess &offerWithOwner(const QStringList &targets, const QByteArray &bytes)
     {
-        QProcess &owner = *m_owners.emplace_back(std::make_unique<QProcess>());
-        owner.start(QStringLiteral(CLIPBOARD_OWNER), QStringList{u"serve"_s} + targets);
-        owner.write(bytes);
-        owner.closeWriteChannel();
-        if (!owner.waitForReadyRead(timeoutMs))
-            qWarning("clipboard_owner did not take the clipboard");
-        return owner;
+        return m_owners.take(QStringLiteral(CLIPBOARD_OWNER), QStringList{u"serve"_s} + targets,
+                             bytes);
     }
 
     QProcess &offerWithHelper(const QString &hint, const QString &text)
     {
-        QProcess &owner = *m_owners.emplace_back(std::make_unique<QProcess>());
-        owner.start(QStringLiteral(PLATFORM_HELPER), {u"offer"_s, hint, text});
-        return owner;
+        return m_owners.start(QStringLiteral(PLATFORM_HELPER), {u"offer"_s, hint, text});
     }
 
     // How many requests xclip has answered, from the line it prints after each.
@@ -313,17 +271,12 @@ private:
     }
 
     Clipboard *m_clipboard = nullptr;
-    std::vector<std::unique_ptr<QProcess>> m_owners;
+    Owners m_owners;
 };
 
 int main(int argc, char **argv)
 {
-    // Without a display the xcb platform would abort before the test could skip.
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QtClipboardTest test;
-    return QTest::qExec(&test, argc, argv);
+    return exec<QtClipboardTest>(argc, argv);
 }
 
 #include "tst_qtclipboard.moc"

@@ -1,35 +1,19 @@
 // XcbClipboard against owners that misbehave (clipboard_owner) and a very large
 // text, on the real X server of DISPLAY with xclip for ordinary copies. Skipped
 // without an X server.
+#include "X11ClipboardTest.h"
 #include "XcbClipboard.h"
 
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 
 #include <memory>
 #include <optional>
-#include <vector>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-constexpr int timeoutMs = 10000;
-
-QByteArray describe(const std::optional<QString> &text)
-{
-    if (!text)
-        return "none";
-    return '"' + text->left(60).toUtf8().toPercentEncoding(" ") + "\" (" +
-           QByteArray::number(text->size()) + " chars)";
-}
-
-} // namespace
+using namespace X11ClipboardTest;
 
 class XcbClipboardOwnersTest final : public QObject
 {
@@ -38,10 +22,8 @@ class XcbClipboardOwnersTest final : public QObject
 private slots:
     void initTestCase()
     {
-        if (QGuiApplication::platformName() != u"xcb")
-            QSKIP("needs an X server: DISPLAY is not set");
-        if (QStandardPaths::findExecutable(u"xclip"_s).isEmpty())
-            QSKIP("needs xclip");
+        if (const char *reason = missing())
+            QSKIP(reason);
         auto opened = XcbClipboard::open(this);
         auto *clipboard = std::get_if<std::unique_ptr<XcbClipboard>>(&opened);
         if (!clipboard)
@@ -55,14 +37,7 @@ private slots:
         QVERIFY(readsSoon(u"before the owner"_s));
     }
 
-    void cleanup()
-    {
-        for (const auto &owner : m_owners) {
-            owner->kill();
-            owner->waitForFinished(timeoutMs);
-        }
-        m_owners.clear();
-    }
+    void cleanup() { m_owners.clear(); }
 
     void silentOwner_givenUpAfterTheTimeLimit_nextCopyRead()
     {
@@ -157,24 +132,12 @@ private slots:
 private:
     bool readsSoon(const std::optional<QString> &expected)
     {
-        QDeadlineTimer deadline(timeoutMs);
-        while (m_clipboard->readText() != expected) {
-            if (deadline.hasExpired())
-                return false;
-            QTest::qWait(20);
-        }
-        return true;
+        return X11ClipboardTest::readsSoon(*m_clipboard, expected);
     }
 
     QProcess &startOwner(const QStringList &arguments, const QByteArray &input = {})
     {
-        QProcess &owner = *m_owners.emplace_back(std::make_unique<QProcess>());
-        owner.start(QStringLiteral(CLIPBOARD_OWNER), arguments);
-        owner.write(input);
-        owner.closeWriteChannel();
-        if (!owner.waitForReadyRead(timeoutMs))
-            qWarning("clipboard_owner did not take the clipboard");
-        return owner;
+        return m_owners.take(QStringLiteral(CLIPBOARD_OWNER), arguments, input);
     }
 
     // xclip offers `text` until the next owner comes; it forks, so this returns at once.
@@ -188,16 +151,12 @@ private:
     }
 
     XcbClipboard *m_clipboard = nullptr;
-    std::vector<std::unique_ptr<QProcess>> m_owners;
+    Owners m_owners;
 };
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    XcbClipboardOwnersTest test;
-    return QTest::qExec(&test, argc, argv);
+    return exec<XcbClipboardOwnersTest>(argc, argv);
 }
 
 #include "tst_xcbclipboardowners.moc"

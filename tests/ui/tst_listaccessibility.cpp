@@ -1,11 +1,4 @@
-#include "CategoryView.h"
-#include "ClipListView.h"
-#include "ClipboardManager.h"
-#include "FailingHistoryStore.h"
-#include "ManualPollTimers.h"
-#include "MemoryClipboard.h"
-#include "SqliteStores.h"
-#include "TemporaryStore.h"
+#include "ShownCategoryView.h"
 
 #include <QAccessible>
 #include <QLineEdit>
@@ -20,19 +13,8 @@ class ListAccessibilityTest final : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_clipboard = std::make_unique<MemoryClipboard>();
-        m_store = std::make_unique<TemporaryStore>();
-        QVERIFY(m_store->isValid());
-    }
-    void cleanup()
-    {
-        m_view.reset();
-        m_manager.reset();
-        m_store.reset();
-        m_clipboard.reset();
-    }
+    void init() { QVERIFY(m_ui.emplace().isValid()); }
+    void cleanup() { m_ui.reset(); }
 
     void list_hasOneItemPerRowInSight_namedByDisplayText()
     {
@@ -40,8 +22,8 @@ private slots:
         for (int i = 0; i < 300; ++i)
             items << u"https://item.example/%1"_s.arg(i);
         items[1] = u"https://long.example/"_s + QString(150, u'x');
-        show(items);
-        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(clipList());
+        m_ui->show(items);
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(m_ui->list());
         QVERIFY(list);
         QCOMPARE(list->role(), QAccessible::List);
         QCOMPARE(list->text(QAccessible::Name), u"History"_s);
@@ -54,7 +36,7 @@ private slots:
         QCOMPARE(expected.at(1), u"https://long.example/"_s + QString(79, u'x') + u"..."_s);
 
         // Scrolled to the end, the items are the last rows.
-        QTest::keyClick(clipList(), Qt::Key_End);
+        QTest::keyClick(m_ui->list(), Qt::Key_End);
         const QStringList atEnd = displayTextsInSight();
         QCOMPARE(atEnd.last(), u"https://item.example/299"_s);
         QCOMPARE(itemNames(list), atEnd);
@@ -70,8 +52,9 @@ private slots:
 
     void items_offerCopyAndDelete()
     {
-        show({u"https://one.example"_s, u"https://two.example"_s, u"https://three.example"_s});
-        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(clipList());
+        m_ui->show(
+            {u"https://one.example"_s, u"https://two.example"_s, u"https://three.example"_s});
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(m_ui->list());
         QAccessibleInterface *second = items(list).at(1);
         QCOMPARE(second->text(QAccessible::Name), u"https://two.example"_s);
         QAccessibleActionInterface *actions = second->actionInterface();
@@ -83,11 +66,11 @@ private slots:
         QCOMPARE(actions->localizedActionName(u"delete"_s), u"Delete item"_s);
 
         actions->doAction(u"copy"_s);
-        QCOMPARE(m_clipboard->text(), std::optional<QString>(u"https://two.example"_s));
+        QCOMPARE(m_ui->clipboard().text(), std::optional<QString>(u"https://two.example"_s));
         actions->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(m_view->selectedText(), std::optional<QString>(u"https://two.example"_s));
+        QCOMPARE(m_ui->view()->selectedText(), std::optional<QString>(u"https://two.example"_s));
         actions->doAction(u"delete"_s);
-        QCOMPARE(m_manager->urls().toStringList(),
+        QCOMPARE(m_ui->manager()->urls().toStringList(),
                  QStringList({u"https://one.example"_s, u"https://three.example"_s}));
         QVERIFY(!second->isValid());
         QCOMPARE(itemNames(list), displayTextsInSight());
@@ -95,12 +78,12 @@ private slots:
 
     void currentRow_isTheFocusedItem()
     {
-        show({u"https://one.example"_s, u"https://two.example"_s});
-        m_view->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
-        clipList()->setFocus();
-        clipList()->setCurrentIndex(clipList()->model()->index(1, 0));
-        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(clipList());
+        m_ui->show({u"https://one.example"_s, u"https://two.example"_s});
+        m_ui->view()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_ui->view()));
+        m_ui->list()->setFocus();
+        m_ui->list()->setCurrentIndex(m_ui->list()->model()->index(1, 0));
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(m_ui->list());
         QAccessibleInterface *focused = list->focusChild();
         QVERIFY(focused);
         QCOMPARE(focused->text(QAccessible::Name), u"https://two.example"_s);
@@ -110,11 +93,11 @@ private slots:
 
     void searchField_isReachableWithItsName()
     {
-        show({u"https://one.example"_s});
-        QAccessibleInterface *view = QAccessible::queryAccessibleInterface(m_view.get());
+        m_ui->show({u"https://one.example"_s});
+        QAccessibleInterface *view = QAccessible::queryAccessibleInterface(m_ui->view());
         QAccessibleInterface *field = find(view, QAccessible::EditableText);
         QVERIFY2(field, "the search field is not in the tree");
-        QCOMPARE(field->object(), static_cast<QObject *>(search()));
+        QCOMPARE(field->object(), static_cast<QObject *>(m_ui->search()));
         QCOMPARE(field->text(QAccessible::Name), u"Search history"_s);
     }
 
@@ -153,32 +136,15 @@ private:
     QStringList displayTextsInSight() const
     {
         QStringList texts;
-        const QRect sight = clipList()->viewport()->rect();
-        for (int row = 0; row < clipList()->model()->rowCount(); ++row) {
-            if (clipList()->rowRect(row).intersects(sight))
-                texts << clipList()->model()->index(row, 0).data(Qt::DisplayRole).toString();
+        const QRect sight = m_ui->list()->viewport()->rect();
+        for (int row = 0; row < m_ui->list()->model()->rowCount(); ++row) {
+            if (m_ui->list()->rowRect(row).intersects(sight))
+                texts << m_ui->list()->model()->index(row, 0).data(Qt::DisplayRole).toString();
         }
         return texts;
     }
 
-    void show(const QStringList &items)
-    {
-        QVERIFY(m_store->history().replaceList(listKey(Category::Url), items).ok());
-        m_manager = std::make_unique<ClipboardManager>(*m_clipboard, m_store->preferences(),
-                                                       m_store->failingHistory(), m_timers);
-        m_view = std::make_unique<CategoryView>(*m_manager, Category::Url);
-        m_view->resize(350, 300);
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
-    }
-    ClipListView *clipList() const { return m_view->findChild<ClipListView *>(u"clipList"_s); }
-    QLineEdit *search() const { return m_view->findChild<QLineEdit *>(u"searchField"_s); }
-
-    std::unique_ptr<MemoryClipboard> m_clipboard;
-    std::unique_ptr<TemporaryStore> m_store;
-    ManualPollTimers m_timers;
-    std::unique_ptr<ClipboardManager> m_manager;
-    std::unique_ptr<CategoryView> m_view;
+    std::optional<ShownCategoryView> m_ui;
 };
 
 QTEST_MAIN(ListAccessibilityTest)
