@@ -1,6 +1,7 @@
 #include "CaptureQueue.h"
 
 #include "Classifier.h"
+#include "UnicodeText.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -8,9 +9,11 @@
 
 namespace {
 
-CaptureQueue::Sorted sort(const QString &text)
+CaptureQueue::Sorted sort(const QString &text, const std::optional<QString> &previous)
 {
-    return {categorize(text), HistoryIndex::keyOf(text)};
+    if (previous && canonicallyEqual(*previous, text))
+        return {Category::Text, {}, true};
+    return {categorize(text), HistoryIndex::keyOf(text), false};
 }
 
 } // namespace
@@ -26,9 +29,9 @@ CaptureQueue::~CaptureQueue()
     finish();
 }
 
-void CaptureQueue::push(QString text)
+void CaptureQueue::push(QString text, std::optional<QString> previous)
 {
-    m_waiting.push_back(std::move(text));
+    m_waiting.push_back({std::move(text), std::move(previous)});
     deliverWaiting();
 }
 
@@ -57,15 +60,16 @@ void CaptureQueue::drop()
 void CaptureQueue::deliverWaiting()
 {
     while (!m_working && !m_waiting.empty()) {
-        const QString &text = m_waiting.front();
-        if (text.size() >= backgroundLength) {
+        const Waiting &front = m_waiting.front();
+        if (front.text.size() >= backgroundLength) {
             m_working = true;
-            m_worker.setFuture(QtConcurrent::run([text] { return sort(text); }));
+            m_worker.setFuture(QtConcurrent::run(
+                [text = front.text, previous = front.previous] { return sort(text, previous); }));
             return;
         }
-        const QString next = std::move(m_waiting.front());
+        const Waiting next = std::move(m_waiting.front());
         m_waiting.pop_front();
-        m_deliver(next, sort(next));
+        deliver(next.text, sort(next.text, next.previous));
     }
 }
 
@@ -76,9 +80,15 @@ void CaptureQueue::classified()
     if (!m_working || !m_worker.isFinished())
         return;
     m_working = false;
-    const QString text = std::move(m_waiting.front());
+    const QString text = std::move(m_waiting.front().text);
     m_waiting.pop_front();
     if (!std::exchange(m_dropWorking, false))
-        m_deliver(text, m_worker.result());
+        deliver(text, m_worker.result());
     deliverWaiting();
+}
+
+void CaptureQueue::deliver(const QString &text, const Sorted &sorted)
+{
+    if (!sorted.repeatsPrevious)
+        m_deliver(text, sorted);
 }

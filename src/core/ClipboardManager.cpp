@@ -9,6 +9,8 @@
 
 #include <QPointer>
 
+#include <utility>
+
 ClipboardManager::ClipboardManager(Clipboard &clipboard, Preferences &preferences,
                                    HistoryStore &store, PollTimers &timers, QObject *parent)
     : QObject(parent), m_clipboard(clipboard), m_preferences(preferences), m_timers(timers),
@@ -137,11 +139,21 @@ void ClipboardManager::checkClipboard()
     std::optional<QString> text = m_clipboard.readText();
     if (!text)
         return;
-    if (m_lastCopiedText && canonicallyEqual(*m_lastCopiedText, *text))
+    // A long text is compared on the capture queue's worker: the first look at
+    // a text just read can hold the GUI thread for hundreds of milliseconds.
+    const bool compareHere = text->size() < CaptureQueue::backgroundLength;
+    if (m_lastCopiedText && (isSameStorage(*m_lastCopiedText, *text) ||
+                             (compareHere && canonicallyEqual(*m_lastCopiedText, *text))))
         return;
-    m_lastCopiedText = *text;
+    std::optional<QString> previous = std::exchange(m_lastCopiedText, *text);
+    if (compareHere)
+        previous.reset();
     QMetaObject::invokeMethod(
-        this, [this, copied = std::move(*text)] { m_captures.push(copied); }, Qt::QueuedConnection);
+        this,
+        [this, copied = std::move(*text), previous = std::move(previous)] {
+            m_captures.push(copied, previous);
+        },
+        Qt::QueuedConnection);
 }
 
 void ClipboardManager::skipCurrentText()

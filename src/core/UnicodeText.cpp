@@ -80,7 +80,7 @@ bool canonicallyEqual(const QString &a, const QString &b)
 {
     // Same storage: the clipboard hands back the text it read last time, so this
     // keeps an unchanged clipboard's tick from comparing megabytes.
-    if (a.size() == b.size() && a.constData() == b.constData())
+    if (isSameStorage(a, b))
         return true;
     if (a == b)
         return true;

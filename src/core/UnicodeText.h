@@ -36,6 +36,11 @@ inline char32_t nextCodePoint(QStringView text, qsizetype *index)
 // which is nearly always the case.
 QString canonicalForm(const QString &text);
 bool canonicallyEqual(const QString &a, const QString &b);
+// Both are the very same text, sharing their storage: equal without a look at it.
+inline bool isSameStorage(const QString &a, const QString &b)
+{
+    return a.size() == b.size() && a.constData() == b.constData();
+}
 // Whether `text` is in NFC already, i.e. canonicalForm(text) is `text` itself.
 bool isCanonical(const QString &text);
 // False when every unit of `text` lies below U+0300: such a text is in NFC and

@@ -125,10 +125,30 @@ private slots:
         const QString code = longCode('b');
         copy(code);
         copy(u"between"_s);
-        copy(QString(code)); // an equal text, not the same one
+        copy(QString(code.constData(), code.size())); // an equal text, not the same one
         QTRY_VERIFY(!m_manager->hasBackgroundWork());
         QCOMPARE(m_manager->codes().size(), 1);
         QCOMPARE(reopenedRecord().lists.value(u"codes"_s).texts, QStringList{code});
+    }
+
+    // As with a short text, the text on the clipboard is not recorded again while
+    // it stays there, even once its item is gone from the history.
+    void longCopyRepeated_afterItsItemWasRemoved_notRecordedAgain()
+    {
+        const QString code = longCode('i');
+        copy(code);
+        QTRY_VERIFY(!m_manager->hasBackgroundWork());
+        QCOMPARE(m_manager->codes().size(), 1);
+        m_manager->removeItem(Category::Code, 0);
+        copy(QString(code.constData(), code.size()));
+        QVERIFY(m_manager->hasBackgroundWork());
+        QTRY_VERIFY(!m_manager->hasBackgroundWork());
+        QCOMPARE(m_manager->codes().size(), 0);
+
+        // A different long text after it is recorded as usual.
+        copy(longCode('j'));
+        QTRY_VERIFY(!m_manager->hasBackgroundWork());
+        QCOMPARE(m_manager->codes().toStringList(), QStringList{longCode('j')});
     }
 
     void longItem_removedOrClearedWhileWritten_leavesNoRow_data()
