@@ -353,6 +353,10 @@
         <source>%1 refuses writing</source>
         <translation>%1 verweigert das Schreiben</translation>
     </message>
+    <message>
+        <source>%1 is gone</source>
+        <translation>%1 ist nicht mehr da</translation>
+    </message>
 </context>
 <context>
     <name>SqliteTables</name>
