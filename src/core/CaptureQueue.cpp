@@ -9,7 +9,7 @@
 
 namespace {
 
-CaptureQueue::Sorted sort(const QString &text, const std::optional<QString> &previous)
+CaptureQueue::Sorted sortCapture(const QString &text, const std::optional<QString> &previous)
 {
     if (previous && canonicallyEqual(*previous, text))
         return {Category::Text, {}, true};
@@ -63,13 +63,14 @@ void CaptureQueue::deliverWaiting()
         const Waiting &front = m_waiting.front();
         if (front.text.size() >= backgroundLength) {
             m_working = true;
-            m_worker.setFuture(QtConcurrent::run(
-                [text = front.text, previous = front.previous] { return sort(text, previous); }));
+            m_worker.setFuture(QtConcurrent::run([text = front.text, previous = front.previous] {
+                return sortCapture(text, previous);
+            }));
             return;
         }
         const Waiting next = std::move(m_waiting.front());
         m_waiting.pop_front();
-        deliver(next.text, sort(next.text, next.previous));
+        deliver(next.text, sortCapture(next.text, next.previous));
     }
 }
 
