@@ -250,6 +250,33 @@ void measureManager(const char *name, Clipboard &clipboard, ThreadOwner &owner, 
     std::fflush(stdout);
 }
 
+// The longest the GUI thread went without running a 5 ms timer, from its
+// creation until stop().
+class StallMeter final
+{
+public:
+    StallMeter()
+    {
+        m_ticker.setInterval(5);
+        QObject::connect(&m_ticker, &QTimer::timeout,
+                         [this] { m_longest = std::max(m_longest, m_sinceTick.restart()); });
+        m_sinceTick.start();
+        m_ticker.start();
+    }
+
+    qint64 stop()
+    {
+        m_ticker.stop();
+        m_longest = std::max(m_longest, m_sinceTick.elapsed());
+        return m_longest;
+    }
+
+private:
+    QElapsedTimer m_sinceTick;
+    qint64 m_longest = 0;
+    QTimer m_ticker;
+};
+
 // The longest stretch without a 5 ms timer running while xclip's 20 MB are read.
 void measureLargeRead(const char *name, Clipboard &clipboard)
 {
@@ -262,16 +289,9 @@ void measureLargeRead(const char *name, Clipboard &clipboard)
     xclip.write(bytes);
     xclip.closeWriteChannel();
     xclip.waitForFinished(30000);
-    QElapsedTimer sinceTick;
-    qint64 longest = 0;
-    QTimer ticker;
-    ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout,
-                     [&] { longest = std::max(longest, sinceTick.restart()); });
+    StallMeter stalls;
     QElapsedTimer total;
     total.start();
-    sinceTick.start();
-    ticker.start();
     const QDeadlineTimer deadline(30000);
     // As the manager's tick would: read, and again until the text is in. Only the
     // length is looked at while the ticker runs: comparing 20 MB of text takes
@@ -283,8 +303,7 @@ void measureLargeRead(const char *name, Clipboard &clipboard)
     };
     while (readSize() != expected.size() && !deadline.hasExpired())
         wait(5);
-    longest = std::max(longest, sinceTick.elapsed());
-    ticker.stop();
+    const qint64 longest = stalls.stop();
     if (clipboard.readText() != expected)
         std::printf("%s: the 20 MB text read differs from the one copied\n", name);
     std::printf("%s: 20 MB from xclip read in %lld ms; GUI thread held up at most %lld ms\n", name,
@@ -306,16 +325,9 @@ void measureCopyRecorded(const char *name, Clipboard &clipboard, int megabytes)
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         return;
     file.close();
-    QElapsedTimer sinceTick;
-    qint64 longest = 0;
-    QTimer ticker;
-    ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout,
-                     [&] { longest = std::max(longest, sinceTick.restart()); });
+    StallMeter stalls;
     QElapsedTimer total;
     total.start();
-    sinceTick.start();
-    ticker.start();
     QProcess xclip;
     xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
                                           QStringLiteral("-i"), file.fileName()});
@@ -327,8 +339,7 @@ void measureCopyRecorded(const char *name, Clipboard &clipboard, int megabytes)
     };
     while (!recorded() && !deadline.hasExpired())
         wait(5);
-    longest = std::max(longest, sinceTick.elapsed());
-    ticker.stop();
+    const qint64 longest = stalls.stop();
     const bool committed = recorded() && manager.texts().storeIdAt(0) > 0;
     std::printf("%s: %d MB copied by xclip %s in %lld ms; GUI thread held up at most %lld ms\n",
                 name, megabytes, committed ? "recorded and committed" : "NOT RECORDED",
@@ -345,32 +356,26 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "xcb");
     QGuiApplication app(argc, argv);
     ThreadOwner owner;
-    if (argc > 2 && std::string(argv[1]) == "copy") {
-        const int megabytes = argc > 3 ? std::max(1, std::atoi(argv[3])) : 20;
+    const std::string mode = argc > 2 ? argv[1] : "";
+    if (mode == "copy" || mode == "idle") {
+        // One reader, in a process of its own.
+        const int amount = argc > 3 ? std::max(1, std::atoi(argv[3])) : mode == "copy" ? 20 : 60;
+        const auto measure = [&](const char *name, Clipboard &clipboard) {
+            if (mode == "copy")
+                measureCopyRecorded(name, clipboard, amount);
+            else
+                measureManager(name, clipboard, owner, amount);
+        };
         if (std::string(argv[2]) == "qt") {
             QtClipboard qt;
-            measureCopyRecorded("QtClipboard", qt, megabytes);
+            measure("QtClipboard", qt);
             return 0;
         }
         auto opened = XcbClipboard::open();
         auto *xcb = std::get_if<std::unique_ptr<XcbClipboard>>(&opened);
         if (!xcb)
             return 1;
-        measureCopyRecorded("XcbClipboard", **xcb, megabytes);
-        return 0;
-    }
-    if (argc > 2 && std::string(argv[1]) == "idle") {
-        const int seconds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 60;
-        if (std::string(argv[2]) == "qt") {
-            QtClipboard qt;
-            measureManager("QtClipboard", qt, owner, seconds);
-            return 0;
-        }
-        auto opened = XcbClipboard::open();
-        auto *xcb = std::get_if<std::unique_ptr<XcbClipboard>>(&opened);
-        if (!xcb)
-            return 1;
-        measureManager("XcbClipboard", **xcb, owner, seconds);
+        measure("XcbClipboard", **xcb);
         return 0;
     }
     const int idleSeconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;

@@ -85,45 +85,31 @@ int SqliteDatabase::open(const QString &path)
     }
     narrowOwnStore(path);
     // Without SQLITE_OPEN_CREATE: the file exists now, and SQLite must not make a
-    // new one with wider permissions if it vanished in between. No mutex: a
-    // connection is only ever used from the thread that opened it.
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        m_openError = QString::fromUtf8(sqlite3_errmsg(m_db));
-        close();
-        return rc;
-    }
-    sqlite3_extended_result_codes(m_db, 1);
-    return SQLITE_OK;
+    // new one with wider permissions if it vanished in between.
+    return openConnection(QFile::encodeName(path), SQLITE_OPEN_READWRITE);
 }
 
 int SqliteDatabase::openAnother(const QString &path)
 {
     close();
     m_openError.clear();
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        m_openError = QString::fromUtf8(sqlite3_errmsg(m_db));
-        close();
-        return rc;
-    }
-    sqlite3_extended_result_codes(m_db, 1);
-    return SQLITE_OK;
+    return openConnection(QFile::encodeName(path), SQLITE_OPEN_READWRITE);
 }
 
 int SqliteDatabase::openReadOnly(const QString &path, bool immutable)
 {
     close();
     m_openError.clear();
-    int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
-    QByteArray name = QFile::encodeName(path);
-    if (immutable) {
-        name = QUrl::fromLocalFile(path).toEncoded() + "?immutable=1";
-        flags |= SQLITE_OPEN_URI;
-    }
-    const int rc = sqlite3_open_v2(name.constData(), &m_db, flags, nullptr);
+    if (!immutable)
+        return openConnection(QFile::encodeName(path), SQLITE_OPEN_READONLY);
+    return openConnection(QUrl::fromLocalFile(path).toEncoded() + "?immutable=1",
+                          SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+}
+
+int SqliteDatabase::openConnection(const QByteArray &name, int flags)
+{
+    // No mutex: a connection is only ever used from the thread that opened it.
+    const int rc = sqlite3_open_v2(name.constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         m_openError = QString::fromUtf8(sqlite3_errmsg(m_db));
         close();

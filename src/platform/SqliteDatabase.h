@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
@@ -56,6 +57,9 @@ public:
     static std::optional<QString> moveAside(const QString &path, QString *error);
 
 private:
+    // sqlite3_open_v2 with `flags`, keeping the error when it fails.
+    int openConnection(const QByteArray &name, int flags);
+
     sqlite3 *m_db = nullptr;
     QString m_openError;
 };
