@@ -31,7 +31,8 @@ public:
     Category category() const { return m_category; }
     int size() const { return int(m_items.size()); }
     bool isEmpty() const { return m_items.isEmpty(); }
-    const QString &textAt(int row) const override { return m_items.at(row).text; }
+    QString textAt(int row) const override { return m_items.at(row).text; }
+    QStringView textView(int row, QString &) const override { return m_items.at(row).text; }
     qint64 storeIdAt(int row) const { return m_items.at(row).storeId; }
     const QList<HistoryItem> &items() const { return m_items; }
     QStringList toStringList() const;

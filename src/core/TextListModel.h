@@ -2,10 +2,16 @@
 
 #include <QAbstractListModel>
 #include <QString>
+#include <QStringView>
 
 // A list model whose rows are texts. Views and proxies that look at every row (a
-// search through 100,000 items) read the texts through textAt() rather than
-// through data(), which would wrap each one in a QVariant.
+// search through a million items) read the texts through textView() rather than
+// through data(), which would wrap each one in a QVariant, or textAt(), which
+// would copy each one.
+//
+// Both readers are safe from several threads at once while the model does not
+// change. A model announces every change (rowsAboutToBeInserted() and the like)
+// before it makes it, so a reader on another thread can be stopped in time.
 class TextListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -19,7 +25,15 @@ public:
     using QAbstractListModel::QAbstractListModel;
     ~TextListModel() override = default;
 
-    // `row` must be a valid row. Safe to call from several threads at once while
-    // the model does not change.
-    virtual const QString &textAt(int row) const = 0;
+    // The full text of `row`, which must be a valid row.
+    virtual QString textAt(int row) const = 0;
+    // The full text of `row` to read through: a view of the model's own storage
+    // where it holds the text as UTF-16, otherwise the text made in `scratch`
+    // (whose storage is reused from call to call). Valid until the model changes
+    // or `scratch` is used again.
+    virtual QStringView textView(int row, QString &scratch) const
+    {
+        scratch = textAt(row);
+        return scratch;
+    }
 };

@@ -169,7 +169,7 @@ std::vector<int> SearchFilterModel::matchingRows(const std::vector<int> &candida
     return rows;
 }
 
-const QString &SearchFilterModel::textAt(int row) const
+QString SearchFilterModel::textAt(int row) const
 {
     return m_source->textAt(m_rows.at(std::size_t(row)));
 }

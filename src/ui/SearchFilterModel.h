@@ -32,7 +32,7 @@ public:
     // Narrowing or widening the search resets the model.
     void setSearchText(const QString &text);
     // The full text shown at `row`, which must be valid.
-    const QString &textAt(int row) const;
+    QString textAt(int row) const;
 
     QModelIndex mapToSource(const QModelIndex &proxyIndex) const override;
     // Invalid also while a change of the source is not announced here yet.

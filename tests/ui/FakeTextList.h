@@ -54,7 +54,8 @@ public:
         endMoveRows();
     }
 
-    const QString &textAt(int row) const override { return m_texts.at(row); }
+    QString textAt(int row) const override { return m_texts.at(row); }
+    QStringView textView(int row, QString &) const override { return m_texts.at(row); }
     int rowCount(const QModelIndex &parent = {}) const override
     {
         return parent.isValid() ? 0 : int(m_texts.size());
