@@ -56,8 +56,7 @@ void StoreWriter::submit(Change change)
         m_changes.push_back(std::move(change));
         // The next change is the moment to try again what failed before it.
         m_retryDelay = std::chrono::milliseconds(0);
-        m_retry->stop();
-        writeWaiting();
+        writeSoon();
     });
 }
 
@@ -80,7 +79,19 @@ void StoreWriter::retrySoon()
 {
     post([this] {
         m_retryDelay = std::chrono::milliseconds(0);
-        m_retry->stop();
+        writeSoon();
+    });
+}
+
+void StoreWriter::writeSoon()
+{
+    // After the changes and drops handed over meanwhile, which come first: a
+    // burst of changes while the file is locked costs one try, not one each.
+    if (std::exchange(m_writeQueued, true))
+        return;
+    m_retry->stop();
+    post([this] {
+        m_writeQueued = false;
         writeWaiting();
     });
 }

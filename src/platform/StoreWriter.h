@@ -94,6 +94,7 @@ private:
     void post(std::function<void()> work);
     // On the writer's thread.
     void writeWaiting();
+    void writeSoon();
     void retryLater();
     void tell(const Change &change, const StoreStatus &status);
 
@@ -104,6 +105,7 @@ private:
     std::deque<Change> m_changes;
     std::chrono::milliseconds m_retryDelay{0};
     QTimer *m_retry = nullptr; // a child of the worker
+    bool m_writeQueued = false;
     std::atomic<int> m_waiting{0};
     // The change being written, which drop() may find pointless while the thread
     // is busy with it and cannot take the drop from its queue. A lock rather than

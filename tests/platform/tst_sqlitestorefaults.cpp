@@ -145,6 +145,33 @@ private slots:
         QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts, QStringList{u"kept"_s});
     }
 
+    // Another program holds the write lock longer than the store waits for it:
+    // the choices hold at once, and the last one reaches the file once the lock
+    // goes, with no further change to carry it.
+    void writeLockHeldElsewhere_choicesWrittenOnceReleased()
+    {
+        {
+            SqliteStores earlier(m_path);
+        }
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(m_path).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        {
+            SqliteStores store(m_path);
+            for (int i = 0; i < 10; ++i)
+                store.preferences.setPrivacyMode(i % 2 == 1);
+            store.preferences.setShowInDock(true);
+            QCOMPARE(store.preferences.privacyMode(), true);
+            QVERIFY(!store.preferences.flush().ok());
+            QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+            QTRY_VERIFY_WITH_TIMEOUT(store.preferences.flush().ok(), 10000);
+        }
+        sqlite3_close(other);
+        SqliteStores reopened(m_path);
+        QCOMPARE(reopened.preferences.privacyMode(), true);
+        QCOMPARE(reopened.preferences.showInDock(), true);
+    }
+
     void fileOutOfReachAtStart_itsValuesAnnouncedWhenReached()
     {
         const QString realDir = m_dir->filePath(u"real"_s);
