@@ -91,7 +91,7 @@ PanelWindow::PanelWindow(ClipboardManager &manager, Preferences &preferences, QW
 
     connect(m_dockSwitch, &ToggleSwitch::toggled, this, [this](bool on) {
         // Kept for the session even when it cannot be written.
-        [[maybe_unused]] const StoreStatus saved = m_preferences.setShowInDock(on);
+        m_preferences.setShowInDock(on);
     });
     // The store tells every change, the switch's own included; the label and the
     // policy follow the stored value.
@@ -287,7 +287,7 @@ void PanelWindow::saveWindowSize()
                                                 {Preference::WindowHeight, height()}};
     for (const auto &[preference, value] : sides) {
         if (m_preferences.number(preference) != value) {
-            [[maybe_unused]] const StoreStatus saved = m_preferences.setNumber(preference, value);
+            m_preferences.setNumber(preference, value);
         }
     }
 }

@@ -33,7 +33,7 @@ TrayMenu::TrayMenu(QWidget &panel, Preferences &preferences, QObject *parent)
     });
     connect(m_privacy, &QAction::triggered, this, [this](bool on) {
         // Kept for the session even when it cannot be written, as the switch does.
-        [[maybe_unused]] const StoreStatus saved = m_preferences.setPrivacyMode(on);
+        m_preferences.setPrivacyMode(on);
         showPrivacyState();
     });
     connect(&m_preferences, &Preferences::changed, this, [this](Preference preference) {

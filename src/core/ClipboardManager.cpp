@@ -76,8 +76,9 @@ void ClipboardManager::record(const QString &text, Category category, const Hist
     // Checked again: a text captured twice may have waited behind a long one.
     if (m_index.contains(key))
         return;
-    list(category).prepend({text, 0}, key);
-    m_persistence.saveInserted(category);
+    const qint64 id = m_persistence.newId();
+    list(category).prepend({text, id}, key);
+    m_persistence.saveInserted(category, id, text);
 }
 
 void ClipboardManager::removeItem(Category category, int row)

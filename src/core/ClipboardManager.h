@@ -20,9 +20,9 @@ class Preferences;
 class SaveDialog;
 
 // The clipboard history: three lists of texts, newest first, one per category.
-// It captures new clipboard texts, classifies them, and stores every change before
-// the call that made it returns, but for a long text (see CaptureQueue and
-// HistoryPersistence), which is classified and written away from the GUI thread.
+// It captures new clipboard texts, classifies them (a long text on a worker
+// thread, see CaptureQueue), and hands every change to the store's writer thread
+// (see HistoryPersistence).
 // Views show its lists, which are list models.
 class ClipboardManager final : public QObject
 {
@@ -53,8 +53,8 @@ public:
     // Records a newly seen text at the front of its category, unless it is recorded
     // already.
     void addItem(const QString &text);
-    // A long text is still being classified or written on a worker thread; what
-    // was captured or changed after it waits and follows in order.
+    // A long text is still being classified on a worker thread, or changes are
+    // still being written on the store's thread.
     bool hasBackgroundWork() const { return !m_captures.isIdle() || m_persistence.isWriting(); }
     void removeItem(Category category, int row);
     // Empties every list, then the clipboard.

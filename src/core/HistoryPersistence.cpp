@@ -5,8 +5,8 @@
 
 #include "HistoryStore.h"
 
+#include <QCoreApplication>
 #include <QSet>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -33,15 +33,24 @@ QString failureLine(const QString &what)
 } // namespace
 
 HistoryPersistence::HistoryPersistence(HistoryStore &store, const Lists &lists)
-    : m_store(store), m_lists(lists)
+    : m_store(store), m_lists(lists), m_writer(store.writer())
 {
-    QObject::connect(&m_worker, &QFutureWatcher<StoreResult<qint64>>::finished,
-                     [this] { written(); });
+    if (!m_writer) {
+        m_ownWriter = std::make_unique<StoreWriter>();
+        m_writer = m_ownWriter.get();
+    }
+    m_store.setRecordLostHandler([this] {
+        QMetaObject::invokeMethod(
+            &m_answers, [this] { rewriteAll(); }, Qt::QueuedConnection);
+    });
 }
 
 HistoryPersistence::~HistoryPersistence()
 {
     finish();
+    dropPending([](const StoreWriter::Topic &) { return true; });
+    m_writer->flush();
+    m_store.setRecordLostHandler({});
 }
 
 HistoryList &HistoryPersistence::list(Category category) const
@@ -65,164 +74,168 @@ void HistoryPersistence::load()
 {
     bool readable = false;
     QString notWritable;
-    std::optional<Items> items = readRecord(&readable, &notWritable);
+    HistoryRecord stored = m_store.loadLists(listKeys());
+    std::optional<Items> items = interpret(stored, &readable, &notWritable);
     m_state = readable ? State::InStep : State::NotRead;
-    if (readable && !notWritable.isEmpty()) {
-        // Shown as stored; the first change that can be written writes it all.
-        m_state = State::OutOfStep;
+    if (readable && !notWritable.isEmpty())
         reportTrouble(QStringLiteral("the clipboard history can be read but not saved (%1); new "
                                      "items are kept in memory and saved once it can be written")
                           .arg(notWritable));
+    if (!readable) {
+        readLater();
+        return;
     }
+    m_nextId = stored.maxId + 1;
     if (!items)
         return;
     for (Category category : allCategories)
         list(category).reset(std::move((*items)[static_cast<std::size_t>(category)]));
 }
 
-void HistoryPersistence::saveInserted(Category category)
+void HistoryPersistence::saveInserted(Category category, qint64 id, const QString &text)
 {
-    inTurn([this, category, text = list(category).textAt(0)] { insert(category, text); });
+    const QString key = listKey(category);
+    hand(key, id, [this, key, id, text] { return m_store.insertItem(key, id, text).status(); });
 }
 
-void HistoryPersistence::saveRemoved(Category, qint64 storeId)
+void HistoryPersistence::saveRemoved(Category category, qint64 id)
 {
-    // An item removed before its own insert ran has no id yet; that insert finds
-    // it gone.
-    inTurn([this, storeId] { save([&] { return m_store.removeItem(storeId); }); });
+    // Not yet written, it need not be; being written, it may stop.
+    dropPending([this, id](const StoreWriter::Topic &topic) {
+        return topic.owner == this && topic.item == id;
+    });
+    hand(listKey(category), 0, [this, id] { return m_store.removeItem(id); });
 }
 
 void HistoryPersistence::saveCleared(Category category)
 {
-    inTurn([this, category] {
-        save([&] { return m_store.replaceList(listKey(category), {}).status(); });
+    const QString key = listKey(category);
+    dropPending([this, key](const StoreWriter::Topic &topic) {
+        return topic.owner == this && topic.list == key;
     });
+    hand(key, 0, [this, key] { return m_store.replaceList(key, {}, {}).status(); });
 }
 
 void HistoryPersistence::finish()
 {
-    m_finishing = true;
-    if (m_writing) {
-        m_worker.waitForFinished();
-        written();
-    }
-    runWaiting();
+    m_writer->flush();
+    // Take in what the writer answered meanwhile.
+    QCoreApplication::sendPostedEvents(&m_answers, QEvent::MetaCall);
 }
 
-void HistoryPersistence::inTurn(std::function<void()> change)
+void HistoryPersistence::hand(const QString &listKey, qint64 item,
+                              std::function<StoreStatus()> write)
 {
-    m_waiting.push_back(std::move(change));
-    runWaiting();
-}
-
-void HistoryPersistence::runWaiting()
-{
-    while (!m_writing && !m_waiting.empty()) {
-        const std::function<void()> change = std::move(m_waiting.front());
-        m_waiting.pop_front();
-        change();
-    }
-}
-
-void HistoryPersistence::insert(Category category, const QString &text)
-{
-    if (rowOf(category, text) < 0)
-        return; // removed before its turn came
-    if (m_state == State::InStep && !m_finishing && text.size() >= backgroundLength) {
-        if (HistoryStore::InsertJob job = m_store.insertNewestJob(listKey(category), text)) {
-            m_writing = Writing{category, text};
-            m_worker.setFuture(QtConcurrent::run(std::move(job)));
-            return;
-        }
-    }
-    save([&] {
-        const StoreResult<qint64> id = m_store.insertNewest(listKey(category), text);
-        if (const int row = rowOf(category, text); id.ok() && row >= 0)
-            list(category).setStoreId(row, id.value());
-        return id.status();
-    });
-}
-
-void HistoryPersistence::written()
-{
-    // finish() may have taken the result already; the watcher's signal then still
-    // comes, perhaps while the next item is being written.
-    if (!m_writing || !m_worker.isFinished())
+    // Before the record is read, the lists are only in memory; the merge writes
+    // them whole. A change is the moment to try reading again.
+    if (m_state == State::NotRead) {
+        if (m_reading)
+            m_writer->retrySoon();
+        else
+            readLater();
         return;
-    const Writing writing = *std::exchange(m_writing, std::nullopt);
-    const StoreResult<qint64> id = m_worker.result();
-    if (!id.ok()) {
-        // As when a write in place fails: the next change rewrites the record.
-        m_state = State::OutOfStep;
-        reportTrouble(failureLine(id.error()));
-    } else if (const int row = rowOf(writing.category, writing.text); row >= 0) {
-        list(writing.category).setStoreId(row, id.value());
-    } else {
-        // Removed while it was being written.
-        save([&] { return m_store.removeItem(id.value()); });
     }
-    runWaiting();
+    m_writer->submit({{this, listKey, item},
+                      std::move(write),
+                      [this](const StoreStatus &status) { written(status); },
+                      &m_answers});
 }
 
-int HistoryPersistence::rowOf(Category category, const QString &text) const
+void HistoryPersistence::written(const StoreStatus &status)
 {
-    const HistoryList &items = list(category);
-    for (int row = 0; row < items.size(); ++row) {
-        const QString &held = items.textAt(row);
-        if (held.constData() == text.constData() && held.size() == text.size())
-            return row;
-    }
-    return -1;
+    if (status.ok())
+        reportRecovery();
+    else
+        reportTrouble(failureLine(status.error()));
 }
 
-void HistoryPersistence::save(const std::function<StoreStatus()> &writeChange)
+void HistoryPersistence::dropPending(
+    const std::function<bool(const StoreWriter::Topic &)> &pointless)
 {
-    switch (m_state) {
-    case State::InStep:
-        if (const StoreStatus written = writeChange(); !written.ok()) {
-            m_state = State::OutOfStep;
-            reportTrouble(failureLine(written.error()));
-        }
-        return;
-    case State::OutOfStep:
-        if (rewriteAll().ok()) {
-            m_state = State::InStep;
-            reportRecovery();
-        }
-        return;
-    case State::NotRead:
-        break;
-    }
+    m_writer->drop(pointless);
+}
 
+void HistoryPersistence::readLater()
+{
+    m_reading = true;
+    auto record = std::make_shared<HistoryRecord>();
+    m_writer->submit({{this, QString(), 0},
+                      [this, record] {
+                          *record = m_store.loadLists(listKeys());
+                          if (record->state == HistoryRecord::State::Failed)
+                              return StoreStatus(StoreError{record->error});
+                          return StoreStatus();
+                      },
+                      [this, record](const StoreStatus &status) {
+                          if (!status.ok())
+                              return;
+                          m_reading = false;
+                          if (m_state == State::NotRead)
+                              merge(std::move(*record));
+                      },
+                      &m_answers});
+}
+
+void HistoryPersistence::merge(HistoryRecord record)
+{
     bool readable = false;
     QString notWritable;
-    const std::optional<Items> stored = readRecord(&readable, &notWritable);
+    const std::optional<Items> stored = interpret(record, &readable, &notWritable);
+    // A record that can neither be read nor set aside is looked at again at the
+    // next change.
     if (!readable)
         return;
+    m_state = State::InStep;
+    m_nextId = std::max(m_nextId, record.maxId + 1);
     if (stored) {
         // Items captured while the stored record was unreadable come first; stored
         // items follow unless the session recorded them again.
         QSet<QString> seen;
         for (const HistoryList *session : m_lists)
-            for (const HistoryItem &item : session->items())
-                seen.insert(canonicalForm(item.text));
+            for (int row = 0; row < session->size(); ++row)
+                seen.insert(canonicalForm(session->textAt(row)));
         for (Category category : allCategories) {
-            QList<HistoryItem> merged = list(category).items();
+            QList<HistoryItem> merged;
+            const HistoryList &held = list(category);
+            for (int row = 0; row < held.size(); ++row)
+                merged.append({held.textAt(row), held.storeIdAt(row)});
             for (const HistoryItem &item : (*stored)[static_cast<std::size_t>(category)])
                 if (!seen.contains(canonicalForm(item.text)))
                     merged.append({item.text, 0});
             list(category).reset(std::move(merged));
         }
     }
-    m_state = rewriteAll().ok() ? State::InStep : State::OutOfStep;
-    if (m_state == State::InStep)
-        reportRecovery();
+    rewriteAll();
 }
 
-std::optional<HistoryPersistence::Items> HistoryPersistence::readRecord(bool *readable,
-                                                                        QString *notWritable)
+void HistoryPersistence::rewriteAll()
 {
-    HistoryRecord stored = m_store.loadLists(listKeys());
+    if (m_state == State::NotRead)
+        return;
+    // Every change handed over before is in the lists already.
+    dropPending([this](const StoreWriter::Topic &topic) { return topic.owner == this; });
+    for (Category category : allCategories) {
+        HistoryList &items = list(category);
+        QStringList texts;
+        std::vector<qint64> ids(std::size_t(items.size()));
+        texts.reserve(items.size());
+        // Oldest first, so that ids fall from the newest row to the oldest.
+        for (int row = items.size() - 1; row >= 0; --row) {
+            ids[std::size_t(row)] = newId();
+            items.setStoreId(row, ids[std::size_t(row)]);
+        }
+        for (int row = 0; row < items.size(); ++row)
+            texts.append(items.textAt(row));
+        const QString key = listKey(category);
+        hand(key, 0, [this, key, texts = std::move(texts), ids = std::move(ids)] {
+            return m_store.replaceList(key, texts, ids).status();
+        });
+    }
+}
+
+std::optional<HistoryPersistence::Items>
+HistoryPersistence::interpret(HistoryRecord &stored, bool *readable, QString *notWritable)
+{
     *readable = true;
     *notWritable = stored.notWritable;
     switch (stored.state) {
@@ -262,17 +275,4 @@ std::optional<HistoryPersistence::Items> HistoryPersistence::readRecord(bool *re
             into.append({std::move(storedList.texts[i]), storedList.ids[std::size_t(i)]});
     }
     return items;
-}
-
-StoreStatus HistoryPersistence::rewriteAll()
-{
-    for (Category category : allCategories) {
-        HistoryList &changed = list(category);
-        const auto ids = m_store.replaceList(listKey(category), changed.toStringList());
-        if (!ids.ok())
-            return ids.status();
-        for (int row = 0; row < changed.size(); ++row)
-            changed.setStoreId(row, ids.value()[std::size_t(row)]);
-    }
-    return {};
 }

@@ -3,34 +3,33 @@
 #include "Category.h"
 #include "HistoryList.h"
 #include "StoreResult.h"
+#include "StoreWriter.h"
 
-#include <QFutureWatcher>
+#include <QObject>
 
 #include <array>
-#include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class HistoryStore;
+struct HistoryRecord;
 
 // Keeps the stored history in step with the lists, writing only what a change
 // touched: one row for a new item, one for a deletion, one statement per cleared
-// list. When a write fails the lists live on in memory and the next change
-// rewrites the record whole; when the record could not even be read, nothing is
-// written over it until it has been read and merged. A store that can be read
-// but not written shows what it holds and takes the lists whole once it can. A
-// trouble that lasts is told once when it starts and once when it ends.
+// list. Every write is handed to the store's writer thread, in order, so the GUI
+// thread never waits for SQLite; a write that fails there is tried again until it
+// is written, and the lists live on in memory meanwhile. When the record could
+// not even be read at the start, nothing is written over it until it has been
+// read and merged. A trouble that lasts is told once when it starts and once when
+// it ends.
 //
-// Writing a text of megabytes takes long (about 250 ms for 20 MB, most of it
-// SQLite's), so a long new item is written on a worker thread where the store
-// allows it; the changes that follow wait for it and are written in order.
+// Items are numbered here, as they are made: a new item's store id is above every
+// id the store holds, so ids fall from the newest row of a list to its oldest.
 class HistoryPersistence final
 {
 public:
     using Lists = std::array<HistoryList *, 3>;
-
-    // From this many characters on, a new item is written on a worker thread.
-    static constexpr qsizetype backgroundLength = 256 * 1024;
 
     HistoryPersistence(HistoryStore &store, const Lists &lists);
     Q_DISABLE_COPY_MOVE(HistoryPersistence)
@@ -39,38 +38,35 @@ public:
 
     // Fills the lists with the stored history, if there is a usable one.
     void load();
+    // The store id for an item made now.
+    qint64 newId() { return m_nextId++; }
 
     // Each is called after the list changed.
-    void saveInserted(Category category); // its row 0 is new
-    void saveRemoved(Category category, qint64 storeId);
+    void saveInserted(Category category, qint64 id, const QString &text);
+    void saveRemoved(Category category, qint64 id);
     void saveCleared(Category category);
 
-    // Waits for an item being written on the worker, then writes every change
-    // still waiting, in place. What comes after is written in place too.
+    // Waits until every change handed over was tried once more; what still fails
+    // then stays in memory only.
     void finish();
-    // An item is being written on the worker, or changes wait for it.
-    bool isWriting() const { return m_writing.has_value() || !m_waiting.empty(); }
+    // Changes handed to the writer and not written yet.
+    bool isWriting() const { return m_writer->waitingCount() > 0; }
 
 private:
-    enum class State { InStep, OutOfStep, NotRead };
+    enum class State { InStep, NotRead };
     using Items = std::array<QList<HistoryItem>, 3>;
 
-    struct Writing
-    {
-        Category category;
-        QString text;
-    };
-
-    // Runs `change` once every change before it is written.
-    void inTurn(std::function<void()> change);
-    void runWaiting();
-    void insert(Category category, const QString &text);
-    void written();
-    // The row of `category` holding this very text (not just an equal one), or -1.
-    int rowOf(Category category, const QString &text) const;
-    void save(const std::function<StoreStatus()> &writeChange);
-    std::optional<Items> readRecord(bool *readable, QString *notWritable);
-    StoreStatus rewriteAll();
+    void hand(const QString &listKey, qint64 item, std::function<StoreStatus()> write);
+    void written(const StoreStatus &status);
+    // The record could not be read at the start: read it on the writer until it
+    // can be, then merge.
+    void readLater();
+    void merge(HistoryRecord record);
+    // Writes every list whole, under new ids: after a merge, or when the store
+    // lost its record (a damaged file set aside).
+    void rewriteAll();
+    std::optional<Items> interpret(HistoryRecord &record, bool *readable, QString *notWritable);
+    void dropPending(const std::function<bool(const StoreWriter::Topic &)> &pointless);
     // Says `line` unless a trouble was told already and has not ended.
     void reportTrouble(const QString &line);
     void reportRecovery();
@@ -78,10 +74,14 @@ private:
 
     HistoryStore &m_store;
     Lists m_lists;
+    // A store without a thread of its own (a test's) is written on this one.
+    std::unique_ptr<StoreWriter> m_ownWriter;
+    StoreWriter *m_writer;
     State m_state = State::InStep;
+    // A read of the record is waiting on the writer.
+    bool m_reading = false;
     bool m_troubleTold = false;
-    QFutureWatcher<StoreResult<qint64>> m_worker;
-    std::optional<Writing> m_writing;
-    std::deque<std::function<void()>> m_waiting;
-    bool m_finishing = false;
+    qint64 m_nextId = 1;
+    // The writer's answers come here, on the GUI thread.
+    QObject m_answers;
 };

@@ -11,5 +11,6 @@ StoreStatus offerAutostartOnFirstStart(AutostartEntry &entry, Preferences &prefe
         if (!made.ok())
             return made;
     }
-    return preferences.setValue(Preference::AutostartOffered, true);
+    preferences.setValue(Preference::AutostartOffered, true);
+    return {};
 }

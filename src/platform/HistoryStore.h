@@ -2,11 +2,14 @@
 
 #include "StoreResult.h"
 
+class StoreWriter;
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+
 #include <vector>
 
 // One list of the stored history, newest first. `ids` parallels `texts`; an id
@@ -34,6 +37,8 @@ struct HistoryRecord
     // Absent or Loaded, but the store refuses writing now: why. Changes are to be
     // kept in memory until it takes them.
     QString notWritable;
+    // The highest id of any stored item, of any list; 0 when there is none.
+    qint64 maxId = 0;
 };
 
 // The clipboard history as stored: lists of texts by key ("urls", "codes",
@@ -50,29 +55,40 @@ public:
     // Only the lists named in `keys` (every list when it is empty): rows of other
     // lists are neither read nor judged.
     virtual HistoryRecord loadLists(const QStringList &keys) = 0;
-    // Adds `text` as the newest item of the list `listKey`; returns its id.
-    virtual StoreResult<qint64> insertNewest(const QString &listKey, const QString &text) = 0;
-    // The same insert as a job that may run on another thread while this store is
-    // left alone: a text of megabytes takes long to write. Empty when the store
-    // cannot write that way now; insertNewest() is used then.
-    using InsertJob = std::function<StoreResult<qint64>()>;
-    virtual InsertJob insertNewestJob(const QString &listKey, const QString &text)
+    // Adds `text` to the list `listKey` under `id`, which must be above every id
+    // stored (see HistoryRecord::maxId), or 0 for the store to choose: the newest
+    // item. Returns its id.
+    virtual StoreResult<qint64> insertItem(const QString &listKey, qint64 id,
+                                           const QString &text) = 0;
+    StoreResult<qint64> insertNewest(const QString &listKey, const QString &text)
     {
-        Q_UNUSED(listKey)
-        Q_UNUSED(text)
-        return {};
+        return insertItem(listKey, 0, text);
     }
     // Removing an item that is gone already is no failure.
     virtual StoreStatus removeItem(qint64 id) = 0;
-    // Replaces the list `listKey` whole (texts newest first); returns the new ids in
-    // the same order. An empty list removes the key's items.
+    // Replaces the list `listKey` whole: `texts` newest first, each stored under
+    // the id of the same place in `ids`, which must be new to the store; with no
+    // ids the store numbers them, growing towards the newest. Returns the ids. An
+    // empty list removes the key's items.
     virtual StoreResult<std::vector<qint64>> replaceList(const QString &listKey,
-                                                         const QStringList &texts) = 0;
+                                                         const QStringList &texts,
+                                                         const std::vector<qint64> &ids) = 0;
+    StoreResult<std::vector<qint64>> replaceList(const QString &listKey, const QStringList &texts)
+    {
+        return replaceList(listKey, texts, {});
+    }
     // Removes every list whose key is not in `keys`.
     virtual StoreStatus retainOnlyLists(const QStringList &keys) = 0;
     // Moves an unreadable record out of the way (kept, never overwritten) and starts
     // an empty one; returns where it was kept.
     virtual StoreResult<QString> setAsideHistory() = 0;
+
+    // The thread this store is used on, where it has one: changes are handed to it.
+    virtual StoreWriter *writer() { return nullptr; }
+    // `handler` is called, on the store's thread, when the record was lost: the
+    // file was found damaged and a new one started, so what is kept in memory must
+    // be written anew.
+    virtual void setRecordLostHandler(std::function<void()> handler) { Q_UNUSED(handler) }
 
 protected:
     HistoryStore() = default;

@@ -95,20 +95,21 @@ public:
     ~Preferences() override = default;
 
     virtual qint64 number(Preference preference) const = 0;
-    // The value is kept for the session, and announced, even when it cannot be
-    // written; the failure says why it was not. A switch takes 0 or 1.
-    virtual StoreStatus setNumber(Preference preference, qint64 value) = 0;
+    // The value holds and is announced at once; it is written to the store
+    // meanwhile, and written later where the store does not take it now. A switch
+    // takes 0 or 1.
+    virtual void setNumber(Preference preference, qint64 value) = 0;
+    // Waits until every value set so far was tried, and says how the last try
+    // went: for tests, and for the end of the program.
+    virtual StoreStatus flush() = 0;
 
     bool value(Preference preference) const { return number(preference) != 0; }
-    StoreStatus setValue(Preference preference, bool value)
-    {
-        return setNumber(preference, value ? 1 : 0);
-    }
+    void setValue(Preference preference, bool value) { setNumber(preference, value ? 1 : 0); }
 
     bool privacyMode() const { return value(Preference::PrivacyMode); }
-    StoreStatus setPrivacyMode(bool on) { return setValue(Preference::PrivacyMode, on); }
+    void setPrivacyMode(bool on) { setValue(Preference::PrivacyMode, on); }
     bool showInDock() const { return value(Preference::ShowInDock); }
-    StoreStatus setShowInDock(bool on) { return setValue(Preference::ShowInDock, on); }
+    void setShowInDock(bool on) { setValue(Preference::ShowInDock, on); }
 
 signals:
     // The value of `preference` is another than before: set by the user, or found

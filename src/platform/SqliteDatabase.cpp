@@ -1,5 +1,7 @@
 #include "SqliteDatabase.h"
 
+#include "InterruptibleVfs.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
@@ -89,13 +91,6 @@ int SqliteDatabase::open(const QString &path)
     return openConnection(QFile::encodeName(path), SQLITE_OPEN_READWRITE);
 }
 
-int SqliteDatabase::openAnother(const QString &path)
-{
-    close();
-    m_openError.clear();
-    return openConnection(QFile::encodeName(path), SQLITE_OPEN_READWRITE);
-}
-
 int SqliteDatabase::openReadOnly(const QString &path, bool immutable)
 {
     close();
@@ -109,7 +104,8 @@ int SqliteDatabase::openReadOnly(const QString &path, bool immutable)
 int SqliteDatabase::openConnection(const QByteArray &name, int flags)
 {
     // No mutex: a connection is only ever used from the thread that opened it.
-    const int rc = sqlite3_open_v2(name.constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(name.constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX,
+                                   interruptibleVfsName());
     if (rc != SQLITE_OK) {
         m_openError = QString::fromUtf8(sqlite3_errmsg(m_db));
         close();

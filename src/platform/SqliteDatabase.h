@@ -22,12 +22,6 @@ public:
     // by others is narrowed to the owner; no other file's mode is ever changed.
     // SQLite opens a file it may not write read-only. Returns an SQLite result code.
     int open(const QString &path);
-    // Opens `path`, a file this process has open already through another
-    // connection, for writing, and touches the file in no other way: closing any
-    // descriptor of a file drops every lock the process holds on it, so the
-    // other connection's too, and another program could then take the file from
-    // under it.
-    int openAnother(const QString &path);
     // Opens `path` only to read it. `immutable` promises SQLite that nobody writes
     // it meanwhile, which lets it read a file whose folder refuses the journal.
     int openReadOnly(const QString &path, bool immutable);

@@ -6,12 +6,12 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <memory>
 #include <utility>
 
 namespace {
 
-constexpr const char *insertItemSql = "INSERT INTO clipboard_data(list, item) VALUES(?1, ?2)";
+constexpr const char *insertItemSql =
+    "INSERT INTO clipboard_data(id, list, item) VALUES(?1, ?2, ?3)";
 
 bool isOk(int rc)
 {
@@ -34,10 +34,33 @@ QString describeType(int type)
 
 } // namespace
 
-SqliteHistoryStore::SqliteHistoryStore(SqliteStoreFile &file) : m_file(file) {}
+SqliteHistoryStore::SqliteHistoryStore(SqliteStoreFile &file) : m_file(file)
+{
+    m_file.addObserver(this);
+    // Adding an observer closes the file; it was open for those before.
+    static_cast<void>(m_file.open());
+}
+
+SqliteHistoryStore::~SqliteHistoryStore()
+{
+    m_file.removeObserver(this);
+}
+
+void SqliteHistoryStore::setRecordLostHandler(std::function<void()> handler)
+{
+    m_file.writer().call([&] { m_recordLost = std::move(handler); });
+}
+
+void SqliteHistoryStore::fileMovedAside()
+{
+    if (m_recordLost)
+        m_recordLost();
+}
 
 HistoryRecord SqliteHistoryStore::loadLists(const QStringList &keys)
 {
+    if (StoreWriter &writer = m_file.writer(); !writer.isWriterThread())
+        return writer.call([&] { return loadLists(keys); });
     HistoryRecord history;
     // Few lists, many rows: a linear search over raw key bytes beats hashing a
     // QString per row.
@@ -79,6 +102,14 @@ HistoryRecord SqliteHistoryStore::loadLists(const QStringList &keys)
                 list->second.ids.push_back(id);
             }
             select.reset();
+            if (rc != SQLITE_DONE)
+                return rc;
+            SqliteStatement &maxId = c.statement("SELECT max(id) FROM clipboard_data");
+            if ((rc = maxId.step()) == SQLITE_ROW) {
+                history.maxId = maxId.columnInt64(0);
+                rc = maxId.step();
+            }
+            maxId.reset();
             return rc;
         });
     if (failure) {
@@ -105,45 +136,24 @@ HistoryRecord SqliteHistoryStore::loadLists(const QStringList &keys)
     return history;
 }
 
-StoreResult<qint64> SqliteHistoryStore::insertNewest(const QString &listKey, const QString &text)
+StoreResult<qint64> SqliteHistoryStore::insertItem(const QString &listKey, qint64 id,
+                                                   const QString &text)
 {
-    qint64 id = 0;
+    qint64 stored = 0;
     const StoreStatus status =
         m_file.transaction(tr("Saving a clipboard item"), [&](SqliteStoreFile::Connection &c) {
             SqliteStatement &insert = c.statement(insertItemSql);
-            insert.bind(1, listKey);
-            insert.bind(2, text);
+            if (id > 0)
+                insert.bind(1, id);
+            insert.bind(2, listKey);
+            insert.bind(3, text);
             const int rc = insert.run();
-            id = sqlite3_last_insert_rowid(c.handle());
+            stored = sqlite3_last_insert_rowid(c.handle());
             return rc;
         });
     if (!status.ok())
         return StoreError{status.error()};
-    return id;
-}
-
-HistoryStore::InsertJob SqliteHistoryStore::insertNewestJob(const QString &listKey,
-                                                            const QString &text)
-{
-    if (!m_file.isOpen() || m_file.isReadOnly())
-        return {};
-    auto id = std::make_shared<qint64>(0);
-    SqliteStoreFile::Job transaction = m_file.transactionElsewhere(
-        tr("Saving a clipboard item"), [listKey, text, id](SqliteDatabase &db) {
-            SqliteStatement insert;
-            if (const int rc = insert.prepare(db.handle(), insertItemSql); !isOk(rc))
-                return rc;
-            insert.bind(1, listKey);
-            insert.bind(2, text);
-            const int rc = insert.run();
-            *id = sqlite3_last_insert_rowid(db.handle());
-            return rc;
-        });
-    return [transaction = std::move(transaction), id]() -> StoreResult<qint64> {
-        if (const StoreStatus status = transaction(); !status.ok())
-            return StoreError{status.error()};
-        return *id;
-    };
+    return stored;
 }
 
 StoreStatus SqliteHistoryStore::removeItem(qint64 id)
@@ -156,27 +166,31 @@ StoreStatus SqliteHistoryStore::removeItem(qint64 id)
 }
 
 StoreResult<std::vector<qint64>> SqliteHistoryStore::replaceList(const QString &listKey,
-                                                                 const QStringList &texts)
+                                                                 const QStringList &texts,
+                                                                 const std::vector<qint64> &ids)
 {
-    std::vector<qint64> ids(static_cast<size_t>(texts.size()));
+    Q_ASSERT(ids.empty() || std::size_t(texts.size()) == ids.size());
+    std::vector<qint64> stored(static_cast<std::size_t>(texts.size()));
     const StoreStatus status = m_file.transaction(
         tr("Saving the list \"%1\"").arg(listKey), [&](SqliteStoreFile::Connection &c) {
             SqliteStatement &removeList = c.statement("DELETE FROM clipboard_data WHERE list = ?1");
             removeList.bind(1, listKey);
             int rc = removeList.run();
             SqliteStatement &insert = c.statement(insertItemSql);
-            // Oldest first, so that ids grow towards the newest.
+            // Oldest first: ids the store chooses grow towards the newest.
             for (qsizetype i = texts.size() - 1; i >= 0 && isOk(rc); --i) {
-                insert.bind(1, listKey);
-                insert.bind(2, texts.at(i));
+                if (!ids.empty())
+                    insert.bind(1, ids[std::size_t(i)]);
+                insert.bind(2, listKey);
+                insert.bind(3, texts.at(i));
                 rc = insert.run();
-                ids[static_cast<size_t>(i)] = sqlite3_last_insert_rowid(c.handle());
+                stored[std::size_t(i)] = sqlite3_last_insert_rowid(c.handle());
             }
             return rc;
         });
     if (!status.ok())
         return StoreError{status.error()};
-    return ids;
+    return stored;
 }
 
 StoreStatus SqliteHistoryStore::retainOnlyLists(const QStringList &keys)
@@ -199,6 +213,8 @@ StoreStatus SqliteHistoryStore::retainOnlyLists(const QStringList &keys)
 
 StoreResult<QString> SqliteHistoryStore::setAsideHistory()
 {
+    if (StoreWriter &writer = m_file.writer(); !writer.isWriterThread())
+        return writer.call([&] { return setAsideHistory(); });
     if (!m_damagedFileKeptAs.isEmpty())
         return std::exchange(m_damagedFileKeptAs, QString());
     QString table;

@@ -1,36 +1,43 @@
 #pragma once
 
 #include "HistoryStore.h"
+#include "SqliteStoreFile.h"
 
 #include <QCoreApplication>
 
-class SqliteStoreFile;
-
 // The history kept in the store file's `clipboard_data` table.
-class SqliteHistoryStore final : public HistoryStore
+class SqliteHistoryStore final : public HistoryStore, private SqliteStoreFile::Observer
 {
     Q_DECLARE_TR_FUNCTIONS(SqliteHistoryStore)
 
 public:
     // `file` must outlive this object.
     explicit SqliteHistoryStore(SqliteStoreFile &file);
-    ~SqliteHistoryStore() override = default;
+    ~SqliteHistoryStore() override;
     Q_DISABLE_COPY_MOVE(SqliteHistoryStore)
 
     // Failed when the file cannot be read now. A file found damaged is set aside at
     // once: Unreadable, and setAsideHistory() then only reports where it was kept.
     HistoryRecord loadLists(const QStringList &keys) override;
-    StoreResult<qint64> insertNewest(const QString &listKey, const QString &text) override;
-    // Runs on a connection of its own, so only while the file is open for writing.
-    InsertJob insertNewestJob(const QString &listKey, const QString &text) override;
+    StoreResult<qint64> insertItem(const QString &listKey, qint64 id, const QString &text) override;
+    using HistoryStore::insertNewest;
     StoreStatus removeItem(qint64 id) override;
-    StoreResult<std::vector<qint64>> replaceList(const QString &listKey,
-                                                 const QStringList &texts) override;
+    using HistoryStore::replaceList;
+    StoreResult<std::vector<qint64>> replaceList(const QString &listKey, const QStringList &texts,
+                                                 const std::vector<qint64> &ids) override;
     StoreStatus retainOnlyLists(const QStringList &keys) override;
     StoreResult<QString> setAsideHistory() override;
+    StoreWriter *writer() override { return &m_file.writer(); }
+    void setRecordLostHandler(std::function<void()> handler) override;
 
 private:
+    int readOnOpening(SqliteStoreFile::Connection &) override { return 0; }
+    StoreStatus fileOpened() override { return {}; }
+    void fileMovedAside() override;
+
     SqliteStoreFile &m_file;
+    // On the file's thread.
+    std::function<void()> m_recordLost;
     // Where a file found damaged by load() was kept, for setAsideHistory().
     QString m_damagedFileKeptAs;
 };

@@ -3,6 +3,8 @@
 #include "Logging.h"
 #include "SqliteTables.h"
 
+#include <QCoreApplication>
+
 #include <sqlite3.h>
 
 SqlitePreferences::SqlitePreferences(SqliteStoreFile &file, QObject *parent)
@@ -13,37 +15,97 @@ SqlitePreferences::SqlitePreferences(SqliteStoreFile &file, QObject *parent)
     m_file.addObserver(this);
     // A file out of reach now is opened again, and read, by the next operation.
     static_cast<void>(m_file.open());
+    m_file.writer().call([this] {
+        for (std::size_t i = 0; i < preferenceCount; ++i)
+            m_values[i] = m_entries[i].value;
+    });
 }
 
 SqlitePreferences::~SqlitePreferences()
 {
+    static_cast<void>(flush());
+    StoreWriter &writer = m_file.writer();
+    writer.drop([this](const StoreWriter::Topic &topic) { return topic.owner == this; });
     m_file.removeObserver(this);
 }
 
 qint64 SqlitePreferences::number(Preference preference) const
 {
-    return m_entries[preferenceIndex(preference)].value;
+    return m_values[preferenceIndex(preference)];
 }
 
-StoreStatus SqlitePreferences::setNumber(Preference preference, qint64 value)
+void SqlitePreferences::setNumber(Preference preference, qint64 value)
 {
-    Entry &e = entry(preference);
-    const bool changed = e.value != value;
-    e.value = value;
-    e.known = true;
-    e.unsaved = true;
-    StoreStatus status = save(preference);
-    if (status.ok())
-        e.unsaved = false;
+    const std::size_t i = preferenceIndex(preference);
+    const bool changed = m_values[i] != value;
+    m_values[i] = value;
+    m_setHere[i] = true;
+    StoreWriter &writer = m_file.writer();
+    // Only the latest value of a preference is worth writing.
+    writer.drop([this, preference](const StoreWriter::Topic &topic) {
+        return topic.owner == this && topic.item == qint64(preference);
+    });
+    writer.submit({{this, QStringLiteral("preferences"), qint64(preference)},
+                   [this, preference, value] {
+                       Entry &e = entry(preference);
+                       e.value = value;
+                       e.known = true;
+                       e.unsaved = true;
+                       return saveUnsaved();
+                   },
+                   [this](const StoreStatus &status) { written(status); },
+                   this});
     if (changed)
         emit this->changed(preference);
-    return status;
+}
+
+StoreStatus SqlitePreferences::flush()
+{
+    m_file.writer().flush();
+    // What the writer told is queued here; take it in.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    return m_lastWrite;
+}
+
+void SqlitePreferences::written(const StoreStatus &status)
+{
+    m_lastWrite = status;
+    if (!status.ok() && !std::exchange(m_troubleTold, true))
+        qCWarning(lcPlatform).noquote()
+            << tr("could not save the preferences (%1); they hold for this session and saving "
+                  "is tried again")
+                   .arg(status.error());
+    if (status.ok() && std::exchange(m_troubleTold, false))
+        qCWarning(lcPlatform).noquote() << tr("the preferences are saved again");
+}
+
+void SqlitePreferences::reloaded(Preference preference, qint64 value)
+{
+    const std::size_t i = preferenceIndex(preference);
+    // A choice made this session wins over what the file was found to hold.
+    if (m_setHere[i] || m_values[i] == value)
+        return;
+    m_values[i] = value;
+    emit changed(preference);
+}
+
+StoreStatus SqlitePreferences::saveUnsaved()
+{
+    for (const PreferenceInfo &info : preferenceTable) {
+        Entry &e = entry(info.preference);
+        if (!e.unsaved)
+            continue;
+        if (StoreStatus status = save(info.preference); !status.ok())
+            return status;
+        e.unsaved = false;
+    }
+    return {};
 }
 
 StoreStatus SqlitePreferences::save(Preference preference)
 {
     const QString key = preferenceKey(preference);
-    const qint64 value = number(preference);
+    const qint64 value = entry(preference).value;
     return m_file.transaction(tr("Saving \"%1\"").arg(key), [&](SqliteStoreFile::Connection &c) {
         SqliteStatement &upsert =
             c.statement("INSERT INTO preferences(key, value) VALUES(?1, ?2) "
@@ -130,22 +192,19 @@ int SqlitePreferences::setAside(SqliteStoreFile::Connection &connection, const Q
 
 StoreStatus SqlitePreferences::fileOpened()
 {
-    StoreStatus status;
-    for (const PreferenceInfo &info : preferenceTable) {
-        Entry &e = entry(info.preference);
-        // Choices made meanwhile wait for a file that takes them.
-        if (!e.unsaved || m_file.isReadOnly())
-            continue;
-        status = save(info.preference);
-        if (!status.ok())
-            break;
-        e.unsaved = false;
-    }
+    // Choices made meanwhile wait for a file that takes them.
+    const StoreStatus status = m_file.isReadOnly() ? StoreStatus() : saveUnsaved();
     // Values read as their default while the file was out of reach may be
     // otherwise after all.
     for (const PreferenceInfo &info : preferenceTable) {
-        if (std::exchange(entry(info.preference).reloaded, false))
-            emit changed(info.preference);
+        Entry &e = entry(info.preference);
+        if (std::exchange(e.reloaded, false))
+            QMetaObject::invokeMethod(
+                this,
+                [this, preference = info.preference, value = e.value] {
+                    reloaded(preference, value);
+                },
+                Qt::QueuedConnection);
     }
     return status;
 }

@@ -63,40 +63,6 @@ int createSchema(SqliteStoreFile::Connection &connection)
     return SQLITE_OK;
 }
 
-// The body of a job of transactionElsewhere(), on a connection of its own.
-StoreStatus transactionOnAnotherConnection(const QString &path, const QString &action,
-                                           const SqliteStoreFile::DatabaseBody &body)
-{
-    const auto failed = [&](const QString &why) {
-        return StoreError{SqliteStoreFile::tr("%1 failed: %2").arg(action, why)};
-    };
-    // Only the file the main connection has open, and checked when it opened it,
-    // is written: none is created here, and the file is not opened to be looked
-    // at, which would drop the main connection's locks.
-    if (!QFileInfo::exists(path))
-        return failed(SqliteStoreFile::tr("%1 is gone").arg(path));
-    SqliteDatabase db;
-    int rc = db.openAnother(path);
-    if (isOk(rc) && db.isReadOnly())
-        return failed(SqliteStoreFile::tr("%1 refuses writing").arg(path));
-    if (isOk(rc)) {
-        sqlite3_busy_timeout(db.handle(), busyTimeoutMs);
-        rc = db.exec(configureSql);
-    }
-    if (isOk(rc))
-        rc = db.exec("BEGIN IMMEDIATE");
-    if (isOk(rc))
-        rc = body(db);
-    if (isOk(rc))
-        rc = db.exec("COMMIT");
-    if (isOk(rc))
-        return {};
-    const QString why = db.errorMessage(rc);
-    if (db.isOpen() && !sqlite3_get_autocommit(db.handle()))
-        db.exec("ROLLBACK");
-    return failed(why);
-}
-
 } // namespace
 
 SqliteStatement &SqliteStoreFile::Connection::statement(std::string_view sql)
@@ -111,7 +77,10 @@ SqliteStatement &SqliteStoreFile::Connection::statement(std::string_view sql)
 
 SqliteStoreFile::SqliteStoreFile(QString path) : m_path(std::move(path)) {}
 
-SqliteStoreFile::~SqliteStoreFile() = default;
+SqliteStoreFile::~SqliteStoreFile()
+{
+    m_writer.call([this] { m_connection.reset(); });
+}
 
 const char *SqliteStoreFile::createSchemaSql()
 {
@@ -119,28 +88,41 @@ const char *SqliteStoreFile::createSchemaSql()
     return sql.c_str();
 }
 
+bool SqliteStoreFile::isOpen() const
+{
+    return m_writer.call([this] { return m_connection != nullptr; });
+}
+
 bool SqliteStoreFile::isReadOnly() const
 {
-    return m_connection && m_connection->isReadOnly();
+    return m_writer.call([this] { return m_connection && m_connection->isReadOnly(); });
 }
 
 QString SqliteStoreFile::readOnlyReason() const
 {
-    return m_connection ? m_connection->m_readOnlyReason : QString();
+    return m_writer.call(
+        [this] { return m_connection ? m_connection->m_readOnlyReason : QString(); });
 }
 
 void SqliteStoreFile::addObserver(Observer *observer)
 {
-    m_observers.push_back(observer);
-    m_connection.reset();
+    m_writer.call([&] {
+        m_observers.push_back(observer);
+        m_connection.reset();
+    });
 }
 
 void SqliteStoreFile::removeObserver(Observer *observer)
 {
-    std::erase(m_observers, observer);
+    m_writer.call([&] { std::erase(m_observers, observer); });
 }
 
 StoreStatus SqliteStoreFile::open()
+{
+    return m_writer.call([this] { return openHere(); });
+}
+
+StoreStatus SqliteStoreFile::openHere()
 {
     if (m_connection)
         return {};
@@ -159,7 +141,7 @@ StoreStatus SqliteStoreFile::open()
     for (Observer *observer : observers) {
         if (StoreStatus caughtUp = observer->fileOpened(); !caughtUp.ok())
             return caughtUp;
-        if (!isOpen())
+        if (!m_connection)
             return StoreError{tr("Cannot open %1: it was closed while opening").arg(m_path)};
     }
     return {};
@@ -167,7 +149,6 @@ StoreStatus SqliteStoreFile::open()
 
 SqliteStoreFile::Attempt SqliteStoreFile::openConnection()
 {
-    const std::lock_guard noJobElsewhere(*m_elsewhere);
     const QString dir = QFileInfo(m_path).absolutePath();
     if (QString error; !QFileInfo(dir).isDir() && !ensurePrivateDir(dir, &error))
         return {SQLITE_CANTOPEN, tr("Cannot open %1: %2").arg(m_path, error)};
@@ -216,13 +197,18 @@ int SqliteStoreFile::openReadOnly(Connection &connection)
 
 StoreStatus SqliteStoreFile::transaction(const QString &action, const Body &body)
 {
+    return m_writer.call([&] { return transactionHere(action, body); });
+}
+
+StoreStatus SqliteStoreFile::transactionHere(const QString &action, const Body &body)
+{
     // A file opened for reading only may have become writable.
-    if (isReadOnly())
+    if (m_connection && m_connection->isReadOnly())
         m_connection.reset();
-    if (StoreStatus opened = open(); !opened.ok())
+    if (StoreStatus opened = openHere(); !opened.ok())
         return opened;
-    if (isReadOnly())
-        return StoreError{tr("%1 failed: %2").arg(action, readOnlyReason())};
+    if (m_connection->isReadOnly())
+        return StoreError{tr("%1 failed: %2").arg(action, m_connection->m_readOnlyReason)};
     Connection &c = *m_connection;
     int rc = c.statement("BEGIN IMMEDIATE").run();
     if (isOk(rc))
@@ -234,23 +220,16 @@ StoreStatus SqliteStoreFile::transaction(const QString &action, const Body &body
     return StoreError{recordFailure(action, rc).message};
 }
 
-SqliteStoreFile::Job SqliteStoreFile::transactionElsewhere(const QString &action,
-                                                           DatabaseBody body) const
-{
-    return [path = m_path, action, body = std::move(body), elsewhere = m_elsewhere] {
-        const std::lock_guard running(*elsewhere);
-        return transactionOnAnotherConnection(path, action, body);
-    };
-}
-
 std::optional<SqliteStoreFile::ReadFailure> SqliteStoreFile::read(const QString &action,
                                                                   const Body &body)
 {
-    if (StoreStatus opened = open(); !opened.ok())
-        return ReadFailure{opened.error(), std::nullopt};
-    if (const int rc = body(*m_connection); !isOk(rc))
-        return recordFailure(action, rc);
-    return std::nullopt;
+    return m_writer.call([&]() -> std::optional<ReadFailure> {
+        if (StoreStatus opened = openHere(); !opened.ok())
+            return ReadFailure{opened.error(), std::nullopt};
+        if (const int rc = body(*m_connection); !isOk(rc))
+            return recordFailure(action, rc);
+        return std::nullopt;
+    });
 }
 
 SqliteStoreFile::ReadFailure SqliteStoreFile::recordFailure(const QString &action, int rc)

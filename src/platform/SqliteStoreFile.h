@@ -3,6 +3,7 @@
 #include "SqliteDatabase.h"
 #include "SqliteStatement.h"
 #include "StoreResult.h"
+#include "StoreWriter.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -10,7 +11,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +28,10 @@
 //
 // Opening is lazy: the first operation, or open(), opens the file. Whoever keeps
 // state drawn from the file registers an Observer to hear of every (re)opening.
+//
+// The file is used on one thread of its own, its writer(): every operation runs
+// there, in the order asked, and an operation asked from another thread waits
+// for it. The program's GUI thread hands its changes to the writer instead.
 class SqliteStoreFile final
 {
     Q_DECLARE_TR_FUNCTIONS(SqliteStoreFile)
@@ -53,7 +57,9 @@ public:
     ~SqliteStoreFile();
 
     QString path() const { return m_path; }
-    bool isOpen() const { return m_connection != nullptr; }
+    // The thread the file is used on, and the queue of changes to it.
+    StoreWriter &writer() { return m_writer; }
+    bool isOpen() const;
     // Open, but only for reading: the file or its folder refuses writing. Every
     // transaction tries the file anew and fails while this holds.
     bool isReadOnly() const;
@@ -65,13 +71,6 @@ public:
     // Runs `body` in one transaction, committed before this returns; on failure
     // nothing of it is kept. `action` names it in the message ("Saving ...").
     StoreStatus transaction(const QString &action, const Body &body);
-    // A transaction like the above, run by the job returned on a connection the
-    // job opens and closes itself, so the job may run on another thread while
-    // this object goes on: it touches nothing of it. A failure is only reported;
-    // the next transaction here finds out what it means for the file.
-    using Job = std::function<StoreStatus()>;
-    using DatabaseBody = std::function<int(SqliteDatabase &)>;
-    Job transactionElsewhere(const QString &action, DatabaseBody body) const;
     // Runs `body`, which only reads, on the open file.
     std::optional<ReadFailure> read(const QString &action, const Body &body);
 
@@ -90,18 +89,18 @@ private:
         QString message;
     };
 
+    StoreStatus openHere();
+    StoreStatus transactionHere(const QString &action, const Body &body);
     Attempt openConnection();
     int openReadOnly(Connection &connection);
     StoreResult<QString> moveDamagedFileAside();
     ReadFailure recordFailure(const QString &action, int rc);
 
+    // Declared first, so that it stops last: everything below is used on it.
+    mutable StoreWriter m_writer;
     QString m_path;
     std::unique_ptr<Connection> m_connection;
     std::vector<Observer *> m_observers;
-    // Held by a job of transactionElsewhere() while it runs, and by the opening
-    // here: opening looks at the file through descriptors of its own, and
-    // closing one drops the job's locks on the file.
-    std::shared_ptr<std::mutex> m_elsewhere = std::make_shared<std::mutex>();
 };
 
 // The open connection, as the bodies of reads and transactions see it.

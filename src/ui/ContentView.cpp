@@ -106,7 +106,7 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
     connect(m_privacySwitch, &ToggleSwitch::toggled, this, [this](bool on) {
         // Kept for the session even when it cannot be written; the store writes it
         // once its file can be written again.
-        [[maybe_unused]] const StoreStatus saved = m_preferences.setPrivacyMode(on);
+        m_preferences.setPrivacyMode(on);
         showPrivacyMode(on);
     });
     connect(&m_preferences, &Preferences::changed, this, [this](Preference preference) {

@@ -23,6 +23,8 @@ int main(int argc, char *argv[])
     ClipboardManager manager(clipboard, store.preferences, store.history, timers);
     for (int n = first;; ++n) {
         manager.addItem(QStringLiteral("crash test item %1").arg(n));
+        // Saved once the store's thread has written it.
+        store.file.writer().flush();
         std::printf("%d\n", n);
         std::fflush(stdout);
     }

@@ -97,7 +97,8 @@ private slots:
     {
         create();
         copy(QStringLiteral("before"));
-        QVERIFY(m_store->preferences().setPrivacyMode(true).ok());
+        m_store->preferences().setPrivacyMode(true);
+        QVERIFY(m_store->preferences().flush().ok());
         m_clipboard->resetCounts();
         copy(QStringLiteral("secret stuff"));
         m_manager->checkClipboard();
@@ -106,7 +107,8 @@ private slots:
 
         // Switched off, what was copied meanwhile is the last text seen, never
         // recorded; the next copy is.
-        QVERIFY(m_store->preferences().setPrivacyMode(false).ok());
+        m_store->preferences().setPrivacyMode(false);
+        QVERIFY(m_store->preferences().flush().ok());
         m_manager->checkClipboard();
         QCoreApplication::processEvents();
         QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("before")});

@@ -73,6 +73,7 @@ private slots:
                  QString());
         StreamCapture err(stderr);
         create();
+        m_store->settle();
         QCOMPARE(err.take(), QByteArray());
         QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("t")});
         QCOMPARE(otherRows(), qint64(2));
@@ -136,10 +137,12 @@ private slots:
     {
         create();
         m_manager->addItem(QStringLiteral("saved"));
+        m_store->settle();
         failing().setFailWrites(true);
         StreamCapture err(stderr);
         m_manager->addItem(QStringLiteral("kept in memory"));
         m_manager->removeItem(Category::Text, 1);
+        m_store->settle();
         QCOMPARE(err.take().count('\n'), 1);
         QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("kept in memory")});
         // Nothing already stored was lost while writes failed.
@@ -148,6 +151,7 @@ private slots:
         failing().setFailWrites(false);
         StreamCapture recovered(stderr);
         m_manager->addItem(QStringLiteral("https://later"));
+        m_store->settle();
         QCOMPARE(recovered.take(), QByteArray("brimvale: the clipboard history is saved again\n"));
         QCOMPARE(stored(QStringLiteral("texts")), m_manager->texts().toStringList());
         QCOMPARE(stored(QStringLiteral("urls")), m_manager->urls().toStringList());
@@ -169,6 +173,7 @@ private slots:
         failing().setFailWrites(true);
         StreamCapture err(stderr);
         create();
+        m_store->settle();
         QCOMPARE(err.take().count('\n'), 1);
         QVERIFY(m_manager->texts().isEmpty());
 
@@ -182,6 +187,7 @@ private slots:
         failing().setFailWrites(false);
         QSignalSpy changed(&m_manager->texts(), &QAbstractItemModel::modelReset);
         m_manager->addItem(QStringLiteral("https://later"));
+        m_store->settle();
         const QStringList expectedTexts{QStringLiteral("stored older"),
                                         QStringLiteral("captured meanwhile"),
                                         QStringLiteral("stored newer")};
@@ -238,6 +244,7 @@ private:
     }
     QStringList stored(const QString &key)
     {
+        m_store->settle();
         return m_store->history().loadLists({key}).lists.value(key).texts;
     }
     qint64 otherRows() const

@@ -109,6 +109,7 @@ private slots:
         m_manager->addItem(u"first"_s);
         m_manager->addItem(u"https://second.example"_s);
         m_manager->addItem(u"third"_s);
+        settle(m_stores->file);
         const QList<QByteArray> started = linesOf(err.take());
         QVERIFY2(started.size() == 1, started.join('\n').constData());
         QCOMPARE(m_manager->texts().toStringList(), (QStringList{u"third"_s, u"first"_s}));
@@ -117,6 +118,7 @@ private slots:
         StreamCapture after(stderr);
         m_manager->addItem(u"fourth"_s);
         m_manager->addItem(u"fifth"_s);
+        settle(m_stores->file);
         QCOMPARE(after.take(), QByteArray("brimvale: the clipboard history is saved again\n"));
         m_manager.reset();
         m_stores.reset();
@@ -147,6 +149,7 @@ private slots:
         m_manager->addItem(u"captured meanwhile"_s);
         m_manager->addItem(u"https://meanwhile.example"_s);
         m_manager->removeItem(Category::Text, 2);
+        settle(m_stores->file);
         const QList<QByteArray> said = linesOf(err.take());
         QVERIFY2(said.size() == 1, said.join('\n').constData());
         QVERIFY2(said.constFirst().contains(path.toLocal8Bit()), said.constFirst().constData());
@@ -156,6 +159,7 @@ private slots:
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
         StreamCapture after(stderr);
         m_manager->addItem(u"later"_s);
+        settle(m_stores->file);
         QCOMPARE(after.take(), QByteArray("brimvale: the clipboard history is saved again\n"));
         m_manager.reset();
         m_stores.reset();

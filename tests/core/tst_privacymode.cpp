@@ -33,10 +33,12 @@ private slots:
     {
         create(m_store->preferences());
         copy(u"before"_s);
-        QVERIFY(m_store->preferences().setPrivacyMode(true).ok());
+        m_store->preferences().setPrivacyMode(true);
+        QVERIFY(m_store->preferences().flush().ok());
         copy(u"secret-password-123"_s);
         tick();
-        QVERIFY(m_store->preferences().setPrivacyMode(false).ok());
+        m_store->preferences().setPrivacyMode(false);
+        QVERIFY(m_store->preferences().flush().ok());
         tick();
         tick();
         QCOMPARE(m_manager->texts().toStringList(), QStringList{u"before"_s});
@@ -51,10 +53,12 @@ private slots:
     void switchedOff_afterSeveralCopies_noneOfThemIsRecorded()
     {
         create(m_store->preferences());
-        QVERIFY(m_store->preferences().setPrivacyMode(true).ok());
+        m_store->preferences().setPrivacyMode(true);
+        QVERIFY(m_store->preferences().flush().ok());
         copy(u"first secret"_s);
         copy(u"second secret"_s);
-        QVERIFY(m_store->preferences().setPrivacyMode(false).ok());
+        m_store->preferences().setPrivacyMode(false);
+        QVERIFY(m_store->preferences().flush().ok());
         tick();
         QVERIFY(m_manager->texts().isEmpty());
         // Copying an earlier one again is a new copy, made with the mode off.
@@ -66,9 +70,11 @@ private slots:
     {
         create(m_store->preferences());
         copy(u"before"_s);
-        QVERIFY(m_store->preferences().setPrivacyMode(true).ok());
+        m_store->preferences().setPrivacyMode(true);
+        QVERIFY(m_store->preferences().flush().ok());
         copy(std::nullopt);
-        QVERIFY(m_store->preferences().setPrivacyMode(false).ok());
+        m_store->preferences().setPrivacyMode(false);
+        QVERIFY(m_store->preferences().flush().ok());
         tick();
         copy(u"next"_s);
         QCOMPARE(m_manager->texts().toStringList(), QStringList({u"next"_s, u"before"_s}));
@@ -77,7 +83,8 @@ private slots:
     void switchedOffInStoreByAnotherWay_textCopiedWhileOn_isNeverRecorded()
     {
         MemoryPreferences preferences;
-        QVERIFY(preferences.setPrivacyMode(true).ok());
+        preferences.setPrivacyMode(true);
+        QVERIFY(preferences.flush().ok());
         create(preferences);
         copy(u"secret-password-123"_s);
         // Another session wrote "off"; this one finds it when it reads the store again.
@@ -94,11 +101,13 @@ private slots:
 
     void startedWithModeOn_textOnClipboard_isNeverRecorded()
     {
-        QVERIFY(m_store->preferences().setPrivacyMode(true).ok());
+        m_store->preferences().setPrivacyMode(true);
+        QVERIFY(m_store->preferences().flush().ok());
         m_clipboard->setText(u"secret-password-123"_s);
         create(m_store->preferences());
         tick();
-        QVERIFY(m_store->preferences().setPrivacyMode(false).ok());
+        m_store->preferences().setPrivacyMode(false);
+        QVERIFY(m_store->preferences().flush().ok());
         tick();
         QVERIFY(m_manager->texts().isEmpty());
         copy(u"after"_s);
@@ -108,7 +117,8 @@ private slots:
     void restartWhileOn_thenSwitchedOff_textCopiedBeforeRestartIsNeverRecorded()
     {
         create(m_store->preferences());
-        QVERIFY(m_store->preferences().setPrivacyMode(true).ok());
+        m_store->preferences().setPrivacyMode(true);
+        QVERIFY(m_store->preferences().flush().ok());
         copy(u"secret-password-123"_s);
         tick();
 
@@ -117,7 +127,8 @@ private slots:
         QVERIFY(m_store->preferences().privacyMode());
         create(m_store->preferences());
         tick();
-        QVERIFY(m_store->preferences().setPrivacyMode(false).ok());
+        m_store->preferences().setPrivacyMode(false);
+        QVERIFY(m_store->preferences().flush().ok());
         tick();
         tick();
         QVERIFY(m_manager->texts().isEmpty());

@@ -65,10 +65,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_manager->texts().toStringList(), QStringList{u"before"_s},
                                   5000);
 
-        QVERIFY(m_store->preferences().setPrivacyMode(true).ok());
+        m_store->preferences().setPrivacyMode(true);
+
+        QVERIFY(m_store->preferences().flush().ok());
         QVERIFY(offerWithXclip(m_secret.toUtf8()));
         waitForPolls();
-        QVERIFY(m_store->preferences().setPrivacyMode(false).ok());
+        m_store->preferences().setPrivacyMode(false);
+        QVERIFY(m_store->preferences().flush().ok());
         waitForPolls();
         QCOMPARE(m_manager->texts().toStringList(), QStringList{u"before"_s});
         QVERIFY(!m_manager->contains(m_secret));
@@ -83,7 +86,8 @@ private slots:
     void restartWhileOn_thenSwitchedOff_secretIsNeverRecorded()
     {
         start();
-        QVERIFY(m_store->preferences().setPrivacyMode(true).ok());
+        m_store->preferences().setPrivacyMode(true);
+        QVERIFY(m_store->preferences().flush().ok());
         QVERIFY(offerWithXclip(m_secret.toUtf8()));
         waitForPolls();
 
@@ -97,7 +101,9 @@ private slots:
         waitForPolls();
         QVERIFY(m_manager->texts().isEmpty());
 
-        QVERIFY(m_store->preferences().setPrivacyMode(false).ok());
+        m_store->preferences().setPrivacyMode(false);
+
+        QVERIFY(m_store->preferences().flush().ok());
         waitForPolls();
         QVERIFY(!m_manager->contains(m_secret));
         QVERIFY(storedTexts().isEmpty());

@@ -263,23 +263,29 @@ void TestStatusIcon::trayAndWindowIcon_followPrivacyMode()
     QCOMPARE(shown(tray.icon()), recording);
     QCOMPARE(shown(window.windowIcon()), recording);
 
-    QVERIFY(preferences.setPrivacyMode(true).ok());
+    preferences.setPrivacyMode(true);
+
+    QVERIFY(preferences.flush().ok());
     QVERIFY(status.showsPrivacyMode());
     QCOMPARE(shown(tray.icon()), privateMode);
     QCOMPARE(shown(window.windowIcon()), privateMode);
 
     // Another preference leaves the icon as it is.
-    QVERIFY(preferences.setShowInDock(true).ok());
+    preferences.setShowInDock(true);
+    QVERIFY(preferences.flush().ok());
     QCOMPARE(shown(tray.icon()), privateMode);
 
-    QVERIFY(preferences.setPrivacyMode(false).ok());
+    preferences.setPrivacyMode(false);
+
+    QVERIFY(preferences.flush().ok());
     QVERIFY(!status.showsPrivacyMode());
     QCOMPARE(shown(tray.icon()), recording);
     QCOMPARE(shown(window.windowIcon()), recording);
 
     // Stored as on before this session started: the icon says so from the start.
     MemoryPreferences storedPrivate;
-    QVERIFY(storedPrivate.setPrivacyMode(true).ok());
+    storedPrivate.setPrivacyMode(true);
+    QVERIFY(storedPrivate.flush().ok());
     StatusIcon fromStart(storedPrivate);
     QSystemTrayIcon secondTray;
     fromStart.showOn(&secondTray);

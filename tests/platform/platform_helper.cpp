@@ -72,8 +72,9 @@ int writeThenDie(int argc, char **argv, const QString &path)
     SqliteStoreFile file(path);
     SqlitePreferences preferences(file);
     SqliteHistoryStore history(file);
+    preferences.setPrivacyMode(true);
     const StoreStatus steps[] = {
-        preferences.setPrivacyMode(true),
+        preferences.flush(),
         history.insertNewest(QStringLiteral("texts"), QStringLiteral("written before the kill"))
             .status(),
         history

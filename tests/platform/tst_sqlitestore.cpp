@@ -62,8 +62,10 @@ private slots:
         std::vector<qint64> ids;
         {
             SqliteStores store(m_path);
-            QVERIFY(store.preferences.setPrivacyMode(true).ok());
-            QVERIFY(store.preferences.setShowInDock(false).ok());
+            store.preferences.setPrivacyMode(true);
+            QVERIFY(store.preferences.flush().ok());
+            store.preferences.setShowInDock(false);
+            QVERIFY(store.preferences.flush().ok());
             const auto urls =
                 store.history.replaceList(u"urls"_s, {u"https://b"_s, u"https://a"_s});
             QVERIFY(urls.ok());
@@ -127,8 +129,10 @@ private slots:
         QFETCH(qint64, expected);
         {
             SqliteStores store(m_path);
-            QVERIFY(store.preferences.setNumber(Preference::WindowHeight, 512).ok());
-            QVERIFY(store.preferences.setShowInDock(true).ok());
+            store.preferences.setNumber(Preference::WindowHeight, 512);
+            QVERIFY(store.preferences.flush().ok());
+            store.preferences.setShowInDock(true);
+            QVERIFY(store.preferences.flush().ok());
         }
         QCOMPARE(SqliteTestUtil::exec(
                      m_path, u"INSERT INTO preferences VALUES ('windowWidth', %1)"_s.arg(sqlValue)),
@@ -229,7 +233,8 @@ private slots:
         {
             SqliteStores store(m_path);
             QVERIFY(store.history.replaceList(u"urls"_s, {u"u2"_s, u"u1"_s}).ok());
-            QVERIFY(store.preferences.setPrivacyMode(true).ok());
+            store.preferences.setPrivacyMode(true);
+            QVERIFY(store.preferences.flush().ok());
         }
         QCOMPARE(SqliteTestUtil::exec(
                      m_path, u"INSERT INTO clipboard_data(list, item) VALUES ('codes', 7)"_s),

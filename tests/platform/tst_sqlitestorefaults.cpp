@@ -126,7 +126,8 @@ private slots:
 
         // The user's choice holds for the session and reaches the file later.
         Announcements changes(store.preferences);
-        const StoreStatus saved = store.preferences.setPrivacyMode(true);
+        store.preferences.setPrivacyMode(true);
+        const StoreStatus saved = store.preferences.flush();
         QVERIFY(!saved.ok());
         QVERIFY(saved.error().contains(u"blocker"_s));
         QCOMPARE(store.preferences.privacyMode(), true);
@@ -144,12 +145,40 @@ private slots:
         QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts, QStringList{u"kept"_s});
     }
 
+    // Another program holds the write lock longer than the store waits for it:
+    // the choices hold at once, and the last one reaches the file once the lock
+    // goes, with no further change to carry it.
+    void writeLockHeldElsewhere_choicesWrittenOnceReleased()
+    {
+        {
+            SqliteStores earlier(m_path);
+        }
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(m_path).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        {
+            SqliteStores store(m_path);
+            for (int i = 0; i < 10; ++i)
+                store.preferences.setPrivacyMode(i % 2 == 1);
+            store.preferences.setShowInDock(true);
+            QCOMPARE(store.preferences.privacyMode(), true);
+            QVERIFY(!store.preferences.flush().ok());
+            QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+            QTRY_VERIFY_WITH_TIMEOUT(store.preferences.flush().ok(), 10000);
+        }
+        sqlite3_close(other);
+        SqliteStores reopened(m_path);
+        QCOMPARE(reopened.preferences.privacyMode(), true);
+        QCOMPARE(reopened.preferences.showInDock(), true);
+    }
+
     void fileOutOfReachAtStart_itsValuesAnnouncedWhenReached()
     {
         const QString realDir = m_dir->filePath(u"real"_s);
         {
             SqliteStores earlier(realDir + u"/brimvale.sqlite3"_s);
-            QVERIFY(earlier.preferences.setPrivacyMode(true).ok());
+            earlier.preferences.setPrivacyMode(true);
+            QVERIFY(earlier.preferences.flush().ok());
         }
         const QString way = blockedWay();
 
@@ -160,6 +189,7 @@ private slots:
         QVERIFY(QFile::link(realDir, way));
         // Any operation on the shared file reads the preferences again.
         QCOMPARE(store.history.load().state, HistoryRecord::State::Absent);
+        settle(store.file);
         QCOMPARE(store.preferences.privacyMode(), true);
         QCOMPARE(changes.seen().size(), size_t(1));
         QCOMPARE(changes.seen().at(0), std::pair(Preference::PrivacyMode, true));
@@ -171,17 +201,21 @@ private slots:
         const QString realDir = m_dir->filePath(u"real"_s);
         {
             SqliteStores earlier(realDir + u"/brimvale.sqlite3"_s);
-            QVERIFY(earlier.preferences.setPrivacyMode(true).ok());
-            QVERIFY(earlier.preferences.setShowInDock(true).ok());
+            earlier.preferences.setPrivacyMode(true);
+            QVERIFY(earlier.preferences.flush().ok());
+            earlier.preferences.setShowInDock(true);
+            QVERIFY(earlier.preferences.flush().ok());
         }
         const QString way = blockedWay();
 
         SqliteStores store(way + u"/brimvale.sqlite3"_s);
-        QVERIFY(!store.preferences.setPrivacyMode(false).ok());
+        store.preferences.setPrivacyMode(false);
+        QVERIFY(!store.preferences.flush().ok());
         Announcements changes(store.preferences);
         QVERIFY(QFile::remove(way));
         QVERIFY(QFile::link(realDir, way));
         QVERIFY(store.history.insertNewest(u"texts"_s, u"t"_s).ok());
+        settle(store.file);
         QCOMPARE(store.preferences.privacyMode(), false);
         QCOMPARE(store.preferences.showInDock(), true);
         QCOMPARE(changes.seen().size(), size_t(1));
@@ -265,7 +299,8 @@ private slots:
         QCOMPARE(kept.size(), 1);
         QCOMPARE(readAll(m_dir->filePath(kept.constFirst())), garbage);
         QCOMPARE(store.history.load().state, HistoryRecord::State::Absent);
-        QVERIFY(store.preferences.setShowInDock(true).ok());
+        store.preferences.setShowInDock(true);
+        QVERIFY(store.preferences.flush().ok());
         QVERIFY(store.history.insertNewest(u"texts"_s, u"fresh"_s).ok());
         SqliteStores reopened(m_path);
         QCOMPARE(reopened.preferences.showInDock(), true);
@@ -276,7 +311,8 @@ private slots:
     {
         {
             SqliteStores store(m_path);
-            QVERIFY(store.preferences.setPrivacyMode(true).ok());
+            store.preferences.setPrivacyMode(true);
+            QVERIFY(store.preferences.flush().ok());
             QStringList texts;
             for (int i = 0; i < 3000; ++i)
                 texts.append(u"item %1 "_s.arg(i).repeated(20));

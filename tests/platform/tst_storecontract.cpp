@@ -67,21 +67,28 @@ private slots:
 
     void setValue_readBack_announcedOnlyWhenValueChanges()
     {
-        QVERIFY(m_preferences->setValue(Preference::PrivacyMode, true).ok());
+        m_preferences->setValue(Preference::PrivacyMode, true);
+        QVERIFY(m_preferences->flush().ok());
         QCOMPARE(m_preferences->value(Preference::PrivacyMode), true);
         QCOMPARE(m_preferences->privacyMode(), true);
         QCOMPARE(m_preferences->value(Preference::ShowInDock), false);
-        QVERIFY(m_preferences->setPrivacyMode(true).ok());
-        QVERIFY(m_preferences->setShowInDock(false).ok());
+        m_preferences->setPrivacyMode(true);
+        QVERIFY(m_preferences->flush().ok());
+        m_preferences->setShowInDock(false);
+        QVERIFY(m_preferences->flush().ok());
         QCOMPARE(m_announced.size(), size_t(1));
         QCOMPARE(m_announced.at(0), std::pair(Preference::PrivacyMode, true));
 
-        QVERIFY(m_preferences->setPrivacyMode(false).ok());
+        m_preferences->setPrivacyMode(false);
+
+        QVERIFY(m_preferences->flush().ok());
         QCOMPARE(m_preferences->privacyMode(), false);
         QCOMPARE(m_announced.size(), size_t(2));
         QCOMPARE(m_announced.at(1), std::pair(Preference::PrivacyMode, false));
 
-        QVERIFY(m_preferences->setShowInDock(true).ok());
+        m_preferences->setShowInDock(true);
+
+        QVERIFY(m_preferences->flush().ok());
         QCOMPARE(m_preferences->showInDock(), true);
         QCOMPARE(m_announced.size(), size_t(3));
         QCOMPARE(m_announced.at(2), std::pair(Preference::ShowInDock, true));
@@ -90,8 +97,10 @@ private slots:
     void numberPreference_defaultsToZero_readBack_announcedWhenChanged()
     {
         QCOMPARE(m_preferences->number(Preference::WindowWidth), qint64(0));
-        QVERIFY(m_preferences->setNumber(Preference::WindowWidth, 612).ok());
-        QVERIFY(m_preferences->setNumber(Preference::WindowWidth, 612).ok());
+        m_preferences->setNumber(Preference::WindowWidth, 612);
+        QVERIFY(m_preferences->flush().ok());
+        m_preferences->setNumber(Preference::WindowWidth, 612);
+        QVERIFY(m_preferences->flush().ok());
         QCOMPARE(m_preferences->number(Preference::WindowWidth), qint64(612));
         QCOMPARE(m_preferences->number(Preference::WindowHeight), qint64(0));
         QCOMPARE(m_announced.size(), size_t(1));

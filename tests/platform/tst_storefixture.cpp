@@ -84,7 +84,8 @@ private slots:
     {
         {
             SqliteStores store(m_path);
-            QVERIFY(store.preferences.setPrivacyMode(false).ok());
+            store.preferences.setPrivacyMode(false);
+            QVERIFY(store.preferences.flush().ok());
             QVERIFY(store.history.insertNewest(u"texts"_s, u"written now"_s).ok());
         }
         using SqliteTestUtil::value;

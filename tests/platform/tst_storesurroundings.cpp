@@ -134,7 +134,8 @@ private slots:
             QCOMPARE(history.state, HistoryRecord::State::Loaded);
             QCOMPARE(history.lists.value(u"texts"_s).texts, (QStringList{u"newer"_s, u"older"_s}));
             QCOMPARE(store.preferences.privacyMode(), false);
-            QVERIFY(store.preferences.setPrivacyMode(true).ok());
+            store.preferences.setPrivacyMode(true);
+            QVERIFY(store.preferences.flush().ok());
             QVERIFY(store.history.insertNewest(u"texts"_s, u"newest"_s).ok());
         }
         const QStringList kept = tablesLike(m_path, u"preferences_unreadable_%"_s);
@@ -151,7 +152,8 @@ private slots:
     {
         {
             SqliteStores store(m_path);
-            QVERIFY(store.preferences.setShowInDock(true).ok());
+            store.preferences.setShowInDock(true);
+            QVERIFY(store.preferences.flush().ok());
         }
         QCOMPARE(SqliteTestUtil::exec(m_path, u"DROP TABLE clipboard_data;"
                                               "CREATE TABLE clipboard_data(id INTEGER PRIMARY KEY, "
@@ -196,7 +198,8 @@ private slots:
         QVERIFY2(history.error.contains(m_path) && history.error.contains(target),
                  qPrintable(history.error));
         QVERIFY(!store.history.insertNewest(u"texts"_s, u"kept in memory"_s).ok());
-        QVERIFY(!store.preferences.setPrivacyMode(true).ok());
+        store.preferences.setPrivacyMode(true);
+        QVERIFY(!store.preferences.flush().ok());
 
         QCOMPARE(modeOf(target), open);
         QCOMPARE(readAll(target), notes);
@@ -264,7 +267,8 @@ private:
         const auto refused = store.history.insertNewest(u"texts"_s, u"refused"_s);
         QVERIFY(!refused.ok());
         QVERIFY(!refused.error().isEmpty());
-        QVERIFY(!store.preferences.setPrivacyMode(true).ok());
+        store.preferences.setPrivacyMode(true);
+        QVERIFY(!store.preferences.flush().ok());
         QCOMPARE(store.preferences.privacyMode(), true);
 
         QVERIFY(makeWritable());

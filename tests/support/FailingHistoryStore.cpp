@@ -1,5 +1,7 @@
 #include "FailingHistoryStore.h"
 
+#include "StoreWriter.h"
+
 HistoryRecord FailingHistoryStore::loadLists(const QStringList &keys)
 {
     ++m_loadCount;
@@ -11,11 +13,12 @@ HistoryRecord FailingHistoryStore::loadLists(const QStringList &keys)
     return failed;
 }
 
-StoreResult<qint64> FailingHistoryStore::insertNewest(const QString &listKey, const QString &text)
+StoreResult<qint64> FailingHistoryStore::insertItem(const QString &listKey, qint64 id,
+                                                    const QString &text)
 {
     if (auto error = failure("Saving a clipboard item"))
         return *error;
-    return m_inner.insertNewest(listKey, text);
+    return m_inner.insertItem(listKey, id, text);
 }
 
 StoreStatus FailingHistoryStore::removeItem(qint64 id)
@@ -26,11 +29,12 @@ StoreStatus FailingHistoryStore::removeItem(qint64 id)
 }
 
 StoreResult<std::vector<qint64>> FailingHistoryStore::replaceList(const QString &listKey,
-                                                                  const QStringList &texts)
+                                                                  const QStringList &texts,
+                                                                  const std::vector<qint64> &ids)
 {
     if (auto error = failure("Saving a list"))
         return *error;
-    return m_inner.replaceList(listKey, texts);
+    return m_inner.replaceList(listKey, texts, ids);
 }
 
 StoreStatus FailingHistoryStore::retainOnlyLists(const QStringList &keys)
@@ -47,8 +51,24 @@ StoreResult<QString> FailingHistoryStore::setAsideHistory()
     return m_inner.setAsideHistory();
 }
 
+int FailingHistoryStore::writeCount() const
+{
+    if (StoreWriter *writer = m_inner.writer())
+        writer->flush();
+    return m_writeCount;
+}
+
+int FailingHistoryStore::loadCount() const
+{
+    if (StoreWriter *writer = m_inner.writer())
+        writer->flush();
+    return m_loadCount;
+}
+
 void FailingHistoryStore::resetCounts()
 {
+    if (StoreWriter *writer = m_inner.writer())
+        writer->flush();
     m_writeCount = 0;
     m_loadCount = 0;
 }

@@ -2,6 +2,8 @@
 
 #include "HistoryStore.h"
 
+#include <atomic>
+
 // A history store that passes every call on to a real one, and fails on demand:
 // tests run the real store in a temporary directory and inject faults it cannot
 // be made to have there. An injected failure never reaches the real store, so
@@ -15,12 +17,20 @@ public:
     Q_DISABLE_COPY_MOVE(FailingHistoryStore)
 
     HistoryRecord loadLists(const QStringList &keys) override;
-    StoreResult<qint64> insertNewest(const QString &listKey, const QString &text) override;
+    StoreResult<qint64> insertItem(const QString &listKey, qint64 id, const QString &text) override;
+    using HistoryStore::insertNewest;
     StoreStatus removeItem(qint64 id) override;
-    StoreResult<std::vector<qint64>> replaceList(const QString &listKey,
-                                                 const QStringList &texts) override;
+    using HistoryStore::replaceList;
+    StoreResult<std::vector<qint64>> replaceList(const QString &listKey, const QStringList &texts,
+                                                 const std::vector<qint64> &ids) override;
     StoreStatus retainOnlyLists(const QStringList &keys) override;
     StoreResult<QString> setAsideHistory() override;
+    // Used on the real store's thread, as the real store is.
+    StoreWriter *writer() override { return m_inner.writer(); }
+    void setRecordLostHandler(std::function<void()> handler) override
+    {
+        m_inner.setRecordLostHandler(std::move(handler));
+    }
 
     // While set, every write (each call but load()) fails.
     void setFailWrites(bool fail) { m_failWrites = fail; }
@@ -29,9 +39,10 @@ public:
     // While set, loading reports Failed, as when the file cannot be read now.
     void setFailReads(bool fail) { m_failReads = fail; }
 
-    // Calls of the writes and of load(), counted whether they succeed or not.
-    int writeCount() const { return m_writeCount; }
-    int loadCount() const { return m_loadCount; }
+    // Calls of the writes and of load(), counted whether they succeed or not, once
+    // every change handed to the store's thread so far was tried.
+    int writeCount() const;
+    int loadCount() const;
     void resetCounts();
 
 private:
@@ -39,9 +50,10 @@ private:
     std::optional<StoreError> failure(const char *action);
 
     HistoryStore &m_inner;
-    bool m_failWrites = false;
-    bool m_failReads = false;
-    int m_failNextWrites = 0;
-    int m_writeCount = 0;
-    int m_loadCount = 0;
+    // Set by a test, read on the store's thread.
+    std::atomic<bool> m_failWrites = false;
+    std::atomic<bool> m_failReads = false;
+    std::atomic<int> m_failNextWrites = 0;
+    std::atomic<int> m_writeCount = 0;
+    std::atomic<int> m_loadCount = 0;
 };

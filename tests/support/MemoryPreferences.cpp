@@ -13,16 +13,15 @@ qint64 MemoryPreferences::number(Preference preference) const
     return m_entries[preferenceIndex(preference)].value;
 }
 
-StoreStatus MemoryPreferences::setNumber(Preference preference, qint64 value)
+void MemoryPreferences::setNumber(Preference preference, qint64 value)
 {
     Entry &e = entry(preference);
     const bool changed = e.value != value;
     e.value = value;
     e.unsaved = true;
-    const StoreStatus status = write(preference);
+    m_lastWrite = write(preference);
     if (changed)
         emit this->changed(preference);
-    return status;
 }
 
 std::optional<bool> MemoryPreferences::storedValue(Preference preference) const

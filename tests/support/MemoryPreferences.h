@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Preferences.h"
+#include "StoreResult.h"
 
 #include <array>
 #include <optional>
@@ -19,7 +20,9 @@ public:
     explicit MemoryPreferences(QObject *parent = nullptr);
 
     qint64 number(Preference preference) const override;
-    StoreStatus setNumber(Preference preference, qint64 value) override;
+    void setNumber(Preference preference, qint64 value) override;
+    // What became of the last setNumber()'s write.
+    StoreStatus flush() override { return m_lastWrite; }
 
     // While set, every write fails and changes nothing stored.
     void setFailWrites(bool fail) { m_failWrites = fail; }
@@ -53,4 +56,5 @@ private:
     std::array<Entry, preferenceCount> m_entries;
     bool m_failWrites = false;
     int m_writeCount = 0;
+    StoreStatus m_lastWrite;
 };

@@ -4,6 +4,7 @@
 #include "SqlitePreferences.h"
 #include "SqliteStoreFile.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 // The store file at a path the test chose, with the stores the program builds on
@@ -19,3 +20,16 @@ struct SqliteStores final
     SqlitePreferences preferences{file};
     SqliteHistoryStore history{file};
 };
+
+// Returns once every change handed to the file's thread so far was tried and its
+// outcome taken in on this thread.
+inline void settle(SqliteStoreFile &file)
+{
+    // An outcome may hand over a change of its own (a merge writes the lists).
+    for (int round = 0; round < 5; ++round) {
+        file.writer().flush();
+        QCoreApplication::sendPostedEvents();
+        if (file.writer().waitingCount() == 0)
+            break;
+    }
+}

@@ -25,6 +25,11 @@ SqliteHistoryStore &TemporaryStore::history()
     return m_stores->history;
 }
 
+void TemporaryStore::settle()
+{
+    ::settle(file());
+}
+
 void TemporaryStore::restart()
 {
     m_failingHistory.reset();

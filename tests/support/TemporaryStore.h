@@ -31,6 +31,10 @@ public:
     // Over history(): faults injected here never reach the file.
     FailingHistoryStore &failingHistory() { return *m_failingHistory; }
 
+    // Returns once every change handed to the store's thread so far was tried and
+    // its outcome taken in on this thread.
+    void settle();
+
     // Closes the file and builds everything anew on it, as the program's next start
     // would. References taken before are no longer valid.
     void restart();

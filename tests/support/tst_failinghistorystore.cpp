@@ -99,7 +99,8 @@ private slots:
 
     void restart_keepsHistoryAndPreferences()
     {
-        QVERIFY(m_store->preferences().setShowInDock(true).ok());
+        m_store->preferences().setShowInDock(true);
+        QVERIFY(m_store->preferences().flush().ok());
         QVERIFY(m_store->history().insertNewest(u"urls"_s, u"https://kept"_s).ok());
         m_store->restart();
         QCOMPARE(m_store->preferences().showInDock(), true);

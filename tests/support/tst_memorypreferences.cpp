@@ -25,9 +25,12 @@ private slots:
     {
         MemoryPreferences preferences;
         QSignalSpy changes(&preferences, &Preferences::changed);
-        QVERIFY(preferences.setShowInDock(true).ok());
-        QVERIFY(preferences.setShowInDock(true).ok());
-        QVERIFY(preferences.setPrivacyMode(false).ok());
+        preferences.setShowInDock(true);
+        QVERIFY(preferences.flush().ok());
+        preferences.setShowInDock(true);
+        QVERIFY(preferences.flush().ok());
+        preferences.setPrivacyMode(false);
+        QVERIFY(preferences.flush().ok());
         QCOMPARE(preferences.showInDock(), true);
         QCOMPARE(preferences.storedValue(Preference::ShowInDock), std::optional(true));
         QCOMPARE(preferences.storedValue(Preference::PrivacyMode), std::optional(false));
@@ -43,7 +46,8 @@ private slots:
         MemoryPreferences preferences;
         preferences.setFailWrites(true);
         QSignalSpy changes(&preferences, &Preferences::changed);
-        const StoreStatus status = preferences.setPrivacyMode(true);
+        preferences.setPrivacyMode(true);
+        const StoreStatus status = preferences.flush();
         QVERIFY(!status.ok());
         QVERIFY(status.error().contains(QLatin1StringView("privacyMode")));
         QCOMPARE(preferences.privacyMode(), true);
@@ -55,7 +59,8 @@ private slots:
     void reopen_announcesStoredValuesThatDiffer_once()
     {
         MemoryPreferences preferences;
-        QVERIFY(preferences.setShowInDock(true).ok());
+        preferences.setShowInDock(true);
+        QVERIFY(preferences.flush().ok());
         preferences.setStoredValue(Preference::PrivacyMode, true);
         preferences.setStoredValue(Preference::ShowInDock, true);
         QCOMPARE(preferences.privacyMode(), false);
@@ -74,7 +79,8 @@ private slots:
         preferences.setStoredValue(Preference::PrivacyMode, true);
         QVERIFY(preferences.reopen().ok());
         preferences.setFailWrites(true);
-        QVERIFY(!preferences.setPrivacyMode(false).ok());
+        preferences.setPrivacyMode(false);
+        QVERIFY(!preferences.flush().ok());
         QVERIFY(!preferences.reopen().ok());
         QCOMPARE(preferences.privacyMode(), false);
         QCOMPARE(preferences.storedValue(Preference::PrivacyMode), std::optional(true));

@@ -56,7 +56,8 @@ void TestAppLaunch::cleanup()
 
 void TestAppLaunch::launchWithShowInDockStored_opensRegularWindow()
 {
-    QVERIFY(m_preferences->setShowInDock(true).ok());
+    m_preferences->setShowInDock(true);
+    QVERIFY(m_preferences->flush().ok());
     Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
     QVERIFY(!app.panel().isVisible());
     launchAndWait(app);
@@ -122,7 +123,8 @@ void TestAppLaunch::trayAppearingAfterLaunch_takesThePanelIn()
 
     // With "Show in Dock" on, the panel stays an ordinary window.
     app.panel().hide();
-    QVERIFY(m_preferences->setShowInDock(true).ok());
+    m_preferences->setShowInDock(true);
+    QVERIFY(m_preferences->flush().ok());
     Larkspan docked(m_fakes->services(), options);
     docked.setLateTrayProbe(probe);
     launchAndWait(docked);

@@ -325,6 +325,7 @@ private slots:
         m_store->failingHistory().setFailReads(false);
         QSignalSpy reset(m_history, &QAbstractItemModel::modelReset);
         m_manager->addItem(u"plain words"_s);
+        m_store->settle();
         QCOMPARE(reset.count(), 1);
         QCOMPARE(rowsOf(*m_history),
                  QStringList({u"https://z.example"_s, u"https://cafe\u0301.example"_s}));

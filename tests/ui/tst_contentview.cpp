@@ -239,7 +239,8 @@ void TestContentView::privacySwitchOn_storesTrueAndShowsClosedLockInRed()
 void TestContentView::privacySwitchOff_storesFalseAndShowsOpenLockInTextColour()
 {
     Services services;
-    QVERIFY(services.preferences().setPrivacyMode(true).ok());
+    services.preferences().setPrivacyMode(true);
+    QVERIFY(services.preferences().flush().ok());
     QVERIFY(services.storedPrivacyMode());
     ContentView view(services.manager(), services.preferences(), services.dialog);
     auto *privacy = child<ToggleSwitch>(view, "privacySwitch");
@@ -255,7 +256,8 @@ void TestContentView::privacySwitchOff_storesFalseAndShowsOpenLockInTextColour()
 void TestContentView::privacyStoredTrue_showsSwitchOnFromFirstFrame()
 {
     Services services;
-    QVERIFY(services.preferences().setPrivacyMode(true).ok());
+    services.preferences().setPrivacyMode(true);
+    QVERIFY(services.preferences().flush().ok());
     ContentView view(services.manager(), services.preferences(), services.dialog);
     // Before any event is processed.
     QVERIFY(child<ToggleSwitch>(view, "privacySwitch")->isChecked());
@@ -268,10 +270,12 @@ void TestContentView::privacyChangedInStore_isFollowedByView()
 {
     Services services;
     ContentView view(services.manager(), services.preferences(), services.dialog);
-    QVERIFY(services.preferences().setPrivacyMode(true).ok());
+    services.preferences().setPrivacyMode(true);
+    QVERIFY(services.preferences().flush().ok());
     QVERIFY(child<ToggleSwitch>(view, "privacySwitch")->isChecked());
     QCOMPARE(child<IconLabel>(view, "privacyLabel")->iconName(), IconName::LockClosed);
-    QVERIFY(services.preferences().setPrivacyMode(false).ok());
+    services.preferences().setPrivacyMode(false);
+    QVERIFY(services.preferences().flush().ok());
     QVERIFY(!child<ToggleSwitch>(view, "privacySwitch")->isChecked());
     QCOMPARE(child<IconLabel>(view, "privacyLabel")->iconName(), IconName::LockOpen);
 }

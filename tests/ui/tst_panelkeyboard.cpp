@@ -48,7 +48,8 @@ void TestPanelKeyboard::cleanup()
 
 void TestPanelKeyboard::openWith(const QStringList &urls, bool popup)
 {
-    QVERIFY(m_fakes->preferences.setShowInDock(!popup).ok());
+    m_fakes->preferences.setShowInDock(!popup);
+    QVERIFY(m_fakes->preferences.flush().ok());
     m_shell = std::make_unique<Larkspan>(m_fakes->services(),
                                          LaunchOptions{.showPanel = false, .trayAvailable = true});
     for (const QString &url : urls)

@@ -131,12 +131,14 @@ void TestPanelScreenshots::panelStates_areRendered()
         // The preview fades in on its own.
         QTest::qWait(PreviewPanel::fadeMs + 100);
     } else if (state == QLatin1String("privacy")) {
-        QVERIFY(store.preferences().setPrivacyMode(true).ok());
+        store.preferences().setPrivacyMode(true);
+        QVERIFY(store.preferences().flush().ok());
     } else if (state == QLatin1String("confirmation")) {
         QTest::mouseClick(content.findChild<QPushButton *>(QStringLiteral("clearHistoryButton")),
                           Qt::LeftButton);
     } else if (state == QLatin1String("dock")) {
-        QVERIFY(store.preferences().setShowInDock(true).ok());
+        store.preferences().setShowInDock(true);
+        QVERIFY(store.preferences().flush().ok());
     }
     if (auto *list = content.categoryView()->findChild<ClipListView *>())
         QTRY_VERIFY(!list->isAnimating());

@@ -96,7 +96,8 @@ void TestPanelShell::dockSwitchOn_storesTrueAndMakesRaisedWindowWithTaskbarEntry
 
 void TestPanelShell::dockSwitchOff_storesFalseAndMakesPopupWithoutTaskbarEntry()
 {
-    QVERIFY(m_preferences->setShowInDock(true).ok());
+    m_preferences->setShowInDock(true);
+    QVERIFY(m_preferences->flush().ok());
     Larkspan shell(m_fakes->services(), withTray);
     launchAndWait(shell);
     PanelWindow &panel = shell.panel();
@@ -145,12 +146,15 @@ void TestPanelShell::policyChangedInStore_isAppliedOnce()
 {
     Larkspan shell(m_fakes->services(), withTray);
     QSignalSpy changes(&shell.panel(), &PanelWindow::showInDockChanged);
-    QVERIFY(m_preferences->setShowInDock(true).ok());
-    QVERIFY(m_preferences->setShowInDock(true).ok());
+    m_preferences->setShowInDock(true);
+    QVERIFY(m_preferences->flush().ok());
+    m_preferences->setShowInDock(true);
+    QVERIFY(m_preferences->flush().ok());
     QCOMPARE(changes.size(), 1);
     QVERIFY(hasTaskbarEntry(shell.panel()));
     QVERIFY(child<ToggleSwitch>(shell.panel(), "dockSwitch")->isChecked());
-    QVERIFY(m_preferences->setShowInDock(false).ok());
+    m_preferences->setShowInDock(false);
+    QVERIFY(m_preferences->flush().ok());
     QCOMPARE(changes.size(), 2);
     QVERIFY(isPopupWithoutTaskbarEntry(shell.panel()));
 }
@@ -218,7 +222,8 @@ void TestPanelShell::showingAndHidingPanel_startsAndStopsTimer()
     QCOMPARE(timers.runningCount(), 1);
     // Flipping the policy re-creates the window: still one timer per appearance.
     shell.openPanel();
-    QVERIFY(m_preferences->setShowInDock(true).ok());
+    m_preferences->setShowInDock(true);
+    QVERIFY(m_preferences->flush().ok());
     QVERIFY(shell.panel().isVisible());
     QCOMPARE(timers.runningCount(), 2);
     shell.panel().close();
@@ -272,7 +277,8 @@ void TestPanelShell::tabOrder_visitsAllControlsInReadingOrder_data()
 void TestPanelShell::tabOrder_visitsAllControlsInReadingOrder()
 {
     QFETCH(QString, category);
-    QVERIFY(m_preferences->setShowInDock(true).ok());
+    m_preferences->setShowInDock(true);
+    QVERIFY(m_preferences->flush().ok());
     Larkspan shell(m_fakes->services(), withTray);
     PanelWindow &panel = shell.panel();
     // The stored policy applies at launch.
