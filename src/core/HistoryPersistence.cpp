@@ -6,6 +6,10 @@
 #include "HistoryStore.h"
 
 #include <QSet>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -78,11 +82,19 @@ void HistoryPersistence::load()
         return;
     for (Category category : allCategories)
         list(category).reset(std::move((*items)[static_cast<std::size_t>(category)]));
+    items.reset();
+    // Reading a million texts grows and frees blocks of megabytes; glibc keeps
+    // them for the process unless asked (40 MB of a 300 MB history).
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 void HistoryPersistence::saveInserted(Category category)
 {
-    inTurn([this, category, text = list(category).textAt(0)] { insert(category, text); });
+    inTurn([this, category, text = list(category).textAt(0), item = list(category).itemIdAt(0)] {
+        insert(category, text, item);
+    });
 }
 
 void HistoryPersistence::saveRemoved(Category, qint64 storeId)
@@ -124,20 +136,20 @@ void HistoryPersistence::runWaiting()
     }
 }
 
-void HistoryPersistence::insert(Category category, const QString &text)
+void HistoryPersistence::insert(Category category, const QString &text, qint64 itemId)
 {
-    if (rowOf(category, text) < 0)
+    if (rowOf(category, itemId) < 0)
         return; // removed before its turn came
     if (m_state == State::InStep && !m_finishing && text.size() >= backgroundLength) {
         if (HistoryStore::InsertJob job = m_store.insertNewestJob(listKey(category), text)) {
-            m_writing = Writing{category, text};
+            m_writing = Writing{category, text, itemId};
             m_worker.setFuture(QtConcurrent::run(std::move(job)));
             return;
         }
     }
     save([&] {
         const StoreResult<qint64> id = m_store.insertNewest(listKey(category), text);
-        if (const int row = rowOf(category, text); id.ok() && row >= 0)
+        if (const int row = rowOf(category, itemId); id.ok() && row >= 0)
             list(category).setStoreId(row, id.value());
         return id.status();
     });
@@ -155,7 +167,7 @@ void HistoryPersistence::written()
         // As when a write in place fails: the next change rewrites the record.
         m_state = State::OutOfStep;
         reportTrouble(failureLine(id.error()));
-    } else if (const int row = rowOf(writing.category, writing.text); row >= 0) {
+    } else if (const int row = rowOf(writing.category, writing.itemId); row >= 0) {
         list(writing.category).setStoreId(row, id.value());
     } else {
         // Removed while it was being written.
@@ -164,15 +176,9 @@ void HistoryPersistence::written()
     runWaiting();
 }
 
-int HistoryPersistence::rowOf(Category category, const QString &text) const
+int HistoryPersistence::rowOf(Category category, qint64 itemId) const
 {
-    const HistoryList &items = list(category);
-    for (int row = 0; row < items.size(); ++row) {
-        const QString &held = items.textAt(row);
-        if (held.constData() == text.constData() && held.size() == text.size())
-            return row;
-    }
-    return -1;
+    return list(category).rowOfItemId(itemId);
 }
 
 void HistoryPersistence::save(const std::function<StoreStatus()> &writeChange)
@@ -204,13 +210,16 @@ void HistoryPersistence::save(const std::function<StoreStatus()> &writeChange)
         // items follow unless the session recorded them again.
         QSet<QString> seen;
         for (const HistoryList *session : m_lists)
-            for (const HistoryItem &item : session->items())
-                seen.insert(canonicalForm(item.text));
+            for (int row = 0; row < session->size(); ++row)
+                seen.insert(canonicalForm(session->textAt(row)));
         for (Category category : allCategories) {
-            QList<HistoryItem> merged = list(category).items();
-            for (const HistoryItem &item : (*stored)[static_cast<std::size_t>(category)])
-                if (!seen.contains(canonicalForm(item.text)))
-                    merged.append({item.text, 0});
+            const HistoryList &session = list(category);
+            QList<HistoryItem> merged;
+            for (int row = 0; row < session.size(); ++row)
+                merged.append({session.textAt(row), session.storeIdAt(row)});
+            for (const QString &text : (*stored)[static_cast<std::size_t>(category)].texts())
+                if (!seen.contains(canonicalForm(text)))
+                    merged.append({text, 0});
             list(category).reset(std::move(merged));
         }
     }
@@ -254,13 +263,8 @@ std::optional<HistoryPersistence::Items> HistoryPersistence::readRecord(bool *re
     // Only the three lists were read: rows of any other list (a newer version's,
     // the user's own) stay in the file as they are.
     Items items;
-    for (Category category : allCategories) {
-        StoredList &storedList = stored.lists[listKey(category)];
-        QList<HistoryItem> &into = items[static_cast<std::size_t>(category)];
-        into.reserve(storedList.texts.size());
-        for (qsizetype i = 0; i < storedList.texts.size(); ++i)
-            into.append({std::move(storedList.texts[i]), storedList.ids[std::size_t(i)]});
-    }
+    for (Category category : allCategories)
+        items[static_cast<std::size_t>(category)] = std::move(stored.lists[listKey(category)]);
     return items;
 }
 

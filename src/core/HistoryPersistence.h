@@ -2,6 +2,7 @@
 
 #include "Category.h"
 #include "HistoryList.h"
+#include "HistoryStore.h"
 #include "StoreResult.h"
 
 #include <QFutureWatcher>
@@ -10,8 +11,6 @@
 #include <deque>
 #include <functional>
 #include <optional>
-
-class HistoryStore;
 
 // Keeps the stored history in step with the lists, writing only what a change
 // touched: one row for a new item, one for a deletion, one statement per cleared
@@ -53,21 +52,22 @@ public:
 
 private:
     enum class State { InStep, OutOfStep, NotRead };
-    using Items = std::array<QList<HistoryItem>, 3>;
+    using Items = std::array<StoredList, 3>;
 
     struct Writing
     {
         Category category;
         QString text;
+        qint64 itemId;
     };
 
     // Runs `change` once every change before it is written.
     void inTurn(std::function<void()> change);
     void runWaiting();
-    void insert(Category category, const QString &text);
+    void insert(Category category, const QString &text, qint64 itemId);
     void written();
-    // The row of `category` holding this very text (not just an equal one), or -1.
-    int rowOf(Category category, const QString &text) const;
+    // The row of `category` holding this very item (not just an equal text), or -1.
+    int rowOf(Category category, qint64 itemId) const;
     void save(const std::function<StoreStatus()> &writeChange);
     std::optional<Items> readRecord(bool *readable, QString *notWritable);
     StoreStatus rewriteAll();

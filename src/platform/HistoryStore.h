@@ -2,6 +2,8 @@
 
 #include "StoreResult.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -9,12 +11,40 @@
 #include <functional>
 #include <vector>
 
-// One list of the stored history, newest first. `ids` parallels `texts`; an id
-// names a stored item so that it can be removed without rewriting its list.
+// One list of the stored history, newest first, in the form it is read in: the
+// texts' bytes one after another, as the store holds them, and each text's end.
+// Holding a million texts as QStrings would take twice their UTF-8 size and a
+// block per text. An id names a stored item so that it can be removed without
+// rewriting its list.
 struct StoredList
 {
-    QStringList texts;
+    // UTF-8 as stored, not checked: a reader decodes it with replacement
+    // characters, as QString::fromUtf8() does.
+    QByteArray utf8;
+    // Where each text ends in `utf8`; the next one starts there.
+    std::vector<qint64> ends;
     std::vector<qint64> ids;
+
+    qsizetype size() const { return qsizetype(ids.size()); }
+    QByteArrayView utf8At(qsizetype i) const
+    {
+        const qint64 start = i == 0 ? 0 : ends[std::size_t(i - 1)];
+        return QByteArrayView(utf8).sliced(start, ends[std::size_t(i)] - start);
+    }
+    void append(QByteArrayView text, qint64 id)
+    {
+        utf8.append(text);
+        ends.push_back(utf8.size());
+        ids.push_back(id);
+    }
+    QStringList texts() const
+    {
+        QStringList all;
+        all.reserve(size());
+        for (qsizetype i = 0; i < size(); ++i)
+            all.append(QString::fromUtf8(utf8At(i)));
+        return all;
+    }
 };
 
 // The history record as found in the store.
@@ -31,6 +61,9 @@ struct HistoryRecord
     QHash<QString, StoredList> lists;
     QString problem;
     QString error;
+    // The highest id in the store, of any list (0 when it holds none): ids given
+    // to new items lie above it.
+    qint64 maxId = 0;
     // Absent or Loaded, but the store refuses writing now: why. Changes are to be
     // kept in memory until it takes them.
     QString notWritable;

@@ -60,6 +60,9 @@ HistoryRecord SqliteHistoryStore::loadLists(const QStringList &keys)
             int rc = SQLITE_OK;
             while ((rc = select.step()) == SQLITE_ROW) {
                 const qint64 id = select.columnInt64(0);
+                // Rows come highest id first, whatever their list.
+                if (history.maxId == 0)
+                    history.maxId = id;
                 const QByteArrayView key = select.columnUtf8(1);
                 auto list = std::find_if(lists.begin(), lists.end(),
                                          [&](const auto &entry) { return entry.first == key; });
@@ -75,8 +78,7 @@ HistoryRecord SqliteHistoryStore::loadLists(const QStringList &keys)
                     select.reset();
                     return SQLITE_OK;
                 }
-                list->second.texts.append(select.columnText(2));
-                list->second.ids.push_back(id);
+                list->second.append(select.columnUtf8(2), id);
             }
             select.reset();
             return rc;
@@ -100,8 +102,11 @@ HistoryRecord SqliteHistoryStore::loadLists(const QStringList &keys)
     if (lists.empty())
         return history;
     history.state = HistoryRecord::State::Loaded;
-    for (auto &[key, list] : lists)
+    for (auto &[key, list] : lists) {
+        // Grown as it was read; the slack would be held for as long as the list.
+        list.utf8.squeeze();
         history.lists.insert(QString::fromUtf8(key), std::move(list));
+    }
     return history;
 }
 

@@ -148,7 +148,7 @@ private:
     QStringList storedTexts() const
     {
         SqliteStores nextStart(m_store->path());
-        return nextStart.history.load().lists.value(u"texts"_s).texts;
+        return nextStart.history.load().lists.value(u"texts"_s).texts();
     }
 
     std::unique_ptr<MemoryClipboard> m_clipboard;
