@@ -2,6 +2,8 @@
 
 #include "UnicodeText.h"
 
+#include "HistoryStore.h"
+
 #include <QHashFunctions>
 #include <QStringDecoder>
 
@@ -12,6 +14,9 @@ namespace {
 
 // The table grows when it is fuller than this; probes stay short up to here.
 constexpr double maxLoad = 0.8;
+// How full a table reserved for a loaded history is: a session's new items fit
+// in it before it must grow, which at a million items takes 100 ms.
+constexpr double reservedLoad = 0.7;
 
 std::atomic<bool> collideAll{false};
 
@@ -20,12 +25,15 @@ quint64 hashOfCanonicalUtf8(QByteArrayView utf8)
     if (collideAll.load(std::memory_order_relaxed))
         return 42;
     // Seeded: Qt hashes a long text far faster with a seed than without.
-    return qHashBits(utf8.data(), std::size_t(utf8.size()), QHashSeed::globalSeed());
-}
-
-bool isAscii(QByteArrayView utf8)
-{
-    return std::all_of(utf8.begin(), utf8.end(), [](char c) { return uchar(c) < 0x80; });
+    quint64 hash = qHashBits(utf8.data(), std::size_t(utf8.size()), QHashSeed::globalSeed());
+    // Qt's hash of a long text varies little in its high bits, which pick the
+    // slot; mixed as MurmurHash3 finishes, every bit depends on every other.
+    hash ^= hash >> 33;
+    hash *= 0xff51afd7ed558ccdULL;
+    hash ^= hash >> 33;
+    hash *= 0xc4ceb9fe1a85ec53ULL;
+    hash ^= hash >> 33;
+    return hash;
 }
 
 } // namespace
@@ -42,21 +50,20 @@ HistoryIndex::Key HistoryIndex::keyOf(const QString &text)
     // A lone surrogate has no UTF-8 form: the history keeps the text as UTF-8
     // encodes it, so that is the text to compare with.
     if (mayNeedComposing(canonical) && !canonical.isValidUtf16())
-        canonical = QString::fromUtf8(utf8);
+        canonical = StoredList::textOf(utf8);
     return {std::move(canonical), hashOfCanonicalUtf8(utf8)};
 }
 
 quint64 HistoryIndex::hashOfUtf8(QByteArrayView utf8, QString &scratch)
 {
-    // ASCII is valid UTF-8 and in NFC: the bytes are their own canonical form.
-    if (isAscii(utf8))
+    if (isPlainlyCanonicalUtf8(utf8))
         return hashOfCanonicalUtf8(utf8);
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder decoder = StoredList::textDecoder();
     scratch.resize(utf8.size());
     const QChar *end = decoder.appendToBuffer(scratch.data(), utf8);
     scratch.resize(end - scratch.constData());
     // Bytes that decode without a fault and need no composing are the canonical
-    // form's UTF-8 already, as nearly every stored text is.
+    // form's UTF-8 already.
     if (!decoder.hasError() && isCanonical(scratch))
         return hashOfCanonicalUtf8(utf8);
     return hashOfCanonicalUtf8(canonicalForm(scratch).toUtf8());
@@ -64,9 +71,8 @@ quint64 HistoryIndex::hashOfUtf8(QByteArrayView utf8, QString &scratch)
 
 void HistoryIndex::reserve(qsizetype count)
 {
-    const auto needed = std::size_t(double(count) / maxLoad) + 1;
-    if (needed > m_slots.size())
-        rebuild(needed);
+    if (double(count) > double(m_slots.size()) * maxLoad)
+        rebuild(std::size_t(double(count) / reservedLoad) + 1);
 }
 
 void HistoryIndex::add(quint64 hash, int list, qint64 item)

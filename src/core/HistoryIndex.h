@@ -40,6 +40,13 @@ public:
     void add(quint64 hash, int list, qint64 item);
     void remove(quint64 hash, int list, qint64 item);
     void changeItem(quint64 hash, int list, qint64 from, qint64 to);
+    // Brings the slot where `hash` would go into the cache: a million texts are
+    // indexed faster when each one's slot is asked for a few texts ahead.
+    void prefetch(quint64 hash) const
+    {
+        if (!m_slots.empty())
+            __builtin_prefetch(&m_slots[home(hash)]);
+    }
     // Forgets every entry of `list`.
     void removeList(int list);
 

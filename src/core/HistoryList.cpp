@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <optional>
 
@@ -16,12 +17,6 @@ namespace {
 // How much of a long text a row's display text is made from: a hundred
 // characters fit many times over, unless they are heaped with combining marks.
 constexpr qsizetype displayPrefixBytes = 4096;
-
-QStringDecoder utf8Decoder()
-{
-    // As QString::fromUtf8() decodes: a leading byte order mark stays a character.
-    return QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-}
 
 // The display text of a long text from its beginning alone, or nothing when the
 // beginning does not hold enough whole characters to tell.
@@ -32,7 +27,7 @@ std::optional<QString> displayTextOfPrefix(QByteArrayView utf8)
     qsizetype cut = displayPrefixBytes;
     while (cut > 0 && (uchar(utf8[cut]) & 0xC0) == 0x80)
         --cut;
-    const QString prefix = QString::fromUtf8(utf8.first(cut));
+    const QString prefix = StoredList::textOf(utf8.first(cut));
     // One character more than is shown, ending before the cut: the characters
     // shown and the "..." after them are then those of the whole text.
     const GraphemeEnds ends = leadingGraphemeEnds(prefix, displayTextLength + 1);
@@ -48,6 +43,11 @@ HistoryList::HistoryList(Category category, HistoryIndex &index, QObject *parent
 {
 }
 
+QString HistoryList::textAt(int row) const
+{
+    return StoredList::textOf(utf8At(row));
+}
+
 QStringView HistoryList::textView(int row, QString &scratch) const
 {
     const QByteArrayView utf8 = utf8At(row);
@@ -56,7 +56,7 @@ QStringView HistoryList::textView(int row, QString &scratch) const
     if (scratch.size() < utf8.size())
         scratch.resize(utf8.size());
     QChar *begin = scratch.data();
-    QStringDecoder decoder = utf8Decoder();
+    QStringDecoder decoder = StoredList::textDecoder();
     return {begin, decoder.appendToBuffer(begin, utf8)};
 }
 
@@ -117,10 +117,15 @@ QHash<int, QByteArray> HistoryList::roleNames() const
     return names;
 }
 
+quint64 HistoryList::hashAt(std::size_t at, QString &scratch) const
+{
+    return HistoryIndex::hashOfUtf8({m_utf8.constData() + m_starts[at], m_lengths[at]}, scratch);
+}
+
 quint64 HistoryList::hashAt(std::size_t at) const
 {
     QString scratch;
-    return HistoryIndex::hashOfUtf8({m_utf8.constData() + m_starts[at], m_lengths[at]}, scratch);
+    return hashAt(at, scratch);
 }
 
 void HistoryList::append(QByteArrayView utf8, qint64 id)
@@ -164,10 +169,16 @@ void HistoryList::removeAt(int row)
     endRemoveRows();
 }
 
+void HistoryList::forgetIndexed()
+{
+    if (!m_ids.empty())
+        m_index.removeList(tag());
+}
+
 void HistoryList::reset(QList<HistoryItem> items)
 {
     beginResetModel();
-    m_index.removeList(tag());
+    forgetIndexed();
     m_utf8.clear();
     m_starts.clear();
     m_lengths.clear();
@@ -189,10 +200,12 @@ void HistoryList::reset(QList<HistoryItem> items)
 void HistoryList::reset(StoredList stored)
 {
     beginResetModel();
-    m_index.removeList(tag());
+    forgetIndexed();
     // The stored texts stay where they are in their block; only the order of
     // the rows turns round.
     const std::size_t count = stored.ids.size();
+    // Like the others, room for new items: untouched, it takes no memory.
+    m_lengths.reserve(count + count / 2);
     m_lengths.resize(count);
     for (std::size_t i = 0; i < count; ++i)
         m_lengths[count - 1 - i] = quint32(stored.ends[i] - (i == 0 ? 0 : stored.ends[i - 1]));
@@ -207,9 +220,6 @@ void HistoryList::reset(StoredList stored)
     std::reverse(m_ids.begin(), m_ids.end());
     m_utf8 = std::move(stored.utf8);
     m_garbage = 0;
-    m_starts.shrink_to_fit();
-    m_lengths.shrink_to_fit();
-    m_ids.shrink_to_fit();
     indexAll();
     endResetModel();
 }
@@ -241,10 +251,17 @@ void HistoryList::indexAll()
     countFalls();
     m_index.reserve(m_index.size() + qsizetype(m_ids.size()));
     QString scratch;
-    for (std::size_t at = 0; at < m_ids.size(); ++at)
-        m_index.add(
-            HistoryIndex::hashOfUtf8({m_utf8.constData() + m_starts[at], m_lengths[at]}, scratch),
-            tag(), m_ids[at]);
+    constexpr std::size_t ahead = 16;
+    std::array<quint64, ahead> hashes{};
+    for (std::size_t first = 0; first < m_ids.size(); first += ahead) {
+        const std::size_t count = std::min(ahead, m_ids.size() - first);
+        for (std::size_t i = 0; i < count; ++i) {
+            hashes[i] = hashAt(first + i, scratch);
+            m_index.prefetch(hashes[i]);
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            m_index.add(hashes[i], tag(), m_ids[first + i]);
+    }
 }
 
 void HistoryList::compact()

@@ -47,7 +47,7 @@ public:
     Category category() const { return m_category; }
     int size() const { return int(m_ids.size()); }
     bool isEmpty() const { return m_ids.empty(); }
-    QString textAt(int row) const override { return QString::fromUtf8(utf8At(row)); }
+    QString textAt(int row) const override;
     QStringView textView(int row, QString &scratch) const override;
     // The text of `row` as the list holds it, valid until the list changes.
     QByteArrayView utf8At(int row) const
@@ -87,18 +87,23 @@ private:
     void removeAt(int row);
     void reset(QList<HistoryItem> items);
     void reset(StoredList stored);
+    // Room in the index for `count` more items, so that loading several lists
+    // sizes it once.
+    void reserveIndex(qsizetype count) { m_index.reserve(m_index.size() + count); }
     // Ids change when the list is written anew; rows and texts do not.
     void setStoreId(int row, qint64 id);
 
     std::size_t inside(int row) const { return m_ids.size() - 1 - std::size_t(row); }
     int tag() const { return int(m_category); }
     quint64 hashAt(std::size_t at) const;
+    quint64 hashAt(std::size_t at, QString &scratch) const;
     void append(QByteArrayView utf8, qint64 id);
     // Whether the ids at `at` and `at + 1` (inside order) rise, as they should.
     bool risesAt(std::size_t at) const
     {
         return at + 1 >= m_ids.size() || m_ids[at] < m_ids[at + 1];
     }
+    void forgetIndexed();
     void countFalls();
     void compact();
     void indexAll();

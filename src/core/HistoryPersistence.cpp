@@ -80,6 +80,10 @@ void HistoryPersistence::load()
     }
     if (!items)
         return;
+    qsizetype count = 0;
+    for (const StoredList &stored : *items)
+        count += stored.size();
+    list(Category::Text).reserveIndex(count);
     for (Category category : allCategories)
         list(category).reset(std::move((*items)[static_cast<std::size_t>(category)]));
     items.reset();

@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <functional>
@@ -18,12 +19,22 @@
 // rewriting its list.
 struct StoredList
 {
-    // UTF-8 as stored, not checked: a reader decodes it with replacement
-    // characters, as QString::fromUtf8() does.
+    // UTF-8 as stored, not checked: textOf() reads it.
     QByteArray utf8;
     // Where each text ends in `utf8`; the next one starts there.
     std::vector<qint64> ends;
     std::vector<qint64> ids;
+
+    // A stored text as the program shows it: invalid bytes read as replacement
+    // characters, as QString::fromUtf8() reads them, but a leading byte order mark
+    // is kept as the character it was when copied, where fromUtf8() drops it.
+    static QString textOf(QByteArrayView utf8) { return textDecoder()(utf8); }
+    // The decoder textOf() uses, for reading into a buffer of one's own.
+    static QStringDecoder textDecoder()
+    {
+        return QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                          QStringConverter::Flag::Stateless);
+    }
 
     qsizetype size() const { return qsizetype(ids.size()); }
     QByteArrayView utf8At(qsizetype i) const
@@ -42,7 +53,7 @@ struct StoredList
         QStringList all;
         all.reserve(size());
         for (qsizetype i = 0; i < size(); ++i)
-            all.append(QString::fromUtf8(utf8At(i)));
+            all.append(textOf(utf8At(i)));
         return all;
     }
 };

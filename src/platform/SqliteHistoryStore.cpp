@@ -102,11 +102,8 @@ HistoryRecord SqliteHistoryStore::loadLists(const QStringList &keys)
     if (lists.empty())
         return history;
     history.state = HistoryRecord::State::Loaded;
-    for (auto &[key, list] : lists) {
-        // Grown as it was read; the slack would be held for as long as the list.
-        list.utf8.squeeze();
+    for (auto &[key, list] : lists)
         history.lists.insert(QString::fromUtf8(key), std::move(list));
-    }
     return history;
 }
 
