@@ -351,7 +351,7 @@ void JourneyEndToEndTest::clearThroughCard_emptiesStoreAndClipboard()
     for (const Category category : allCategories)
         QVERIFY(stored.lists.value(listKey(category)).texts().isEmpty());
     for (auto it = stored.lists.cbegin(); it != stored.lists.cend(); ++it)
-        QVERIFY2(it->texts.isEmpty(), qPrintable(it.key()));
+        QVERIFY2(it->texts().isEmpty(), qPrintable(it.key()));
 
     QTRY_VERIFY_WITH_TIMEOUT(clipboardHoldsNoText(), 5000);
 }
