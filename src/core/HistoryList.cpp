@@ -253,14 +253,18 @@ void HistoryList::indexAll()
     QString scratch;
     constexpr std::size_t ahead = 16;
     std::array<quint64, ahead> hashes{};
-    for (std::size_t first = 0; first < m_ids.size(); first += ahead) {
-        const std::size_t count = std::min(ahead, m_ids.size() - first);
+    // In the order the texts lie in their block, which the processor reads ahead.
+    const std::size_t size = m_ids.size();
+    const bool backwards = size > 1 && m_starts.front() > m_starts.back();
+    const auto inBlockOrder = [&](std::size_t i) { return backwards ? size - 1 - i : i; };
+    for (std::size_t first = 0; first < size; first += ahead) {
+        const std::size_t count = std::min(ahead, size - first);
         for (std::size_t i = 0; i < count; ++i) {
-            hashes[i] = hashAt(first + i, scratch);
+            hashes[i] = hashAt(inBlockOrder(first + i), scratch);
             m_index.prefetch(hashes[i]);
         }
         for (std::size_t i = 0; i < count; ++i)
-            m_index.add(hashes[i], tag(), m_ids[first + i]);
+            m_index.add(hashes[i], tag(), m_ids[inBlockOrder(first + i)]);
     }
 }
 

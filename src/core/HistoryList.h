@@ -81,7 +81,6 @@ private:
     // index in step.
     friend class ClipboardManager;
     friend class HistoryPersistence;
-    friend class HistoryListTest;
     // `key` is the index's key of the item's text.
     void prepend(HistoryItem item, const HistoryIndex::Key &key);
     void removeAt(int row);

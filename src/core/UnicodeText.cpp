@@ -67,34 +67,49 @@ bool sameCharacter(QStringView a, QStringView b)
 // The blocks common in copied text whose code points are in NFC by themselves and
 // never the second of a composed pair. Combining marks, Hangul jamo and the
 // few characters that NFC replaces lie outside them.
-bool composesWithNothing(char32_t codePoint)
+struct CodePointRange
 {
-    struct Range
-    {
-        char32_t first;
-        char32_t last;
-    };
-    static constexpr std::array<Range, 10> ranges{{{0x0400, 0x0482},
-                                                   {0x048A, 0x052F},
-                                                   {0x2010, 0x2064},
-                                                   {0x20A0, 0x20C0},
-                                                   {0x3041, 0x3096},
-                                                   {0x30A1, 0x30FA},
-                                                   {0x4E00, 0x9FFF},
-                                                   {0xAC00, 0xD7A3},
-                                                   {0x1F300, 0x1F5FF},
-                                                   {0x1F600, 0x1FAFF}}};
-    if (codePoint < firstComposingUnit)
-        return true;
-    return std::any_of(ranges.begin(), ranges.end(), [&](const Range &range) {
-        return codePoint >= range.first && codePoint <= range.last;
-    });
+    char32_t first;
+    char32_t last;
+};
+constexpr std::array<CodePointRange, 9> plainBasicRanges{{{0x0000, 0x02FF},
+                                                          {0x0400, 0x0482},
+                                                          {0x048A, 0x052F},
+                                                          {0x2010, 0x2064},
+                                                          {0x20A0, 0x20C0},
+                                                          {0x3041, 0x3096},
+                                                          {0x30A1, 0x30FA},
+                                                          {0x4E00, 0x9FFF},
+                                                          {0xAC00, 0xD7A3}}};
+constexpr CodePointRange plainEmoji{0x1F300, 0x1FAFF};
+
+// One bit per code point of the Basic Multilingual Plane: a text is judged with
+// one look-up per character.
+using PlainBits = std::array<quint64, 0x10000 / 64>;
+const PlainBits &plainBasicBits()
+{
+    static const PlainBits bits = [] {
+        PlainBits made{};
+        for (const CodePointRange &range : plainBasicRanges)
+            for (char32_t c = range.first; c <= range.last; ++c)
+                made[c / 64] |= quint64(1) << (c % 64);
+        return made;
+    }();
+    return bits;
+}
+
+bool composesWithNothing(char32_t codePoint, const PlainBits &basic)
+{
+    if (codePoint < 0x10000)
+        return (basic[codePoint / 64] >> (codePoint % 64)) & 1;
+    return codePoint >= plainEmoji.first && codePoint <= plainEmoji.last;
 }
 
 } // namespace
 
 bool isPlainlyCanonicalUtf8(QByteArrayView utf8)
 {
+    const PlainBits &basic = plainBasicBits();
     const auto *byte = reinterpret_cast<const uchar *>(utf8.data());
     const uchar *const end = byte + utf8.size();
     while (byte < end) {
@@ -137,7 +152,7 @@ bool isPlainlyCanonicalUtf8(QByteArrayView utf8)
             codePoint = (codePoint << 6) | (byte[i] & 0x3F);
         }
         // The blocks allowed hold no surrogates and nothing above U+10FFFF.
-        if (codePoint < least || !composesWithNothing(codePoint))
+        if (codePoint < least || !composesWithNothing(codePoint, basic))
             return false;
         byte += length;
     }
