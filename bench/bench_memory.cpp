@@ -1,9 +1,10 @@
-// Resident memory of a process holding a 100,000-item history, next to the
-// history's own size in UTF-16. A child process writes the history first, so none
-// of the generator's memory counts.
+// Resident memory of a process holding a 100,000-item history (or as many as the
+// first argument says), next to the size of the history's texts in UTF-8. A child process writes
+// the history first, so none of the generator's memory counts.
 #include "ClipboardManager.h"
 #include "HistoryFile.h"
 #include "HistoryGenerator.h"
+#include "HistorySize.h"
 #include "MemoryClipboard.h"
 #include "PollTimers.h"
 #include "SqliteHistoryStore.h"
@@ -41,7 +42,7 @@ bool populate(const QString &path, int count)
 
 int main(int argc, char **argv)
 {
-    const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const int count = historySizeArgument(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("brimvale.sqlite3"));
     const pid_t child = fork();
@@ -62,16 +63,18 @@ int main(int argc, char **argv)
     SqliteHistoryStore history(file);
     QtPollTimers timers;
     ClipboardManager manager(clipboard, preferences, history, timers);
-    qint64 utf16Bytes = 0;
-    for (Category category : allCategories)
-        for (const HistoryItem &item : manager.list(category).items())
-            utf16Bytes += item.text.size() * 2;
+    qint64 utf8Bytes = 0;
+    for (Category category : allCategories) {
+        const HistoryList &list = manager.list(category);
+        for (int row = 0; row < list.size(); ++row)
+            utf8Bytes += list.utf8At(row).size();
+    }
     const double after = residentMiB();
-    std::printf("items: %lld\nhistory in UTF-16: %.1f MiB\nresident before loading: %.1f MiB\n"
-                "resident holding the history: %.1f MiB (growth %.1f MiB, %.2fx the history)\n",
+    const double utf8MiB = double(utf8Bytes) / 1048576.0;
+    std::printf("items: %lld\ntexts in UTF-8: %.1f MiB\nresident before loading: %.1f MiB\n"
+                "resident holding the history: %.1f MiB (growth %.1f MiB, %.2fx the texts)\n",
                 static_cast<long long>(manager.urls().size() + manager.codes().size() +
                                        manager.texts().size()),
-                double(utf16Bytes) / 1048576.0, before, after, after - before,
-                (after - before) / (double(utf16Bytes) / 1048576.0));
+                utf8MiB, before, after, after - before, (after - before) / utf8MiB);
     return 0;
 }

@@ -56,7 +56,7 @@ void BM_LoadHistory(benchmark::State &state)
         const HistoryRecord record = store.load();
         qsizetype rows = 0;
         for (const StoredList &list : record.lists)
-            rows += list.texts.size();
+            rows += list.size();
         if (rows != historySize) {
             state.SkipWithError("the history did not load whole");
             return;

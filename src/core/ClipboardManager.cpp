@@ -47,34 +47,45 @@ void ClipboardManager::loadItems()
     m_persistence.load();
 }
 
+bool ClipboardManager::holds(const HistoryIndex::Key &key) const
+{
+    return m_index.findAny(key.hash, [&](int listTag, qint64 item) {
+        const HistoryList &items = list(static_cast<Category>(listTag));
+        const int row = items.rowOfItemId(item);
+        return row >= 0 && items.holds(row, key.canonical);
+    });
+}
+
 int ClipboardManager::indexOf(Category category, const QString &text, int hint) const
 {
-    const QString canonical = canonicalForm(text);
-    const int occurrences = m_index.occurrences(canonical);
-    if (occurrences == 0)
-        return -1;
     const HistoryList &items = list(category);
-    if (occurrences == 1 && hint >= 0 && hint < items.size() &&
-        canonicalForm(items.textAt(hint)) == canonical)
-        return hint;
-    for (int row = 0; row < items.size(); ++row) {
-        if (canonicalForm(items.textAt(row)) == canonical)
-            return row;
-    }
-    return -1;
+    const HistoryIndex::Key key = HistoryIndex::keyOf(text);
+    // The index finds every row holding the text at once; a hint would spare
+    // nothing.
+    Q_UNUSED(hint)
+    int first = -1;
+    m_index.findAny(key.hash, [&](int listTag, qint64 item) {
+        if (listTag != int(category))
+            return false;
+        const int row = items.rowOfItemId(item);
+        if (row >= 0 && (first < 0 || row < first) && items.holds(row, key.canonical))
+            first = row;
+        return false;
+    });
+    return first;
 }
 
 void ClipboardManager::addItem(const QString &text)
 {
     const HistoryIndex::Key key = HistoryIndex::keyOf(text);
-    if (!m_index.contains(key))
+    if (!holds(key))
         record(text, categorize(text), key);
 }
 
 void ClipboardManager::record(const QString &text, Category category, const HistoryIndex::Key &key)
 {
     // Checked again: a text captured twice may have waited behind a long one.
-    if (m_index.contains(key))
+    if (holds(key))
         return;
     const qint64 id = m_persistence.newId();
     list(category).prepend({text, id}, key);
@@ -95,7 +106,7 @@ void ClipboardManager::clearHistory()
 {
     m_captures.drop();
     for (Category category : allCategories) {
-        list(category).reset({});
+        list(category).reset(QList<HistoryItem>{});
         m_persistence.saveCleared(category);
     }
     m_clipboard.clear();

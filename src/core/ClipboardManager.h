@@ -45,9 +45,9 @@ public:
         return *m_byCategory[static_cast<std::size_t>(category)];
     }
 
-    bool contains(const QString &text) const { return m_index.contains(text); }
-    // The first row of the list holding a text equal to `text`, or -1. `hint`, when
-    // it names such a row, spares the scan in the usual case.
+    bool contains(const QString &text) const { return holds(HistoryIndex::keyOf(text)); }
+    // The first row of the list holding a text equal to `text`, or -1. `hint`, the
+    // row where the caller saw it, is no longer needed: the index finds it.
     int indexOf(Category category, const QString &text, int hint = -1) const;
 
     // Records a newly seen text at the front of its category, unless it is recorded
@@ -81,6 +81,8 @@ signals:
 
 private:
     void loadItems();
+    // Whether any list holds a text with this key.
+    bool holds(const HistoryIndex::Key &key) const;
     void record(const QString &text, Category category, const HistoryIndex::Key &key);
     // Takes the clipboard's text as seen without recording it.
     void skipCurrentText();

@@ -4,9 +4,15 @@
 #include "HistoryIndex.h"
 #include "TextListModel.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <vector>
+
+struct StoredList;
 
 // One item of the history: the text exactly as it was copied, and the id of its
 // row in the store (0 while it is not stored).
@@ -20,6 +26,16 @@ Q_DECLARE_TYPEINFO(HistoryItem, Q_RELOCATABLE_TYPE);
 // One category's history list, newest first, as a list model. A new item is one
 // inserted row at 0, a deletion one removed row, anything else (loading, clearing,
 // merging) a reset. Only the history itself changes it; views read it.
+//
+// A million texts are held as UTF-8 in one block, with each row's place in it and
+// its id in plain arrays: a QString per row would take twice the bytes and a
+// heap block of its own. Rows are kept oldest first inside, so that a new item
+// is appended. A text is in UTF-8 as the store keeps it too, so a lone surrogate
+// in a copied text reads back as U+FFFD at once, not only after a restart.
+//
+// Each row has an item id by which the duplicate index names it: its store id
+// once stored, until then a provisional one above every store id. Item ids fall
+// from row to row, as store ids do, so a row is found by binary search.
 class HistoryList final : public TextListModel
 {
     Q_OBJECT
@@ -29,17 +45,36 @@ public:
     HistoryList(Category category, HistoryIndex &index, QObject *parent = nullptr);
 
     Category category() const { return m_category; }
-    int size() const { return int(m_items.size()); }
-    bool isEmpty() const { return m_items.isEmpty(); }
-    QString textAt(int row) const override { return m_items.at(row).text; }
-    QStringView textView(int row, QString &) const override { return m_items.at(row).text; }
-    qint64 storeIdAt(int row) const { return m_items.at(row).storeId; }
-    const QList<HistoryItem> &items() const { return m_items; }
+    int size() const { return int(m_ids.size()); }
+    bool isEmpty() const { return m_ids.empty(); }
+    QString textAt(int row) const override;
+    QStringView textView(int row, QString &scratch) const override;
+    // The text of `row` as the list holds it, valid until the list changes.
+    QByteArrayView utf8At(int row) const
+    {
+        const std::size_t at = inside(row);
+        return {m_utf8.constData() + m_starts[at], m_lengths[at]};
+    }
+    // 0 while the item is not stored.
+    qint64 storeIdAt(int row) const
+    {
+        const qint64 id = itemIdAt(row);
+        return id & HistoryIndex::provisionalBit ? 0 : id;
+    }
+    qint64 itemIdAt(int row) const { return m_ids[inside(row)]; }
+    // The row of the item, or -1.
+    int rowOfItemId(qint64 id) const;
+    int rowOfStoreId(qint64 id) const { return id > 0 ? rowOfItemId(id) : -1; }
+    // Whether the text of `row` is canonically equal to `canonical` (in NFC).
+    bool holds(int row, const QString &canonical) const;
     QStringList toStringList() const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QHash<int, QByteArray> roleNames() const override;
+
+    // Below this many bytes of deleted texts the block is not compacted.
+    static constexpr qint64 minGarbageToCompact = 1 << 20;
 
 private:
     // Changed by the history and its persistence only; each keeps the duplicate
@@ -50,10 +85,38 @@ private:
     void prepend(HistoryItem item, const HistoryIndex::Key &key);
     void removeAt(int row);
     void reset(QList<HistoryItem> items);
+    void reset(StoredList stored);
+    // Room in the index for `count` more items, so that loading several lists
+    // sizes it once.
+    void reserveIndex(qsizetype count) { m_index.reserve(m_index.size() + count); }
     // Ids change when the list is written anew; rows and texts do not.
-    void setStoreId(int row, qint64 id) { m_items[row].storeId = id; }
+    void setStoreId(int row, qint64 id);
+
+    std::size_t inside(int row) const { return m_ids.size() - 1 - std::size_t(row); }
+    int tag() const { return int(m_category); }
+    quint64 hashAt(std::size_t at) const;
+    quint64 hashAt(std::size_t at, QString &scratch) const;
+    void append(QByteArrayView utf8, qint64 id);
+    // Whether the ids at `at` and `at + 1` (inside order) rise, as they should.
+    bool risesAt(std::size_t at) const
+    {
+        return at + 1 >= m_ids.size() || m_ids[at] < m_ids[at + 1];
+    }
+    void forgetIndexed();
+    void countFalls();
+    void compact();
+    void indexAll();
 
     const Category m_category;
     HistoryIndex &m_index;
-    QList<HistoryItem> m_items;
+    QByteArray m_utf8;
+    // Oldest first.
+    std::vector<qint64> m_starts;
+    std::vector<quint32> m_lengths;
+    std::vector<qint64> m_ids;
+    // Bytes of m_utf8 no row uses any more.
+    qint64 m_garbage = 0;
+    // How many neighbouring ids do not rise as they should. Only a record written
+    // by hand or half rewritten has any; rows are then found by a full scan.
+    qsizetype m_falls = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "Category.h"
 #include "HistoryList.h"
+#include "HistoryStore.h"
 #include "StoreResult.h"
 #include "StoreWriter.h"
 
@@ -11,9 +12,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-class HistoryStore;
-struct HistoryRecord;
 
 // Keeps the stored history in step with the lists, writing only what a change
 // touched: one row for a new item, one for a deletion, one statement per cleared
@@ -54,7 +52,7 @@ public:
 
 private:
     enum class State { InStep, NotRead };
-    using Items = std::array<QList<HistoryItem>, 3>;
+    using Items = std::array<StoredList, 3>;
 
     void hand(const QString &listKey, qint64 item, std::function<StoreStatus()> write);
     void written(const StoreStatus &status);

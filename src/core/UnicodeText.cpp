@@ -4,9 +4,11 @@
 
 #include <QLocale>
 #include <QTextBoundaryFinder>
+#include <QtEndian>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -62,7 +64,100 @@ bool sameCharacter(QStringView a, QStringView b)
     return canonicallyEqual(a.toString(), b.toString());
 }
 
+// The blocks common in copied text whose code points are in NFC by themselves and
+// never the second of a composed pair. Combining marks, Hangul jamo and the
+// few characters that NFC replaces lie outside them.
+struct CodePointRange
+{
+    char32_t first;
+    char32_t last;
+};
+constexpr std::array<CodePointRange, 9> plainBasicRanges{{{0x0000, 0x02FF},
+                                                          {0x0400, 0x0482},
+                                                          {0x048A, 0x052F},
+                                                          {0x2010, 0x2064},
+                                                          {0x20A0, 0x20C0},
+                                                          {0x3041, 0x3096},
+                                                          {0x30A1, 0x30FA},
+                                                          {0x4E00, 0x9FFF},
+                                                          {0xAC00, 0xD7A3}}};
+constexpr CodePointRange plainEmoji{0x1F300, 0x1FAFF};
+
+// One bit per code point of the Basic Multilingual Plane: a text is judged with
+// one look-up per character.
+using PlainBits = std::array<quint64, 0x10000 / 64>;
+const PlainBits &plainBasicBits()
+{
+    static const PlainBits bits = [] {
+        PlainBits made{};
+        for (const CodePointRange &range : plainBasicRanges)
+            for (char32_t c = range.first; c <= range.last; ++c)
+                made[c / 64] |= quint64(1) << (c % 64);
+        return made;
+    }();
+    return bits;
+}
+
+bool composesWithNothing(char32_t codePoint, const PlainBits &basic)
+{
+    if (codePoint < 0x10000)
+        return (basic[codePoint / 64] >> (codePoint % 64)) & 1;
+    return codePoint >= plainEmoji.first && codePoint <= plainEmoji.last;
+}
+
 } // namespace
+
+bool isPlainlyCanonicalUtf8(QByteArrayView utf8)
+{
+    const PlainBits &basic = plainBasicBits();
+    const auto *byte = reinterpret_cast<const uchar *>(utf8.data());
+    const uchar *const end = byte + utf8.size();
+    while (byte < end) {
+        // ASCII, most of nearly every text, is passed over eight bytes at a time.
+        if (end - byte >= 8) {
+            quint64 eight = 0;
+            std::memcpy(&eight, byte, 8);
+            if (const quint64 high = qFromLittleEndian(eight) & 0x8080808080808080; high != 0) {
+                byte += qCountTrailingZeroBits(high) / 8;
+            } else {
+                byte += 8;
+                continue;
+            }
+        } else if (*byte < 0x80) {
+            ++byte;
+            continue;
+        }
+        // The sequence's length and the least code point it may encode: a longer
+        // sequence for a smaller one is invalid.
+        qsizetype length = 0;
+        char32_t least = 0;
+        if (*byte >= 0xC2 && *byte <= 0xDF) {
+            length = 2;
+            least = 0x80;
+        } else if (*byte >= 0xE0 && *byte <= 0xEF) {
+            length = 3;
+            least = 0x800;
+        } else if (*byte >= 0xF0 && *byte <= 0xF4) {
+            length = 4;
+            least = 0x10000;
+        } else {
+            return false;
+        }
+        if (end - byte < length)
+            return false;
+        char32_t codePoint = *byte & (0x7F >> length);
+        for (qsizetype i = 1; i < length; ++i) {
+            if ((byte[i] & 0xC0) != 0x80)
+                return false;
+            codePoint = (codePoint << 6) | (byte[i] & 0x3F);
+        }
+        // The blocks allowed hold no surrogates and nothing above U+10FFFF.
+        if (codePoint < least || !composesWithNothing(codePoint, basic))
+            return false;
+        byte += length;
+    }
+    return true;
+}
 
 bool mayNeedComposing(QStringView text)
 {

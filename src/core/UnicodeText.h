@@ -4,6 +4,7 @@
 // in one place: canonical form, user-perceived characters (extended grapheme
 // clusters), case folding, and the row text cut at a character boundary.
 
+#include <QByteArrayView>
 #include <QChar>
 #include <QString>
 #include <QStringView>
@@ -47,6 +48,12 @@ bool isCanonical(const QString &text);
 // stays so whatever is put before or after it. Cheap: stops at the first unit
 // from U+0300 on, and looks at eight units at a time.
 bool mayNeedComposing(QStringView text);
+// Whether `utf8` is valid UTF-8 whose text is in NFC, by a look at each code
+// point alone: true when every one lies in a block whose characters are in NFC
+// and combine with nothing before them (Latin-1, Cyrillic, kana, CJK ideographs,
+// Hangul syllables, emoji, punctuation). Such bytes are their own canonical
+// form's UTF-8. False says nothing more; decoding and isCanonical() then tell.
+bool isPlainlyCanonicalUtf8(QByteArrayView utf8);
 
 // --- User-perceived characters ---
 

@@ -4,20 +4,60 @@
 
 class StoreWriter;
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <functional>
-
 #include <vector>
 
-// One list of the stored history, newest first. `ids` parallels `texts`; an id
-// names a stored item so that it can be removed without rewriting its list.
+// One list of the stored history, newest first, in the form it is read in: the
+// texts' bytes one after another, as the store holds them, and each text's end.
+// Holding a million texts as QStrings would take twice their UTF-8 size and a
+// block per text. An id names a stored item so that it can be removed without
+// rewriting its list.
 struct StoredList
 {
-    QStringList texts;
+    // UTF-8 as stored, not checked: textOf() reads it.
+    QByteArray utf8;
+    // Where each text ends in `utf8`; the next one starts there.
+    std::vector<qint64> ends;
     std::vector<qint64> ids;
+
+    // A stored text as the program shows it: invalid bytes read as replacement
+    // characters, as QString::fromUtf8() reads them, but a leading byte order mark
+    // is kept as the character it was when copied, where fromUtf8() drops it.
+    static QString textOf(QByteArrayView utf8) { return textDecoder()(utf8); }
+    // The decoder textOf() uses, for reading into a buffer of one's own.
+    static QStringDecoder textDecoder()
+    {
+        return QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                          QStringConverter::Flag::Stateless);
+    }
+
+    qsizetype size() const { return qsizetype(ids.size()); }
+    QByteArrayView utf8At(qsizetype i) const
+    {
+        const qint64 start = i == 0 ? 0 : ends[std::size_t(i - 1)];
+        return QByteArrayView(utf8).sliced(start, ends[std::size_t(i)] - start);
+    }
+    void append(QByteArrayView text, qint64 id)
+    {
+        utf8.append(text);
+        ends.push_back(utf8.size());
+        ids.push_back(id);
+    }
+    QStringList texts() const
+    {
+        QStringList all;
+        all.reserve(size());
+        for (qsizetype i = 0; i < size(); ++i)
+            all.append(textOf(utf8At(i)));
+        return all;
+    }
 };
 
 // The history record as found in the store.
@@ -34,11 +74,12 @@ struct HistoryRecord
     QHash<QString, StoredList> lists;
     QString problem;
     QString error;
+    // The highest id in the store, of any list (0 when it holds none): ids given
+    // to new items lie above it.
+    qint64 maxId = 0;
     // Absent or Loaded, but the store refuses writing now: why. Changes are to be
     // kept in memory until it takes them.
     QString notWritable;
-    // The highest id of any stored item, of any list; 0 when there is none.
-    qint64 maxId = 0;
 };
 
 // The clipboard history as stored: lists of texts by key ("urls", "codes",
@@ -85,10 +126,12 @@ public:
 
     // The thread this store is used on, where it has one: changes are handed to it.
     virtual StoreWriter *writer() { return nullptr; }
-    // `handler` is called, on the store's thread, when the record was lost: the
-    // file was found damaged and a new one started, so what is kept in memory must
-    // be written anew.
-    virtual void setRecordLostHandler(std::function<void()> handler) { Q_UNUSED(handler) }
+    // `handler` is called, on the store's thread, when the record is not what was
+    // written to it: the file was found damaged and a new one started, or another
+    // program stored an item under an id given to a new one. What is kept in
+    // memory must then be written anew, under ids above `maxId`.
+    using RecordLost = std::function<void(qint64 maxId)>;
+    virtual void setRecordLostHandler(RecordLost handler) { Q_UNUSED(handler) }
 
 protected:
     HistoryStore() = default;

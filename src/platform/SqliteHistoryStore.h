@@ -28,7 +28,7 @@ public:
     StoreStatus retainOnlyLists(const QStringList &keys) override;
     StoreResult<QString> setAsideHistory() override;
     StoreWriter *writer() override { return &m_file.writer(); }
-    void setRecordLostHandler(std::function<void()> handler) override;
+    void setRecordLostHandler(RecordLost handler) override;
 
 private:
     int readOnOpening(SqliteStoreFile::Connection &) override { return 0; }
@@ -37,7 +37,7 @@ private:
 
     SqliteStoreFile &m_file;
     // On the file's thread.
-    std::function<void()> m_recordLost;
+    RecordLost m_recordLost;
     // Where a file found damaged by load() was kept, for setAsideHistory().
     QString m_damagedFileKeptAs;
 };

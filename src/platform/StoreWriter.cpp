@@ -41,7 +41,16 @@ StoreWriter::~StoreWriter()
 
 void StoreWriter::runBlocking(const std::function<void()> &work)
 {
-    QMetaObject::invokeMethod(m_worker.get(), work, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker.get(),
+        [&] {
+            // Changes handed over before are written first, as promised, even
+            // where their write is still queued behind this call.
+            if (std::exchange(m_writeQueued, false))
+                writeWaiting();
+            work();
+        },
+        Qt::BlockingQueuedConnection);
 }
 
 void StoreWriter::post(std::function<void()> work)

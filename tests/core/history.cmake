@@ -1,7 +1,7 @@
 set(core_libs brimvale_core brimvale_platform)
 set(core_test_libs ${core_libs} brimvale_testsupport)
 foreach(t tst_clipboardmanager tst_clipboardpolling tst_historypersistence tst_historyexport
-          tst_historytroubles tst_longitems)
+          tst_historytroubles tst_longitems tst_compacthistory)
   brimvale_add_test(NAME ${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp LIBS ${core_test_libs} SQLite::SQLite3)
   target_include_directories(${t} PRIVATE ${CMAKE_SOURCE_DIR}/tests/platform)
   target_include_directories(${t} PRIVATE ${CMAKE_SOURCE_DIR}/tests/common)

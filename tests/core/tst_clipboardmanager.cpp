@@ -41,7 +41,7 @@ private slots:
                      {QStringLiteral("https://b.example"), QStringLiteral("https://a.example")}));
         QCOMPARE(m_manager->codes().toStringList(), QStringList{QStringLiteral("int x = 1;")});
         QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("hello there")});
-        QCOMPARE(m_store->history().load().lists.value(QStringLiteral("urls")).texts,
+        QCOMPARE(m_store->history().load().lists.value(QStringLiteral("urls")).texts(),
                  m_manager->urls().toStringList());
         // Each item knows its stored row.
         QCOMPARE(m_manager->urls().storeIdAt(0),
@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(rows, QList<int>({0, 0}));
         QCOMPARE(otherLists.count(), 0);
         // Stored before the call returns.
-        QCOMPARE(m_store->history().load().lists.value(QStringLiteral("texts")).texts,
+        QCOMPARE(m_store->history().load().lists.value(QStringLiteral("texts")).texts(),
                  QStringList{QStringLiteral("a b")});
     }
 
@@ -144,7 +144,7 @@ private slots:
         QCOMPARE(m_manager->texts().toStringList(),
                  QStringList({QStringLiteral("three"), QStringLiteral("one")}));
         QCOMPARE(m_store->failingHistory().writeCount(), 1);
-        QCOMPARE(m_store->history().load().lists.value(QStringLiteral("texts")).texts,
+        QCOMPARE(m_store->history().load().lists.value(QStringLiteral("texts")).texts(),
                  m_manager->texts().toStringList());
         // A removed text may be recorded again.
         m_manager->addItem(QStringLiteral("two"));
@@ -202,7 +202,7 @@ private slots:
             QCOMPARE(reset->count(), 1);
         for (Category category : allCategories) {
             QVERIFY(m_manager->list(category).isEmpty());
-            QVERIFY(m_store->history().load().lists.value(listKey(category)).texts.isEmpty());
+            QVERIFY(m_store->history().load().lists.value(listKey(category)).texts().isEmpty());
         }
         QCOMPARE(m_clipboard->text(), std::nullopt);
     }

@@ -139,7 +139,7 @@ private slots:
         m_manager->checkClipboard();
         QCoreApplication::processEvents();
         QVERIFY(!m_manager->contains(QStringLiteral("hunter2")));
-        QCOMPARE(m_store->history().load().lists.value(QStringLiteral("texts")).texts,
+        QCOMPARE(m_store->history().load().lists.value(QStringLiteral("texts")).texts(),
                  QStringList{QStringLiteral("visible")});
     }
 

@@ -61,7 +61,7 @@ private slots:
             QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
             SqliteStores store(path);
             const QStringList texts =
-                store.history.load().lists.value(QStringLiteral("texts")).texts;
+                store.history.load().lists.value(QStringLiteral("texts")).texts();
             // Newest first: item k stands at index (count - 1 - k). One more item than
             // reported may have been saved just before the kill.
             const int count = int(texts.size());

@@ -226,7 +226,7 @@ private slots:
         SqliteStores reopened(m_store->path());
         const HistoryRecord record = reopened.history.load();
         for (Category category : allCategories)
-            QVERIFY(record.lists.value(listKey(category)).texts.isEmpty());
+            QVERIFY(record.lists.value(listKey(category)).texts().isEmpty());
     }
 
 private:
@@ -245,7 +245,7 @@ private:
     QStringList stored(const QString &key)
     {
         m_store->settle();
-        return m_store->history().loadLists({key}).lists.value(key).texts;
+        return m_store->history().loadLists({key}).lists.value(key).texts();
     }
     qint64 otherRows() const
     {

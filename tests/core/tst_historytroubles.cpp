@@ -124,9 +124,9 @@ private slots:
         m_stores.reset();
         SqliteStores reopened(path);
         const HistoryRecord stored = reopened.history.load();
-        QCOMPARE(stored.lists.value(u"texts"_s).texts,
+        QCOMPARE(stored.lists.value(u"texts"_s).texts(),
                  (QStringList{u"fifth"_s, u"fourth"_s, u"third"_s, u"first"_s}));
-        QCOMPARE(stored.lists.value(u"urls"_s).texts, QStringList{u"https://second.example"_s});
+        QCOMPARE(stored.lists.value(u"urls"_s).texts(), QStringList{u"https://second.example"_s});
     }
 
     void readOnlyStore_historyShown_newItemsKept_saidOnce_mergedOnceWritable()
@@ -165,9 +165,9 @@ private slots:
         m_stores.reset();
         SqliteStores reopened(path);
         const HistoryRecord stored = reopened.history.load();
-        QCOMPARE(stored.lists.value(u"texts"_s).texts,
+        QCOMPARE(stored.lists.value(u"texts"_s).texts(),
                  (QStringList{u"later"_s, u"captured meanwhile"_s, u"stored newer"_s}));
-        QCOMPARE(stored.lists.value(u"urls"_s).texts,
+        QCOMPARE(stored.lists.value(u"urls"_s).texts(),
                  (QStringList{u"https://meanwhile.example"_s, u"https://stored.example"_s}));
     }
 

@@ -108,9 +108,9 @@ private slots:
         QCOMPARE(inserted, (QStringList{u"int main("_s, u"https://a"_s, u"after"_s}));
         QCOMPARE(m_manager->codes().toStringList(), QStringList{code});
         const HistoryRecord stored = reopenedRecord();
-        QCOMPARE(stored.lists.value(u"codes"_s).texts, QStringList{code});
-        QCOMPARE(stored.lists.value(u"urls"_s).texts, QStringList{u"https://after.example"_s});
-        QCOMPARE(stored.lists.value(u"texts"_s).texts, QStringList{u"after"_s});
+        QCOMPARE(stored.lists.value(u"codes"_s).texts(), QStringList{code});
+        QCOMPARE(stored.lists.value(u"urls"_s).texts(), QStringList{u"https://after.example"_s});
+        QCOMPARE(stored.lists.value(u"texts"_s).texts(), QStringList{u"after"_s});
         // Written in the order they came, and each item knows its row.
         const qint64 codeId = stored.lists.value(u"codes"_s).ids.front();
         const qint64 urlId = stored.lists.value(u"urls"_s).ids.front();
@@ -127,7 +127,7 @@ private slots:
         copy(QString(code.constData(), code.size())); // an equal text, not the same one
         QTRY_VERIFY(!m_manager->hasBackgroundWork());
         QCOMPARE(m_manager->codes().size(), 1);
-        QCOMPARE(reopenedRecord().lists.value(u"codes"_s).texts, QStringList{code});
+        QCOMPARE(reopenedRecord().lists.value(u"codes"_s).texts(), QStringList{code});
     }
 
     // As with a short text, the text on the clipboard is not recorded again while
@@ -174,7 +174,7 @@ private slots:
         QVERIFY(!stored.lists.contains(u"codes"_s));
         const QStringList texts =
             clear ? QStringList{u"newer"_s} : QStringList{u"newer"_s, u"older"_s};
-        QCOMPARE(stored.lists.value(u"texts"_s).texts, texts);
+        QCOMPARE(stored.lists.value(u"texts"_s).texts(), texts);
         QCOMPARE(m_manager->texts().toStringList(), texts);
     }
 
@@ -202,8 +202,8 @@ private slots:
         m_manager.reset();
 
         const HistoryRecord stored = reopenedRecord();
-        QCOMPARE(stored.lists.value(u"codes"_s).texts, (QStringList{classified, written}));
-        QCOMPARE(stored.lists.value(u"texts"_s).texts,
+        QCOMPARE(stored.lists.value(u"codes"_s).texts(), (QStringList{classified, written}));
+        QCOMPARE(stored.lists.value(u"texts"_s).texts(),
                  (QStringList{u"after the classified one"_s, u"after the written one"_s}));
     }
 
@@ -222,8 +222,8 @@ private slots:
         m_stores.reset();
 
         const HistoryRecord stored = reopenedRecord();
-        QCOMPARE(stored.lists.value(u"codes"_s).texts, QStringList{code});
-        QCOMPARE(stored.lists.value(u"texts"_s).texts, QStringList{u"after the other program"_s});
+        QCOMPARE(stored.lists.value(u"codes"_s).texts(), QStringList{code});
+        QCOMPARE(stored.lists.value(u"texts"_s).texts(), QStringList{u"after the other program"_s});
         QCOMPARE(QDir(m_dir.path()).entryList({u"*unreadable*"_s}), QStringList());
     }
 
@@ -254,8 +254,8 @@ private slots:
         QCoreApplication::sendPostedEvents();
         QCOMPARE(after.take(), QByteArray("brimvale: the clipboard history is saved again\n"));
         const HistoryRecord stored = reopenedRecord();
-        QCOMPARE(stored.lists.value(u"codes"_s).texts, QStringList{code});
-        QCOMPARE(stored.lists.value(u"texts"_s).texts, QStringList{u"next"_s});
+        QCOMPARE(stored.lists.value(u"codes"_s).texts(), QStringList{code});
+        QCOMPARE(stored.lists.value(u"texts"_s).texts(), QStringList{u"next"_s});
     }
 
 private:

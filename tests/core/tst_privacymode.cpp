@@ -158,8 +158,9 @@ private:
     // The texts list as the next start would read it from the file.
     QStringList storedTexts() const
     {
+        m_store->settle();
         SqliteStores nextStart(m_store->path());
-        return nextStart.history.load().lists.value(u"texts"_s).texts;
+        return nextStart.history.load().lists.value(u"texts"_s).texts();
     }
 
     std::unique_ptr<MemoryClipboard> m_clipboard;

@@ -127,8 +127,9 @@ private:
     }
     QStringList storedTexts() const
     {
+        m_store->settle();
         SqliteStores nextStart(m_store->path());
-        return nextStart.history.load().lists.value(u"texts"_s).texts;
+        return nextStart.history.load().lists.value(u"texts"_s).texts();
     }
 
     const QString m_secret = u"secret-password-123"_s;

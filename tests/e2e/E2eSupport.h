@@ -134,7 +134,7 @@ public:
 
     QStringList storedList(const QString &key) const
     {
-        return readStoredHistory(storePath()).lists.value(key).texts;
+        return readStoredHistory(storePath()).lists.value(key).texts();
     }
 
 private:

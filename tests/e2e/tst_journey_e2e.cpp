@@ -184,7 +184,7 @@ QStringList JourneyEndToEndTest::rows() const
 
 QStringList JourneyEndToEndTest::storedList(Category category) const
 {
-    return readStoredHistory(m_storePath).lists.value(listKey(category)).texts;
+    return readStoredHistory(m_storePath).lists.value(listKey(category)).texts();
 }
 
 void JourneyEndToEndTest::waitForPolls()
@@ -349,9 +349,9 @@ void JourneyEndToEndTest::clearThroughCard_emptiesStoreAndClipboard()
                  stored.state == HistoryRecord::State::Absent,
              qPrintable(stored.error));
     for (const Category category : allCategories)
-        QVERIFY(stored.lists.value(listKey(category)).texts.isEmpty());
+        QVERIFY(stored.lists.value(listKey(category)).texts().isEmpty());
     for (auto it = stored.lists.cbegin(); it != stored.lists.cend(); ++it)
-        QVERIFY2(it->texts.isEmpty(), qPrintable(it.key()));
+        QVERIFY2(it->texts().isEmpty(), qPrintable(it.key()));
 
     QTRY_VERIFY_WITH_TIMEOUT(clipboardHoldsNoText(), 5000);
 }

@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(store.preferences.showInDock(), false);
         const HistoryRecord history = store.history.load();
         QCOMPARE(history.state, HistoryRecord::State::Loaded);
-        QCOMPARE(history.lists.value(u"urls"_s).texts,
+        QCOMPARE(history.lists.value(u"urls"_s).texts(),
                  (QStringList{u"https://b"_s, u"https://a"_s}));
         QCOMPARE(history.lists.value(u"urls"_s).ids, ids);
     }
@@ -170,9 +170,9 @@ private slots:
         }
         SqliteStores store(m_path);
         const HistoryRecord history = store.history.load();
-        QCOMPARE(history.lists.value(u"texts"_s).texts, QStringList{text});
-        QCOMPARE(history.lists.value(u"codes"_s).texts, (QStringList{text, text + text}));
-        QCOMPARE(history.lists.value(u"texts"_s).texts.constFirst().size(), text.size());
+        QCOMPARE(history.lists.value(u"texts"_s).texts(), QStringList{text});
+        QCOMPARE(history.lists.value(u"codes"_s).texts(), (QStringList{text, text + text}));
+        QCOMPARE(history.lists.value(u"texts"_s).texts().constFirst().size(), text.size());
     }
 
     void fiftyMegabyteText_roundTripsExactly()
@@ -190,7 +190,7 @@ private slots:
         }
         SqliteStores store(m_path);
         const HistoryRecord history = store.history.load();
-        const QStringList texts = history.lists.value(u"texts"_s).texts;
+        const QStringList texts = history.lists.value(u"texts"_s).texts();
         QCOMPARE(texts.size(), 1);
         QVERIFY(texts.constFirst() == text);
     }
@@ -265,7 +265,7 @@ private slots:
         QCOMPARE(store.history.load().state, HistoryRecord::State::Absent);
         QCOMPARE(store.preferences.privacyMode(), true);
         QVERIFY(store.history.insertNewest(u"texts"_s, u"after"_s).ok());
-        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts, QStringList{u"after"_s});
+        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts(), QStringList{u"after"_s});
     }
 
     void setAsideTwiceInOneSecond_neverOverwritesTheFirst()

@@ -142,7 +142,7 @@ private slots:
 
         SqliteStores reopened(blocker + u"/brimvale.sqlite3"_s);
         QCOMPARE(reopened.preferences.privacyMode(), true);
-        QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts, QStringList{u"kept"_s});
+        QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts(), QStringList{u"kept"_s});
     }
 
     // Another program holds the write lock longer than the store waits for it:
@@ -245,7 +245,7 @@ private slots:
         QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         const auto after = store.history.insertNewest(u"texts"_s, u"after"_s);
         QVERIFY2(after.ok(), qPrintable(after.error()));
-        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts,
+        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts(),
                  (QStringList{u"after"_s, u"before"_s}));
     }
 
@@ -269,14 +269,14 @@ private slots:
         }
         const HistoryRecord history = store.history.load();
         QCOMPARE(history.state, HistoryRecord::State::Loaded);
-        QCOMPARE(history.lists.value(u"texts"_s).texts, (QStringList{u"b"_s, u"a"_s}));
+        QCOMPARE(history.lists.value(u"texts"_s).texts(), (QStringList{u"b"_s, u"a"_s}));
         QCOMPARE(history.lists.value(u"texts"_s).ids, before.value());
-        QCOMPARE(history.lists.value(u"urls"_s).texts, QStringList{u"https://kept.example"_s});
+        QCOMPARE(history.lists.value(u"urls"_s).texts(), QStringList{u"https://kept.example"_s});
 
         const auto later = store.history.insertNewest(u"urls"_s, large);
         QVERIFY2(later.ok(), qPrintable(later.error()));
         SqliteStores reopened(m_path);
-        QCOMPARE(reopened.history.load().lists.value(u"urls"_s).texts.size(), 2);
+        QCOMPARE(reopened.history.load().lists.value(u"urls"_s).texts().size(), 2);
     }
 
     void notADatabase_keptAsideNeverDeleted_freshStoreWorks()
@@ -304,7 +304,7 @@ private slots:
         QVERIFY(store.history.insertNewest(u"texts"_s, u"fresh"_s).ok());
         SqliteStores reopened(m_path);
         QCOMPARE(reopened.preferences.showInDock(), true);
-        QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts, QStringList{u"fresh"_s});
+        QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts(), QStringList{u"fresh"_s});
     }
 
     void damagedHistoryPages_loadUnreadable_fileKept_choicesCarriedOver()
@@ -351,7 +351,7 @@ private slots:
         QVERIFY(store.history.insertNewest(u"texts"_s, u"new start"_s).ok());
         SqliteStores reopened(m_path);
         QCOMPARE(reopened.preferences.privacyMode(), true);
-        QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts,
+        QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts(),
                  QStringList{u"new start"_s});
     }
 
@@ -366,8 +366,9 @@ private slots:
         SqliteStores store(m_path);
         QCOMPARE(store.preferences.privacyMode(), true);
         const HistoryRecord history = store.history.load();
-        QCOMPARE(history.lists.value(u"texts"_s).texts, QStringList{u"written before the kill"_s});
-        QCOMPARE(history.lists.value(u"urls"_s).texts,
+        QCOMPARE(history.lists.value(u"texts"_s).texts(),
+                 QStringList{u"written before the kill"_s});
+        QCOMPARE(history.lists.value(u"urls"_s).texts(),
                  (QStringList{u"https://b.example"_s, u"https://a.example"_s}));
     }
 

@@ -119,9 +119,9 @@ private slots:
         QCOMPARE(history.state, HistoryRecord::State::Loaded);
         QCOMPARE(history.lists.size(), 2);
         const StoredList urls = history.lists.value(u"urls"_s);
-        QCOMPARE(urls.texts, (QStringList{u"https://c.example"_s, u"https://a.example"_s}));
+        QCOMPARE(urls.texts(), (QStringList{u"https://c.example"_s, u"https://a.example"_s}));
         QCOMPARE(urls.ids, (std::vector<qint64>{c.value(), a.value()}));
-        QCOMPARE(history.lists.value(u"texts"_s).texts, QStringList{u"words"_s});
+        QCOMPARE(history.lists.value(u"texts"_s).texts(), QStringList{u"words"_s});
         QCOMPARE(history.lists.value(u"texts"_s).ids, std::vector<qint64>{b.value()});
     }
 
@@ -139,9 +139,9 @@ private slots:
         QVERIFY(ids[2] > code.value());
 
         const HistoryRecord history = m_history->load();
-        QCOMPARE(history.lists.value(u"texts"_s).texts, texts);
+        QCOMPARE(history.lists.value(u"texts"_s).texts(), texts);
         QCOMPARE(history.lists.value(u"texts"_s).ids, ids);
-        QCOMPARE(history.lists.value(u"codes"_s).texts, QStringList{u"int x;"_s});
+        QCOMPARE(history.lists.value(u"codes"_s).texts(), QStringList{u"int x;"_s});
     }
 
     void replaceListWithNothing_removesTheList_lastOneGoneMeansAbsent()
@@ -166,7 +166,7 @@ private slots:
         const std::vector<qint64> ids = result.value();
         QVERIFY(m_history->removeItem(ids[1]).ok());
         const StoredList texts = m_history->load().lists.value(u"texts"_s);
-        QCOMPARE(texts.texts, (QStringList{u"c"_s, u"a"_s}));
+        QCOMPARE(texts.texts(), (QStringList{u"c"_s, u"a"_s}));
         QCOMPARE(texts.ids, (std::vector<qint64>{ids[0], ids[2]}));
         // Removing what is gone already is no failure.
         QVERIFY(m_history->removeItem(ids[1]).ok());
@@ -179,7 +179,7 @@ private slots:
         QVERIFY(first.ok() && second.ok());
         QVERIFY(m_history->removeItem(second.value()).ok());
         QVERIFY(m_history->insertNewest(u"texts"_s, u"third"_s).ok());
-        QCOMPARE(m_history->load().lists.value(u"texts"_s).texts,
+        QCOMPARE(m_history->load().lists.value(u"texts"_s).texts(),
                  (QStringList{u"third"_s, u"first"_s}));
     }
 
@@ -203,7 +203,7 @@ private slots:
         const QStringList texts{u"  padded  "_s, u"MiXeD"_s, u"e\u0301"_s,
                                 u"\u00e9"_s,     QString(),  u"line\r\nbreaks\n"_s};
         QVERIFY(m_history->replaceList(u"texts"_s, texts).ok());
-        QCOMPARE(m_history->load().lists.value(u"texts"_s).texts, texts);
+        QCOMPARE(m_history->load().lists.value(u"texts"_s).texts(), texts);
     }
 
 private:

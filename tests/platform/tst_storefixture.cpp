@@ -73,7 +73,7 @@ private slots:
         for (const ExpectedList &expected : expectedLists()) {
             QVERIFY2(history.lists.contains(expected.key), qPrintable(expected.key));
             const StoredList list = history.lists.value(expected.key);
-            QCOMPARE(list.texts, expected.texts);
+            QCOMPARE(list.texts(), expected.texts);
             QCOMPARE(list.ids, expected.ids);
         }
     }

@@ -105,13 +105,14 @@ private slots:
         SqliteStores store(m_path);
         const HistoryRecord history = store.history.load();
         QVERIFY2(history.state == HistoryRecord::State::Loaded, qPrintable(history.error));
-        QCOMPARE(history.lists.value(u"texts"_s).texts, QStringList{u"written before the kill"_s});
+        QCOMPARE(history.lists.value(u"texts"_s).texts(),
+                 QStringList{u"written before the kill"_s});
         QCOMPARE(store.preferences.privacyMode(), true);
         QVERIFY(!store.history.insertNewest(u"texts"_s, u"refused"_s).ok());
         QVERIFY(QFile::setPermissions(m_path, readWriteFile));
         const auto accepted = store.history.insertNewest(u"texts"_s, u"accepted"_s);
         QVERIFY2(accepted.ok(), qPrintable(accepted.error()));
-        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts,
+        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts(),
                  (QStringList{u"accepted"_s, u"written before the kill"_s}));
     }
 
@@ -132,7 +133,8 @@ private slots:
             SqliteStores store(m_path);
             const HistoryRecord history = store.history.load();
             QCOMPARE(history.state, HistoryRecord::State::Loaded);
-            QCOMPARE(history.lists.value(u"texts"_s).texts, (QStringList{u"newer"_s, u"older"_s}));
+            QCOMPARE(history.lists.value(u"texts"_s).texts(),
+                     (QStringList{u"newer"_s, u"older"_s}));
             QCOMPARE(store.preferences.privacyMode(), false);
             store.preferences.setPrivacyMode(true);
             QVERIFY(store.preferences.flush().ok());
@@ -144,7 +146,7 @@ private slots:
                  QVariant(u"on"_s));
         SqliteStores reopened(m_path);
         QCOMPARE(reopened.preferences.privacyMode(), true);
-        QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts.size(), 3);
+        QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts().size(), 3);
         QCOMPARE(tablesLike(m_path, u"preferences_unreadable_%"_s), kept);
     }
 
@@ -173,7 +175,7 @@ private slots:
         QCOMPARE(kept.size(), 1);
         QCOMPARE(SqliteTestUtil::value(m_path, u"SELECT body FROM %1"_s.arg(kept.constFirst())),
                  QVariant(u"theirs"_s));
-        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts, QStringList{u"mine"_s});
+        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts(), QStringList{u"mine"_s});
     }
 
     // A link in the store's place
@@ -221,14 +223,14 @@ private slots:
         QVERIFY(QFile::link(elsewhere, m_path));
         {
             SqliteStores store(m_path);
-            QCOMPARE(store.history.load().lists.value(u"texts"_s).texts,
+            QCOMPARE(store.history.load().lists.value(u"texts"_s).texts(),
                      QStringList{u"from elsewhere"_s});
             QVERIFY(store.history.insertNewest(u"texts"_s, u"through the link"_s).ok());
         }
         QCOMPARE(modeOf(elsewhere), shared);
         QVERIFY(QFileInfo(m_path).isSymLink());
         SqliteStores direct(elsewhere);
-        QCOMPARE(direct.history.load().lists.value(u"texts"_s).texts,
+        QCOMPARE(direct.history.load().lists.value(u"texts"_s).texts(),
                  (QStringList{u"through the link"_s, u"from elsewhere"_s}));
     }
 
@@ -263,7 +265,7 @@ private:
         SqliteStores store(m_path);
         const HistoryRecord history = store.history.load();
         QVERIFY2(history.state == HistoryRecord::State::Loaded, qPrintable(history.error));
-        QCOMPARE(history.lists.value(u"texts"_s).texts, (QStringList{u"newer"_s, u"older"_s}));
+        QCOMPARE(history.lists.value(u"texts"_s).texts(), (QStringList{u"newer"_s, u"older"_s}));
         const auto refused = store.history.insertNewest(u"texts"_s, u"refused"_s);
         QVERIFY(!refused.ok());
         QVERIFY(!refused.error().isEmpty());
@@ -275,7 +277,7 @@ private:
         const auto accepted = store.history.insertNewest(u"texts"_s, u"accepted"_s);
         QVERIFY2(accepted.ok(), qPrintable(accepted.error()));
         SqliteStores reopened(m_path);
-        QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts,
+        QCOMPARE(reopened.history.load().lists.value(u"texts"_s).texts(),
                  (QStringList{u"accepted"_s, u"newer"_s, u"older"_s}));
         QCOMPARE(reopened.preferences.privacyMode(), true);
     }

@@ -49,7 +49,7 @@ private slots:
         QCOMPARE(writer.waitingCount(), 0);
 
         QVERIFY(store.history.insertNewest(u"texts"_s, u"after"_s).ok());
-        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts,
+        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts(),
                  (QStringList{u"after"_s, u"kept"_s}));
         QCOMPARE(SqliteTestUtil::value(path, u"PRAGMA integrity_check"_s),
                  std::optional<QVariant>(u"ok"_s));

@@ -27,7 +27,7 @@ public:
     StoreResult<QString> setAsideHistory() override;
     // Used on the real store's thread, as the real store is.
     StoreWriter *writer() override { return m_inner.writer(); }
-    void setRecordLostHandler(std::function<void()> handler) override
+    void setRecordLostHandler(RecordLost handler) override
     {
         m_inner.setRecordLostHandler(std::move(handler));
     }

@@ -38,7 +38,7 @@ private slots:
         QCOMPARE(seen.state, HistoryRecord::State::Loaded);
         QCOMPARE(seen.lists.keys(), real.lists.keys());
         QCOMPARE(seen.lists.value(u"texts"_s).ids, std::vector<qint64>{first.value()});
-        QCOMPARE(seen.lists.value(u"urls"_s).texts, QStringList{u"u2"_s});
+        QCOMPARE(seen.lists.value(u"urls"_s).texts(), QStringList{u"u2"_s});
         QCOMPARE(store.writeCount(), 5);
         QCOMPARE(store.loadCount(), 1);
 
@@ -65,7 +65,7 @@ private slots:
 
         m_store->restart();
         const HistoryRecord stored = m_store->history().load();
-        QCOMPARE(stored.lists.value(u"texts"_s).texts, (QStringList{u"b"_s, u"a"_s}));
+        QCOMPARE(stored.lists.value(u"texts"_s).texts(), (QStringList{u"b"_s, u"a"_s}));
         QCOMPARE(stored.lists.value(u"texts"_s).ids, ids.value());
     }
 
@@ -76,7 +76,8 @@ private slots:
         QVERIFY(!store.insertNewest(u"texts"_s, u"one"_s).ok());
         QVERIFY(!store.insertNewest(u"texts"_s, u"two"_s).ok());
         QVERIFY(store.insertNewest(u"texts"_s, u"three"_s).ok());
-        QCOMPARE(m_store->history().load().lists.value(u"texts"_s).texts, QStringList{u"three"_s});
+        QCOMPARE(m_store->history().load().lists.value(u"texts"_s).texts(),
+                 QStringList{u"three"_s});
     }
 
     void failReads_loadFailed_untilLifted_realStoreReadable()
@@ -91,7 +92,7 @@ private slots:
         // Writes still pass while only reads fail.
         QVERIFY(store.insertNewest(u"codes"_s, u"y"_s).ok());
         store.setFailReads(false);
-        QCOMPARE(store.load().lists.value(u"codes"_s).texts, (QStringList{u"y"_s, u"x"_s}));
+        QCOMPARE(store.load().lists.value(u"codes"_s).texts(), (QStringList{u"y"_s, u"x"_s}));
         QCOMPARE(store.loadCount(), 2);
         store.resetCounts();
         QCOMPARE(store.loadCount() + store.writeCount(), 0);
@@ -104,7 +105,7 @@ private slots:
         QVERIFY(m_store->history().insertNewest(u"urls"_s, u"https://kept"_s).ok());
         m_store->restart();
         QCOMPARE(m_store->preferences().showInDock(), true);
-        QCOMPARE(m_store->history().load().lists.value(u"urls"_s).texts,
+        QCOMPARE(m_store->history().load().lists.value(u"urls"_s).texts(),
                  QStringList{u"https://kept"_s});
         QVERIFY(m_store->file().path().endsWith(u"/brimvale.sqlite3"_s));
         QCOMPARE(m_store->file().path(), m_store->path());

@@ -463,7 +463,7 @@ private:
         m_manager.reset();
     }
     // The URL list as the next start would read it from the file.
-    QStringList storedUrls() { return m_store->history().load().lists.value(u"urls"_s).texts; }
+    QStringList storedUrls() { return m_store->history().load().lists.value(u"urls"_s).texts(); }
 
     std::unique_ptr<MemoryClipboard> m_clipboard;
     std::unique_ptr<TemporaryStore> m_store;

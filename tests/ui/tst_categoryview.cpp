@@ -150,7 +150,7 @@ private slots:
                           m_ui->list()->deleteButtonRect(2).center());
         const QStringList expected{u"https://other.example"_s, u"https://twice.example"_s};
         QCOMPARE(m_ui->manager()->urls().toStringList(), expected);
-        QCOMPARE(m_ui->store().history().load().lists.value(u"urls"_s).texts, expected);
+        QCOMPARE(m_ui->store().history().load().lists.value(u"urls"_s).texts(), expected);
         QCOMPARE(m_ui->store().failingHistory().writeCount(), 1);
         QCOMPARE(shownItems(), expected);
     }

@@ -236,7 +236,7 @@ void TestClearConfirmation::cancel_changesNothingAndFadesOut()
 void TestClearConfirmation::clear_emptiesAllListsAndClipboard()
 {
     fill();
-    QCOMPARE(storedHistory().lists.value(QStringLiteral("texts")).texts,
+    QCOMPARE(storedHistory().lists.value(QStringLiteral("texts")).texts(),
              m_manager->texts().toStringList());
     QCOMPARE(m_view->selectedCategory(), Category::Url);
     QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
@@ -252,7 +252,7 @@ void TestClearConfirmation::clear_emptiesAllListsAndClipboard()
              qPrintable(stored.error));
     for (const QString &key :
          {QStringLiteral("urls"), QStringLiteral("codes"), QStringLiteral("texts")})
-        QVERIFY2(stored.lists.value(key).texts.isEmpty(), qPrintable(key));
+        QVERIFY2(stored.lists.value(key).texts().isEmpty(), qPrintable(key));
     QCOMPARE(m_clipboard->text(), std::nullopt);
     QCOMPARE(m_clipboard->clearCount(), 1);
     auto *layer = m_view->findChild<ClearConfirmation *>();

@@ -62,6 +62,8 @@ private:
     }
     std::optional<qint64> storedNumber(Preference preference) const
     {
+        // What this session set is written first, as at its end.
+        m_store->settle();
         SqliteStores nextStart(m_store->path());
         if (!nextStart.preferences.number(preference))
             return std::nullopt;
