@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <benchmark/benchmark.h>
 
@@ -278,6 +279,35 @@ void BM_NewItemArrives(benchmark::State &state)
     }
 }
 BENCHMARK(BM_NewItemArrives)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(30);
+
+// A new item arriving while a search through the whole list runs: the search's
+// workers stop for it, the item is tested alone, and the search starts again.
+void BM_NewItemWhileSearching(benchmark::State &state)
+{
+    Session session(history());
+    auto view = session.showView();
+    paint(*view);
+    QLineEdit *search = searchOf(*view);
+    int serial = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        search->setText(QString());
+        search->setText(QStringLiteral("fresh"));
+        QThread::msleep(1);
+        if (!filterOf(*view).isSearching())
+            state.SkipWithError("the search was not running");
+        state.ResumeTiming();
+        session.manager.addItem(QStringLiteral("fresh words number %1 for the list").arg(++serial));
+        state.PauseTiming();
+        waitForRows(*view);
+        QElapsedTimer settling;
+        settling.start();
+        while (listOf(*view)->isAnimating() && settling.elapsed() < 2000)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_NewItemWhileSearching)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 // range(0): 1 for a text of lines, 0 for one long line.
 void BM_OpenHugePreview(benchmark::State &state)
