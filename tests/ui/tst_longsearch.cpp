@@ -110,6 +110,7 @@ private slots:
         list.insert(1, {u"an apple"_s, u"a pear"_s, u"kiwi"_s});
         // Meanwhile the rows shown follow the search shown, row by row.
         QCOMPARE(inserted.count(), 1);
+        QCOMPARE(shown(filter), passing(list.texts(), u"a"_s));
         QVERIFY(filter.isSearching());
         list.remove(0, 40);
         list.setText(50, u"apricot"_s);
