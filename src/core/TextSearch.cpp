@@ -81,14 +81,20 @@ qsizetype TextSearch::nextCandidate(const char16_t *units, qsizetype from, qsize
     return -1;
 }
 
-bool TextSearch::matches(const QString &text) const
+bool TextSearch::matches(QStringView text) const
 {
     if (m_folded.empty())
         return true;
     // Most texts are in NFC, and known so without a copy.
     if (!mayNeedComposing(text))
         return matchesCanonical(text);
-    return matchesCanonical(canonicalForm(text));
+    return matchesCanonical(canonicalForm(text.toString()));
+}
+
+bool TextSearch::isCanonical(QStringView text)
+{
+    // Only a text that may need composing is copied to look at its form.
+    return !mayNeedComposing(text) || ::isCanonical(text.toString());
 }
 
 bool TextSearch::matchesCanonical(QStringView canonical) const

@@ -22,11 +22,11 @@ public:
     // An empty needle lets every text through.
     bool isEmpty() const { return m_folded.empty(); }
 
-    bool matches(const QString &text) const;
+    bool matches(QStringView text) const;
     // For callers that remember which texts are in NFC (see isCanonical()): the
     // same test on a text known to be in NFC, which spares looking at its form.
     bool matchesCanonical(QStringView canonical) const;
-    static bool isCanonical(const QString &text) { return ::isCanonical(text); }
+    static bool isCanonical(QStringView text);
 
     // True when every text this search matches is also matched by `broader`, so
     // that narrowing a search only needs to look at the broader one's matches.

@@ -2,31 +2,32 @@
 
 #include "TextListModel.h"
 
-#include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
 
 #include <algorithm>
-#include <atomic>
 #include <numeric>
 
 namespace {
 
-// Below this many candidates one thread does the search; above, the cores share
-// it in slices of this size.
-constexpr std::size_t slice = 4096;
-
-enum Form : std::uint8_t { Unknown = 0, Canonical = 1, NotCanonical = 2 };
+// Up to this many candidates the GUI thread searches them itself (with the pool's
+// help) in a few milliseconds at most, so a short list follows each keystroke at
+// once; above, the search runs beside it.
+constexpr std::size_t searchedAtOnce = 20000;
 
 } // namespace
 
 SearchFilterModel::SearchFilterModel(QObject *parent)
     : QAbstractProxyModel(parent), m_pool(new QThreadPool(this))
 {
-    m_pool->setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    m_pool->setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
 }
 
-SearchFilterModel::~SearchFilterModel() = default;
+SearchFilterModel::~SearchFilterModel()
+{
+    // Its workers read the source and the forms, which may go right after this.
+    stopScan();
+}
 
 void SearchFilterModel::setSourceModel(QAbstractItemModel *source)
 {
@@ -35,6 +36,7 @@ void SearchFilterModel::setSourceModel(QAbstractItemModel *source)
         qWarning("SearchFilterModel: the source must be a TextListModel");
     if (texts == m_source)
         return;
+    stopScan();
     beginResetModel();
     for (const QMetaObject::Connection &connection : m_connections)
         disconnect(connection);
@@ -44,7 +46,7 @@ void SearchFilterModel::setSourceModel(QAbstractItemModel *source)
     QAbstractProxyModel::setSourceModel(texts);
     if (m_source)
         connectSource();
-    m_forms.assign(std::size_t(m_source ? m_source->rowCount() : 0), Unknown);
+    m_forms.assign(std::size_t(m_source ? m_source->rowCount() : 0), SearchScan::Unknown);
     refilterAll();
     endResetModel();
 }
@@ -54,6 +56,8 @@ void SearchFilterModel::connectSource()
     const auto take = [this](QMetaObject::Connection connection) {
         m_connections.push_back(std::move(connection));
     };
+    take(connect(m_source, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                 &SearchFilterModel::sourceRowsAboutToBeInserted));
     take(connect(m_source, &QAbstractItemModel::rowsInserted, this,
                  &SearchFilterModel::sourceRowsInserted));
     take(connect(m_source, &QAbstractItemModel::rowsAboutToBeRemoved, this,
@@ -74,25 +78,32 @@ void SearchFilterModel::connectSource()
                  &SearchFilterModel::beginSourceReset));
     take(connect(m_source, &QAbstractItemModel::rowsMoved, this, &SearchFilterModel::sourceReset));
     take(connect(m_source, &QObject::destroyed, this, [this] {
+        // A list tells of nothing before it goes: one must not go while a long
+        // search reads it (the program's lists outlive their views).
+        stopScan();
         beginResetModel();
         m_source = nullptr;
         m_resetting = false;
         m_connections.clear();
         m_rows.clear();
         m_forms.clear();
+        m_shown = m_search;
         endResetModel();
     }));
 }
 
 void SearchFilterModel::beginSourceReset()
 {
+    stopScan();
     beginResetModel();
     m_resetting = true;
 }
 
 void SearchFilterModel::sourceReset()
 {
-    m_forms.assign(std::size_t(m_source->rowCount()), Unknown);
+    // A new list at once, with the search asked for: lists are rarely replaced,
+    // and showing the old list's rows meanwhile would be wrong.
+    m_forms.assign(std::size_t(m_source->rowCount()), SearchScan::Unknown);
     refilterAll();
     m_resetting = false;
     endResetModel();
@@ -108,65 +119,92 @@ void SearchFilterModel::setSearchText(const QString &text)
 {
     if (text == m_search.needle())
         return;
-    TextSearch search(text);
-    const bool narrower = search.narrows(m_search);
-    m_search = std::move(search);
-    beginResetModel();
-    if (narrower)
-        m_rows = matchingRows(m_rows);
+    stopScan();
+    m_search = TextSearch(text);
+    refilter();
+}
+
+void SearchFilterModel::refilter()
+{
+    // Back to the search shown while the newer one was not shown yet: nothing to do.
+    if (!pending())
+        return;
+    if (!m_source || m_search.isEmpty()) {
+        show(allRows());
+        return;
+    }
+    std::vector<int> candidates = m_search.narrows(m_shown) ? m_rows : allRows();
+    if (candidates.size() <= searchedAtOnce)
+        show(matchingRows(m_search, std::move(candidates)));
     else
-        refilterAll();
+        startScan(std::move(candidates));
+}
+
+void SearchFilterModel::show(std::vector<int> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    m_shown = m_search;
     endResetModel();
 }
 
 void SearchFilterModel::refilterAll()
 {
+    m_rows = matchingRows(m_search, allRows());
+    m_shown = m_search;
+}
+
+std::vector<int> SearchFilterModel::allRows() const
+{
     std::vector<int> all(static_cast<std::size_t>(m_source ? m_source->rowCount() : 0));
     std::iota(all.begin(), all.end(), 0);
-    m_rows = m_search.isEmpty() ? std::move(all) : matchingRows(all);
+    return all;
 }
 
-bool SearchFilterModel::passes(int sourceRow)
+bool SearchFilterModel::passes(const TextSearch &search, int sourceRow)
 {
-    // Safe from several threads: each row's form is written by one of them only.
-    const QString &item = m_source->textAt(sourceRow);
-    std::uint8_t &form = m_forms[std::size_t(sourceRow)];
-    if (form == Unknown)
-        form = TextSearch::isCanonical(item) ? Canonical : NotCanonical;
-    return form == Canonical ? m_search.matchesCanonical(item) : m_search.matches(item);
+    return SearchScan::passes(*m_source, m_forms, search, sourceRow, m_scratch);
 }
 
-std::vector<int> SearchFilterModel::matchingRows(const std::vector<int> &candidates)
+std::vector<int> SearchFilterModel::matchingRows(const TextSearch &search,
+                                                 std::vector<int> candidates)
 {
-    if (m_search.isEmpty())
+    if (search.isEmpty() || candidates.empty())
         return candidates;
-    const std::size_t slices = (candidates.size() + slice - 1) / slice;
-    std::vector<std::vector<int>> found(slices);
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t s = next++; s < slices; s = next++) {
-            const std::size_t end = std::min(candidates.size(), (s + 1) * slice);
-            for (std::size_t i = s * slice; i < end; ++i) {
-                if (passes(candidates[i]))
-                    found[s].push_back(candidates[i]);
-            }
-        }
-    };
-    const int helpers = slices > 1 ? std::min(int(slices) - 1, m_pool->maxThreadCount()) : 0;
-    QSemaphore finished;
-    for (int i = 0; i < helpers; ++i) {
-        m_pool->start([&] {
-            work();
-            finished.release();
-        });
-    }
-    work();
-    finished.acquire(helpers);
+    if (candidates.size() == 1)
+        return passes(search, candidates.front()) ? candidates : std::vector<int>();
+    const auto scan =
+        std::make_shared<SearchScan>(*m_source, m_forms, search, std::move(candidates));
+    scan->run(*m_pool);
+    return scan->takeRows();
+}
 
-    std::vector<int> rows;
-    for (const std::vector<int> &part : found)
-        rows.insert(rows.end(), part.begin(), part.end());
-    return rows;
+void SearchFilterModel::startScan(std::vector<int> candidates)
+{
+    m_scan = std::make_shared<SearchScan>(*m_source, m_forms, m_search, std::move(candidates));
+    const quint64 serial = ++m_scanSerial;
+    m_scan->start(*m_pool, [this, serial] {
+        // On a worker thread; this model outlives it (see stopScan()).
+        QMetaObject::invokeMethod(
+            this, [this, serial] { scanFinished(serial); }, Qt::QueuedConnection);
+    });
+}
+
+void SearchFilterModel::scanFinished(quint64 serial)
+{
+    // A scan cancelled after its last worker had left still sends its rows.
+    if (!m_scan || serial != m_scanSerial)
+        return;
+    const std::shared_ptr<SearchScan> scan = std::move(m_scan);
+    show(scan->takeRows());
+}
+
+void SearchFilterModel::stopScan()
+{
+    if (!m_scan)
+        return;
+    m_scan->cancel();
+    m_scan.reset();
 }
 
 QString SearchFilterModel::textAt(int row) const
@@ -225,6 +263,12 @@ bool SearchFilterModel::hasChildren(const QModelIndex &parent) const
     return !parent.isValid() && !m_rows.empty();
 }
 
+void SearchFilterModel::sourceRowsAboutToBeInserted(const QModelIndex &parent)
+{
+    if (!parent.isValid())
+        stopScan();
+}
+
 void SearchFilterModel::sourceRowsInserted(const QModelIndex &parent, int first, int last)
 {
     if (parent.isValid())
@@ -232,25 +276,28 @@ void SearchFilterModel::sourceRowsInserted(const QModelIndex &parent, int first,
     // Shift first, so that the rows already shown keep their items while the new
     // ones are announced.
     const int count = last - first + 1;
-    m_forms.insert(m_forms.begin() + first, std::size_t(count), Unknown);
+    m_forms.insert(m_forms.begin() + first, std::size_t(count), SearchScan::Unknown);
     const auto position = std::lower_bound(m_rows.begin(), m_rows.end(), first);
     std::for_each(position, m_rows.end(), [count](int &row) { row += count; });
 
     std::vector<int> added(static_cast<std::size_t>(count));
     std::iota(added.begin(), added.end(), first);
-    added = matchingRows(added);
-    if (added.empty())
-        return;
-    const int row = int(position - m_rows.begin());
-    beginInsertRows({}, row, row + int(added.size()) - 1);
-    m_rows.insert(m_rows.begin() + row, added.begin(), added.end());
-    endInsertRows();
+    // Tested against the search shown, as the rows around them were.
+    added = matchingRows(m_shown, std::move(added));
+    if (!added.empty()) {
+        const int row = int(position - m_rows.begin());
+        beginInsertRows({}, row, row + int(added.size()) - 1);
+        m_rows.insert(m_rows.begin() + row, added.begin(), added.end());
+        endInsertRows();
+    }
+    refilter();
 }
 
 void SearchFilterModel::sourceRowsAboutToBeRemoved(const QModelIndex &parent, int first, int last)
 {
     if (parent.isValid())
         return;
+    stopScan();
     const auto from = std::lower_bound(m_rows.begin(), m_rows.end(), first);
     const auto to = std::upper_bound(from, m_rows.end(), last);
     m_removing = from != to;
@@ -275,6 +322,7 @@ void SearchFilterModel::sourceRowsRemoved(const QModelIndex &parent, int first, 
         m_removing = false;
         endRemoveRows();
     }
+    refilter();
 }
 
 void SearchFilterModel::sourceDataChanged(const QModelIndex &topLeft,
@@ -282,6 +330,9 @@ void SearchFilterModel::sourceDataChanged(const QModelIndex &topLeft,
 {
     if (!topLeft.isValid() || topLeft.parent().isValid())
         return;
+    // A text changed in place is told of only afterwards: the scan starts again
+    // rather than keep what it read before.
+    stopScan();
     // Rows that stay shown are announced as changed, in runs; a row whose new text
     // passes the search or stops passing comes in or goes.
     int first = -1;
@@ -292,11 +343,11 @@ void SearchFilterModel::sourceDataChanged(const QModelIndex &topLeft,
         first = -1;
     };
     for (int sourceRow = topLeft.row(); sourceRow <= bottomRight.row(); ++sourceRow) {
-        m_forms[std::size_t(sourceRow)] = Unknown;
+        m_forms[std::size_t(sourceRow)] = SearchScan::Unknown;
         const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), sourceRow);
         const int row = int(it - m_rows.begin());
         const bool shown = it != m_rows.end() && *it == sourceRow;
-        const bool passing = passes(sourceRow);
+        const bool passing = passes(m_shown, sourceRow);
         if (shown && passing) {
             first = first < 0 ? row : first;
             last = row;
@@ -316,4 +367,5 @@ void SearchFilterModel::sourceDataChanged(const QModelIndex &topLeft,
         }
     }
     announce();
+    refilter();
 }

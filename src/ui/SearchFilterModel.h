@@ -1,10 +1,12 @@
 #pragma once
 
+#include "SearchScan.h"
 #include "TextSearch.h"
 
 #include <QAbstractProxyModel>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class QThreadPool;
@@ -14,8 +16,14 @@ class TextListModel;
 // It keeps the source rows that pass, so that a new row costs one test and a shift
 // of that vector, and narrowing the search only looks at the current matches. A
 // search through the whole list is shared out over the processor's cores. Texts
-// are read through TextListModel::textAt(): wrapping 100,000 of them in QVariants
+// are read through TextListModel::textView(): wrapping 100,000 of them in QVariants
 // would cost more than the search itself.
+//
+// A search through many rows runs beside the GUI thread, which goes on painting:
+// the rows of the last search stay shown until the new one's arrive (in one reset),
+// and a newer search cancels it. Any change of the source stops it first, as the
+// list may only be read from other threads while it does not change; it starts
+// again once the change is followed.
 class SearchFilterModel final : public QAbstractProxyModel
 {
     Q_OBJECT
@@ -28,9 +36,14 @@ public:
     // The source must be a TextListModel; any other model is refused with a
     // warning, and the filter stays empty.
     void setSourceModel(QAbstractItemModel *source) override;
+    // The search asked for last; the rows shown may still be those of an earlier
+    // one while it runs (see isSearching()).
     const QString &searchText() const { return m_search.needle(); }
-    // Narrowing or widening the search resets the model.
+    // Narrowing or widening the search resets the model, at once for a short list,
+    // otherwise once the search has run.
     void setSearchText(const QString &text);
+    // Whether a search runs beside the GUI thread, whose rows are not shown yet.
+    bool isSearching() const { return m_scan != nullptr; }
     // The full text shown at `row`, which must be valid.
     QString textAt(int row) const;
 
@@ -47,8 +60,16 @@ public:
 private:
     void connectSource();
     void refilterAll();
-    std::vector<int> matchingRows(const std::vector<int> &candidates);
-    bool passes(int sourceRow);
+    void refilter();
+    void show(std::vector<int> rows);
+    std::vector<int> allRows() const;
+    std::vector<int> matchingRows(const TextSearch &search, std::vector<int> candidates);
+    void startScan(std::vector<int> candidates);
+    void scanFinished(quint64 serial);
+    void stopScan();
+    bool pending() const { return m_search.needle() != m_shown.needle(); }
+    bool passes(const TextSearch &search, int sourceRow);
+    void sourceRowsAboutToBeInserted(const QModelIndex &parent);
     void sourceRowsInserted(const QModelIndex &parent, int first, int last);
     void sourceRowsAboutToBeRemoved(const QModelIndex &parent, int first, int last);
     void sourceRowsRemoved(const QModelIndex &parent, int first, int last);
@@ -60,12 +81,14 @@ private:
 
     TextListModel *m_source = nullptr;
     std::vector<QMetaObject::Connection> m_connections;
-    TextSearch m_search;
-    std::vector<int> m_rows; // ascending source rows
-    // Per source row: 0 not known yet, 1 in NFC, 2 not in NFC. Nearly every text
-    // is in NFC, and knowing it spares a look at its form on each search.
-    std::vector<std::uint8_t> m_forms;
+    TextSearch m_search;       // asked for
+    TextSearch m_shown;        // the one m_rows answers; m_search unless a scan runs
+    std::vector<int> m_rows;   // ascending source rows
+    SearchScan::Forms m_forms; // per source row
     QThreadPool *m_pool;
+    std::shared_ptr<SearchScan> m_scan; // of m_search, while it runs
+    quint64 m_scanSerial = 0;           // tells a finished scan from a cancelled one
+    QString m_scratch;
     bool m_resetting = false; // between the source's reset and this model's
     bool m_removing = false;
     int m_removeFirst = 0; // rows of this model being removed, while m_removing

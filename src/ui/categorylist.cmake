@@ -1,4 +1,5 @@
 list(APPEND BRIMVALE_UI_SOURCES
+  SearchScan.h SearchScan.cpp
   SearchFilterModel.h SearchFilterModel.cpp
   TextSelectionModel.h TextSelectionModel.cpp
   RowGeometry.h RowGeometry.cpp

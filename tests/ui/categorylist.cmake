@@ -14,6 +14,10 @@ brimvale_add_test(NAME tst_previewtext SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_pre
                   LIBS brimvale_ui)
 brimvale_add_test(NAME tst_searchfilter
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_searchfilter.cpp
-                  ${CMAKE_CURRENT_LIST_DIR}/FakeTextList.h LIBS brimvale_ui)
+                  ${CMAKE_CURRENT_LIST_DIR}/FakeTextList.h ${CMAKE_CURRENT_LIST_DIR}/FilterRows.h
+                  LIBS brimvale_ui)
+brimvale_add_test(NAME tst_longsearch SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_longsearch.cpp
+                  ${CMAKE_CURRENT_LIST_DIR}/FakeTextList.h ${CMAKE_CURRENT_LIST_DIR}/FilterRows.h
+                  LIBS brimvale_ui brimvale_testsupport)
 brimvale_add_test(NAME tst_cliplistview SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_cliplistview.cpp
                   ${CMAKE_CURRENT_LIST_DIR}/FakeTextList.h LIBS brimvale_ui)

@@ -127,6 +127,28 @@ private slots:
         QVERIFY(m_ui->list()->rowRect(1).contains(preview()->geometry().center()));
     }
 
+    void searchThroughALongList_rowsEmptyStateAndPreviewFollowItsResult()
+    {
+        QStringList items;
+        for (int i = 0; i < 25000; ++i)
+            items << u"https://item%1.example"_s.arg(i);
+        m_ui->show(items);
+        clickText(1);
+        QVERIFY(preview());
+        // Long enough to be searched beside the GUI thread, keystroke by keystroke.
+        QTest::keyClicks(m_ui->search(), u"zz"_s);
+        QTRY_VERIFY(emptyLabel()->isVisible());
+        QVERIFY(!preview());
+        m_ui->search()->clear();
+        QVERIFY(preview());
+        QTest::keyClicks(m_ui->search(), u"item2"_s);
+        // item2, item20 to item29, ..., item20000 to item24999
+        QTRY_COMPARE(m_ui->list()->model()->rowCount(), 1 + 10 + 100 + 1000 + 5000);
+        QVERIFY(!emptyLabel()->isVisible());
+        QVERIFY(!preview());
+        QCOMPARE(shownItems().first(), u"https://item2.example"_s);
+    }
+
     void copyButton_putsExactlyTheItemOnTheClipboard()
     {
         const QString item = u"https://copy.example/line one\nline two"_s;

@@ -1,6 +1,6 @@
 #include "FakeTextList.h"
+#include "FilterRows.h"
 #include "SearchFilterModel.h"
-#include "TextSearch.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -8,30 +8,6 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QStringList shown(const QAbstractItemModel &model)
-{
-    QStringList rows;
-    for (int row = 0; row < model.rowCount(); ++row)
-        rows << model.index(row, 0).data(TextListModel::TextRole).toString();
-    return rows;
-}
-
-// What the filter should show: the texts that pass, one by one, in their order.
-QStringList passing(const QStringList &texts, const QString &needle)
-{
-    const TextSearch search(needle);
-    QStringList rows;
-    for (const QString &text : texts) {
-        if (search.matches(text))
-            rows << text;
-    }
-    return rows;
-}
-
-} // namespace
 
 // The search filter as a proxy model: how it follows every change of its source
 // and of the search, checked by QAbstractItemModelTester along the way.
