@@ -21,6 +21,7 @@
 #include "SqliteHistoryStore.h"
 #include "SqlitePreferences.h"
 #include "SqliteStoreFile.h"
+#include "StallMeter.h"
 #include "XcbClipboard.h"
 
 #include <QDeadlineTimer>
@@ -249,33 +250,6 @@ void measureManager(const char *name, Clipboard &clipboard, ThreadOwner &owner, 
     }
     std::fflush(stdout);
 }
-
-// The longest the GUI thread went without running a 5 ms timer, from its
-// creation until stop().
-class StallMeter final
-{
-public:
-    StallMeter()
-    {
-        m_ticker.setInterval(5);
-        QObject::connect(&m_ticker, &QTimer::timeout,
-                         [this] { m_longest = std::max(m_longest, m_sinceTick.restart()); });
-        m_sinceTick.start();
-        m_ticker.start();
-    }
-
-    qint64 stop()
-    {
-        m_ticker.stop();
-        m_longest = std::max(m_longest, m_sinceTick.elapsed());
-        return m_longest;
-    }
-
-private:
-    QElapsedTimer m_sinceTick;
-    qint64 m_longest = 0;
-    QTimer m_ticker;
-};
 
 // The longest stretch without a 5 ms timer running while xclip's 20 MB are read.
 void measureLargeRead(const char *name, Clipboard &clipboard)

@@ -9,3 +9,7 @@ target_link_libraries(bench_history PRIVATE brimvale_core benchmark::benchmark b
 add_executable(bench_memory ${CMAKE_CURRENT_LIST_DIR}/bench_memory.cpp ${BRIMVALE_BENCH_CLIPBOARD})
 target_include_directories(bench_memory PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(bench_memory PRIVATE brimvale_core brimvale_options)
+# A text of hundreds of megabytes written while the user goes on.
+add_executable(bench_largewrite ${CMAKE_CURRENT_LIST_DIR}/bench_largewrite.cpp ${BRIMVALE_BENCH_CLIPBOARD})
+target_include_directories(bench_largewrite PRIVATE ${CMAKE_SOURCE_DIR}/tests/support ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(bench_largewrite PRIVATE brimvale_core brimvale_options)

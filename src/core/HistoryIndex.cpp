@@ -46,12 +46,14 @@ void HistoryIndex::setCollideAllForTesting(bool collide)
 HistoryIndex::Key HistoryIndex::keyOf(const QString &text)
 {
     QString canonical = canonicalForm(text);
-    const QByteArray utf8 = canonical.toUtf8();
+    QByteArray utf8 = canonical.toUtf8();
+    const bool isText = isSameStorage(canonical, text);
     // A lone surrogate has no UTF-8 form: the history keeps the text as UTF-8
     // encodes it, so that is the text to compare with.
     if (mayNeedComposing(canonical) && !canonical.isValidUtf16())
         canonical = StoredList::textOf(utf8);
-    return {std::move(canonical), hashOfCanonicalUtf8(utf8)};
+    const quint64 hash = hashOfCanonicalUtf8(utf8);
+    return {std::move(canonical), hash, isText ? std::move(utf8) : QByteArray()};
 }
 
 quint64 HistoryIndex::hashOfUtf8(QByteArrayView utf8, QString &scratch)

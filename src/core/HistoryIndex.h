@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -23,6 +24,10 @@ public:
     {
         QString canonical;
         quint64 hash = 0;
+        // The text's UTF-8 where the text is its own canonical form (nearly
+        // always): made with the hash, so a long text is not encoded again on the
+        // GUI thread to be kept.
+        QByteArray utf8;
     };
     static Key keyOf(const QString &text);
     // The hash of the key of the text these bytes decode to (as QString::fromUtf8()

@@ -141,7 +141,7 @@ void HistoryList::prepend(HistoryItem item, const HistoryIndex::Key &key)
 {
     const qint64 id = item.storeId != 0 ? item.storeId : m_index.provisionalId();
     beginInsertRows({}, 0, 0);
-    append(item.text.toUtf8(), id);
+    append(key.utf8.isNull() ? item.text.toUtf8() : key.utf8, id);
     if (m_ids.size() > 1 && !risesAt(m_ids.size() - 2))
         ++m_falls;
     m_index.add(key.hash, tag(), id);
