@@ -322,6 +322,14 @@
         <source>the stored preferences are unreadable (%1) and could not be set aside (%2); they are left untouched and choices are kept in memory</source>
         <translation>die gespeicherten Einstellungen sind nicht lesbar (%1) und konnten nicht beiseitegelegt werden (%2); sie bleiben unberührt, und Einstellungen werden im Speicher gehalten</translation>
     </message>
+    <message>
+        <source>could not save the preferences (%1); they hold for this session and saving is tried again</source>
+        <translation>die Einstellungen konnten nicht gespeichert werden (%1); sie gelten für diese Sitzung, und das Speichern wird erneut versucht</translation>
+    </message>
+    <message>
+        <source>the preferences are saved again</source>
+        <translation>die Einstellungen werden wieder gespeichert</translation>
+    </message>
 </context>
 <context>
     <name>SqliteStoreFile</name>
@@ -352,10 +360,6 @@
     <message>
         <source>%1 refuses writing</source>
         <translation>%1 verweigert das Schreiben</translation>
-    </message>
-    <message>
-        <source>%1 is gone</source>
-        <translation>%1 ist nicht mehr da</translation>
     </message>
 </context>
 <context>
