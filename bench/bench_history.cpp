@@ -69,9 +69,12 @@ void BM_AddItemCommitted(benchmark::State &state)
     Session session;
     // Repetitions reopen the same file: keep every text new.
     static int n = 0;
-    for (auto _ : state)
+    for (auto _ : state) {
         session.manager.addItem(
             QStringLiteral("new clipboard text number %1 for the benchmark").arg(n++));
+        // Committed once the store's thread has written it.
+        session.file.writer().flush();
+    }
     state.counters["items"] =
         double(session.manager.texts().size() + session.manager.codes().size() +
                session.manager.urls().size());
@@ -93,6 +96,7 @@ void BM_DeleteFromMiddleSaved(benchmark::State &state)
     for (auto _ : state) {
         const int middle = session.manager.texts().size() / 2;
         session.manager.removeItem(Category::Text, middle);
+        session.file.writer().flush();
     }
 }
 BENCHMARK(BM_DeleteFromMiddleSaved)->Unit(benchmark::kMicrosecond)->Iterations(500)->Repetitions(5);
