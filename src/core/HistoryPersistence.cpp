@@ -57,7 +57,8 @@ HistoryPersistence::HistoryPersistence(HistoryStore &store, const Lists &lists)
 HistoryPersistence::~HistoryPersistence()
 {
     finish();
-    dropPending([](const StoreWriter::Topic &) { return true; });
+    // What still fails stays in memory only; the preferences' changes stay theirs.
+    dropPending([this](const StoreWriter::Topic &topic) { return topic.owner == this; });
     m_writer->flush();
     m_store.setRecordLostHandler({});
 }

@@ -7,8 +7,6 @@
 #include <QString>
 #include <QThread>
 
-class QTimer;
-
 #include <atomic>
 #include <chrono>
 #include <deque>
@@ -17,6 +15,8 @@ class QTimer;
 #include <mutex>
 #include <optional>
 #include <type_traits>
+
+class QTimer;
 
 // The one thread that uses the store file. Reads and writes reach it in the order
 // they are made: a call waits for its result, a change is handed over and its

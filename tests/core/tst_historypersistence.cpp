@@ -203,6 +203,22 @@ private slots:
         QCOMPARE(stored(QStringLiteral("texts")), expectedTexts.mid(0, 2));
     }
 
+    // The history's end gives up only its own waiting writes.
+    void quitWhileFileLocked_preferenceStillWrittenOnceReleased()
+    {
+        create();
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(m_store->path()).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        m_store->preferences().setPrivacyMode(true);
+        m_manager.reset();
+        QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
+        QVERIFY(m_store->preferences().flush().ok());
+        m_store->restart();
+        QCOMPARE(m_store->preferences().privacyMode(), true);
+    }
+
     void restart_historySurvivesWithOddTexts()
     {
         const QString withNul = QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b;");
