@@ -89,7 +89,7 @@ void ClipboardManager::record(const QString &text, Category category, const Hist
         return;
     const qint64 id = m_persistence.newId();
     list(category).prepend({text, id}, key);
-    m_persistence.saveInserted(category, id, text);
+    m_persistence.saveInserted(category, id, key.utf8.isNull() ? text.toUtf8() : key.utf8);
 }
 
 void ClipboardManager::removeItem(Category category, int row)

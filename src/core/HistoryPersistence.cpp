@@ -113,10 +113,10 @@ void HistoryPersistence::load()
 #endif
 }
 
-void HistoryPersistence::saveInserted(Category category, qint64 id, const QString &text)
+void HistoryPersistence::saveInserted(Category category, qint64 id, const QByteArray &utf8)
 {
     const QString key = listKey(category);
-    hand(key, id, [this, key, id, text] { return m_store.insertItem(key, id, text).status(); });
+    hand(key, id, [this, key, id, utf8] { return m_store.insertItem(key, id, utf8).status(); });
 }
 
 void HistoryPersistence::saveRemoved(Category category, qint64 id)

@@ -40,7 +40,8 @@ public:
     qint64 newId() { return m_nextId++; }
 
     // Each is called after the list changed.
-    void saveInserted(Category category, qint64 id, const QString &text);
+    // `utf8` is the new item's text in UTF-8.
+    void saveInserted(Category category, qint64 id, const QByteArray &utf8);
     void saveRemoved(Category category, qint64 id);
     void saveCleared(Category category);
 

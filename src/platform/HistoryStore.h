@@ -96,14 +96,15 @@ public:
     // Only the lists named in `keys` (every list when it is empty): rows of other
     // lists are neither read nor judged.
     virtual HistoryRecord loadLists(const QStringList &keys) = 0;
-    // Adds `text` to the list `listKey` under `id`, which must be above every id
-    // stored (see HistoryRecord::maxId), or 0 for the store to choose: the newest
-    // item. Returns its id.
+    // Adds the text whose UTF-8 is `utf8` to the list `listKey` under `id`, which
+    // must be above every id stored (see HistoryRecord::maxId), or 0 for the store
+    // to choose: the newest item. Returns its id. Taking the bytes as they are
+    // spares encoding a text of hundreds of megabytes again.
     virtual StoreResult<qint64> insertItem(const QString &listKey, qint64 id,
-                                           const QString &text) = 0;
+                                           const QByteArray &utf8) = 0;
     StoreResult<qint64> insertNewest(const QString &listKey, const QString &text)
     {
-        return insertItem(listKey, 0, text);
+        return insertItem(listKey, 0, text.toUtf8());
     }
     // Removing an item that is gone already is no failure.
     virtual StoreStatus removeItem(qint64 id) = 0;

@@ -134,7 +134,7 @@ HistoryRecord SqliteHistoryStore::loadLists(const QStringList &keys)
 }
 
 StoreResult<qint64> SqliteHistoryStore::insertItem(const QString &listKey, qint64 id,
-                                                   const QString &text)
+                                                   const QByteArray &utf8)
 {
     qint64 stored = 0;
     const StoreStatus status =
@@ -143,7 +143,7 @@ StoreResult<qint64> SqliteHistoryStore::insertItem(const QString &listKey, qint6
             if (id > 0)
                 insert.bind(1, id);
             insert.bind(2, listKey);
-            insert.bind(3, text);
+            insert.bindUtf8(3, utf8);
             const int rc = insert.run();
             stored = sqlite3_last_insert_rowid(c.handle());
             if ((rc & 0xff) == SQLITE_CONSTRAINT && id > 0 && m_recordLost) {

@@ -19,7 +19,8 @@ public:
     // Failed when the file cannot be read now. A file found damaged is set aside at
     // once: Unreadable, and setAsideHistory() then only reports where it was kept.
     HistoryRecord loadLists(const QStringList &keys) override;
-    StoreResult<qint64> insertItem(const QString &listKey, qint64 id, const QString &text) override;
+    StoreResult<qint64> insertItem(const QString &listKey, qint64 id,
+                                   const QByteArray &utf8) override;
     using HistoryStore::insertNewest;
     StoreStatus removeItem(qint64 id) override;
     using HistoryStore::replaceList;

@@ -51,11 +51,16 @@ void SqliteStatement::bind(int index, qint64 value)
 
 void SqliteStatement::bind(int index, const QString &text)
 {
+    bindUtf8(index, text.toUtf8());
+}
+
+void SqliteStatement::bindUtf8(int index, const QByteArray &bytes)
+{
     if (!m_statement)
         return;
     // Kept until reset() so SQLite can use the bytes without copying them: a
     // pasted text can be tens of megabytes.
-    const QByteArray &utf8 = m_boundTexts.emplace_back(text.toUtf8());
+    const QByteArray &utf8 = m_boundTexts.emplace_back(bytes);
     const int rc =
         sqlite3_bind_text64(m_statement, index, utf8.constData(),
                             static_cast<sqlite3_uint64>(utf8.size()), SQLITE_STATIC, SQLITE_UTF8);

@@ -32,6 +32,8 @@ public:
     void bind(int index, qint64 value);
     // Binds the UTF-8 bytes with their length, so NUL characters are kept.
     void bind(int index, const QString &text);
+    // The same for bytes already in UTF-8, which are shared, not copied.
+    void bindUtf8(int index, const QByteArray &utf8);
 
     // SQLITE_ROW while rows come, then SQLITE_DONE or an error code.
     int step();

@@ -34,7 +34,7 @@ private slots:
                        [&] {
                            started.release();
                            const StoreStatus status =
-                               store.history.insertItem(u"texts"_s, 1000, huge).status();
+                               store.history.insertItem(u"texts"_s, 1000, huge.toUtf8()).status();
                            written = status.ok();
                            tried = true;
                            return status;

@@ -14,11 +14,11 @@ HistoryRecord FailingHistoryStore::loadLists(const QStringList &keys)
 }
 
 StoreResult<qint64> FailingHistoryStore::insertItem(const QString &listKey, qint64 id,
-                                                    const QString &text)
+                                                    const QByteArray &utf8)
 {
     if (auto error = failure("Saving a clipboard item"))
         return *error;
-    return m_inner.insertItem(listKey, id, text);
+    return m_inner.insertItem(listKey, id, utf8);
 }
 
 StoreStatus FailingHistoryStore::removeItem(qint64 id)

@@ -17,7 +17,8 @@ public:
     Q_DISABLE_COPY_MOVE(FailingHistoryStore)
 
     HistoryRecord loadLists(const QStringList &keys) override;
-    StoreResult<qint64> insertItem(const QString &listKey, qint64 id, const QString &text) override;
+    StoreResult<qint64> insertItem(const QString &listKey, qint64 id,
+                                   const QByteArray &utf8) override;
     using HistoryStore::insertNewest;
     StoreStatus removeItem(qint64 id) override;
     using HistoryStore::replaceList;
