@@ -104,6 +104,12 @@ int main(int argc, char **argv)
     manager->checkClipboard();
     if (!waitFor([&] { return itemCount(*manager) == 1; }))
         return 1;
+    // The list takes the text at once; the store's thread needs a moment to be
+    // well into writing it.
+    QElapsedTimer underWay;
+    underWay.start();
+    if (!waitFor([&] { return underWay.elapsed() >= 300; }))
+        return 1;
     QElapsedTimer cleared;
     cleared.start();
     manager->clearHistory();

@@ -119,7 +119,9 @@ QHash<int, QByteArray> HistoryList::roleNames() const
 
 quint64 HistoryList::hashAt(std::size_t at, QString &scratch) const
 {
-    return HistoryIndex::hashOfUtf8({m_utf8.constData() + m_starts[at], m_lengths[at]}, scratch);
+    if (m_starts[at] < 0)
+        return m_ownBlocks[ownBlockOf(m_starts[at])].hash;
+    return HistoryIndex::hashOfUtf8(utf8Inside(at), scratch);
 }
 
 quint64 HistoryList::hashAt(std::size_t at) const
@@ -137,11 +139,36 @@ void HistoryList::append(QByteArrayView utf8, qint64 id)
     m_utf8.append(utf8);
 }
 
+void HistoryList::appendOwnBlock(QByteArray utf8, quint64 hash, qint64 id)
+{
+    std::size_t block = m_ownBlocks.size();
+    if (m_freeOwnBlocks.empty()) {
+        m_ownBlocks.push_back({});
+    } else {
+        block = m_freeOwnBlocks.back();
+        m_freeOwnBlocks.pop_back();
+    }
+    m_lengths.push_back(quint32(utf8.size()));
+    m_ownBlocks[block] = {std::move(utf8), hash};
+    m_starts.push_back(startOfOwnBlock(block));
+    m_ids.push_back(id);
+}
+
+void HistoryList::forgetOwnBlocks()
+{
+    m_ownBlocks.clear();
+    m_freeOwnBlocks.clear();
+}
+
 void HistoryList::prepend(HistoryItem item, const HistoryIndex::Key &key)
 {
     const qint64 id = item.storeId != 0 ? item.storeId : m_index.provisionalId();
     beginInsertRows({}, 0, 0);
-    append(key.utf8.isNull() ? item.text.toUtf8() : key.utf8, id);
+    QByteArray utf8 = key.utf8.isNull() ? item.text.toUtf8() : key.utf8;
+    if (utf8.size() >= ownBlockBytes)
+        appendOwnBlock(std::move(utf8), key.hash, id);
+    else
+        append(utf8, id);
     if (m_ids.size() > 1 && !risesAt(m_ids.size() - 2))
         ++m_falls;
     m_index.add(key.hash, tag(), id);
@@ -158,7 +185,12 @@ void HistoryList::removeAt(int row)
         --m_falls;
     if (!risesAt(at))
         --m_falls;
-    m_garbage += m_lengths[at];
+    if (const qint64 start = m_starts[at]; start < 0) {
+        m_ownBlocks[ownBlockOf(start)] = {};
+        m_freeOwnBlocks.push_back(ownBlockOf(start));
+    } else {
+        m_garbage += m_lengths[at];
+    }
     m_starts.erase(m_starts.begin() + qsizetype(at));
     m_lengths.erase(m_lengths.begin() + qsizetype(at));
     m_ids.erase(m_ids.begin() + qsizetype(at));
@@ -179,6 +211,7 @@ void HistoryList::reset(QList<HistoryItem> items)
 {
     beginResetModel();
     forgetIndexed();
+    forgetOwnBlocks();
     m_utf8.clear();
     m_starts.clear();
     m_lengths.clear();
@@ -201,6 +234,7 @@ void HistoryList::reset(StoredList stored)
 {
     beginResetModel();
     forgetIndexed();
+    forgetOwnBlocks();
     // The stored texts stay where they are in their block; only the order of
     // the rows turns round.
     const std::size_t count = stored.ids.size();
@@ -274,6 +308,8 @@ void HistoryList::compact()
     packed.reserve(m_utf8.size() - m_garbage);
     for (std::size_t at = 0; at < m_starts.size(); ++at) {
         const qint64 start = m_starts[at];
+        if (start < 0)
+            continue;
         m_starts[at] = packed.size();
         packed.append(m_utf8.constData() + start, m_lengths[at]);
     }

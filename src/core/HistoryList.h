@@ -33,6 +33,12 @@ Q_DECLARE_TYPEINFO(HistoryItem, Q_RELOCATABLE_TYPE);
 // is appended. A text is in UTF-8 as the store keeps it too, so a lone surrogate
 // in a copied text reads back as U+FFFD at once, not only after a restart.
 //
+// A text of `ownBlockBytes` or more is not copied into the block: it keeps the
+// bytes it came with (the capture made them, the store's writer shares them), so
+// a copy of hundreds of megabytes costs the GUI thread no copy, and its memory
+// goes back to the system as soon as the item is deleted. Its hash is kept with
+// it, so that deleting it does not read it again.
+//
 // Each row has an item id by which the duplicate index names it: its store id
 // once stored, until then a provisional one above every store id. Item ids fall
 // from row to row, as store ids do, so a row is found by binary search.
@@ -50,11 +56,7 @@ public:
     QString textAt(int row) const override;
     QStringView textView(int row, QString &scratch) const override;
     // The text of `row` as the list holds it, valid until the list changes.
-    QByteArrayView utf8At(int row) const
-    {
-        const std::size_t at = inside(row);
-        return {m_utf8.constData() + m_starts[at], m_lengths[at]};
-    }
+    QByteArrayView utf8At(int row) const { return utf8Inside(inside(row)); }
     // 0 while the item is not stored.
     qint64 storeIdAt(int row) const
     {
@@ -75,6 +77,8 @@ public:
 
     // Below this many bytes of deleted texts the block is not compacted.
     static constexpr qint64 minGarbageToCompact = 1 << 20;
+    // A new text this long has a block of its own.
+    static constexpr qsizetype ownBlockBytes = 64 * 1024;
 
 private:
     // Changed by the history and its persistence only; each keeps the duplicate
@@ -93,10 +97,23 @@ private:
     void setStoreId(int row, qint64 id);
 
     std::size_t inside(int row) const { return m_ids.size() - 1 - std::size_t(row); }
+    QByteArrayView utf8Inside(std::size_t at) const
+    {
+        const qint64 start = m_starts[at];
+        if (start < 0)
+            return m_ownBlocks[ownBlockOf(start)].utf8;
+        return {m_utf8.constData() + start, m_lengths[at]};
+    }
+    // A text in a block of its own has the block's number, encoded below zero, as
+    // its start.
+    static std::size_t ownBlockOf(qint64 start) { return std::size_t(-start - 1); }
+    static qint64 startOfOwnBlock(std::size_t block) { return -qint64(block) - 1; }
     int tag() const { return int(m_category); }
     quint64 hashAt(std::size_t at) const;
     quint64 hashAt(std::size_t at, QString &scratch) const;
     void append(QByteArrayView utf8, qint64 id);
+    void appendOwnBlock(QByteArray utf8, quint64 hash, qint64 id);
+    void forgetOwnBlocks();
     // Whether the ids at `at` and `at + 1` (inside order) rise, as they should.
     bool risesAt(std::size_t at) const
     {
@@ -114,6 +131,14 @@ private:
     std::vector<qint64> m_starts;
     std::vector<quint32> m_lengths;
     std::vector<qint64> m_ids;
+    struct OwnBlock
+    {
+        QByteArray utf8;
+        quint64 hash = 0;
+    };
+    // A deleted text's place is null until a new long text takes it.
+    std::vector<OwnBlock> m_ownBlocks;
+    std::vector<std::size_t> m_freeOwnBlocks;
     // Bytes of m_utf8 no row uses any more.
     qint64 m_garbage = 0;
     // How many neighbouring ids do not rise as they should. Only a record written

@@ -91,12 +91,16 @@ private slots:
     void deletingFromTheMiddle_keepsEveryOtherRowsTextAndId()
     {
         // Long rows, so that the deleted ones leave more than a megabyte unused
-        // and the block is compacted; short ones between them. Each long row
+        // and the block is compacted; short ones between them. Every fifth long
+        // row is long enough to be held in a block of its own. Each long row
         // stays below the length that is written on a worker thread.
+        const auto longText = [](int i) {
+            return QString((i % 10 == 0 ? 70 * 1000 : 65 * 1000) - i,
+                           QChar(char16_t(u'a' + i % 26)));
+        };
         QStringList added;
-        for (int i = 0; i < 16; ++i) {
-            added.prepend(i % 2 ? u"short %1 \u00fcber"_s.arg(i)
-                                : QString(250 * 1000, QChar(char16_t(u'a' + i))));
+        for (int i = 0; i < 60; ++i) {
+            added.prepend(i % 2 ? u"short %1 \u00fcber"_s.arg(i) : longText(i));
             m_manager->addItem(added.constFirst());
         }
         const auto longRowNearTheMiddle = [&] {
@@ -108,12 +112,17 @@ private slots:
         };
         for (int pass = 0; pass < 2; ++pass) {
             const HistoryList &texts = m_manager->texts();
-            for (int deleted = 0; deleted < 6 - 4 * pass; ++deleted) {
+            for (int deleted = 0; deleted < 26 - 24 * pass; ++deleted) {
                 const int row = longRowNearTheMiddle();
                 m_manager->removeItem(Category::Text, row);
-                added.removeAt(row);
+                QVERIFY(!m_manager->contains(added.takeAt(row)));
                 QCOMPARE(texts.toStringList(), added);
             }
+            // A new long text takes the place of a deleted one.
+            added.prepend(QString(70 * 1000, QChar(char16_t(u'Z' - pass))));
+            m_manager->addItem(added.constFirst());
+            QCOMPARE(texts.toStringList(), added);
+            m_store->settle();
             const StoredList stored = m_store->history().load().lists.value(u"texts"_s);
             QCOMPARE(stored.texts(), added);
             for (int row = 0; row < texts.size(); ++row) {
