@@ -55,6 +55,7 @@ public:
     bool isEmpty() const { return m_ids.empty(); }
     QString textAt(int row) const override;
     QStringView textView(int row, QString &scratch) const override;
+    std::optional<QByteArrayView> utf8View(int row) const override { return utf8At(row); }
     // The text of `row` as the list holds it, valid until the list changes.
     QByteArrayView utf8At(int row) const { return utf8Inside(inside(row)); }
     // 0 while the item is not stored.

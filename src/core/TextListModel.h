@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+
+#include <optional>
 
 // A list model whose rows are texts. Views and proxies that look at every row (a
 // search through a million items) read the texts through textView() rather than
@@ -35,5 +38,13 @@ public:
     {
         scratch = textAt(row);
         return scratch;
+    }
+    // The text of `row` as UTF-8 where the model holds it so (a view of its own
+    // storage, valid until the model changes); nothing otherwise. A search reads
+    // most texts faster that way than decoded.
+    virtual std::optional<QByteArrayView> utf8View(int row) const
+    {
+        Q_UNUSED(row)
+        return std::nullopt;
     }
 };

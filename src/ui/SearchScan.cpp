@@ -27,8 +27,12 @@ SearchScan::SearchScan(const TextListModel &source, Forms &forms, TextSearch sea
 bool SearchScan::passes(const TextListModel &source, Forms &forms, const TextSearch &search,
                         int row, QString &scratch)
 {
-    const QStringView text = source.textView(row, scratch);
     std::uint8_t &form = forms[std::size_t(row)];
+    if (const std::optional<QByteArrayView> utf8 = source.utf8View(row)) {
+        if (const std::optional<bool> passed = search.matchesUtf8(*utf8, form == Canonical))
+            return *passed;
+    }
+    const QStringView text = source.textView(row, scratch);
     if (form == Unknown)
         form = TextSearch::isCanonical(text) ? Canonical : NotCanonical;
     return form == Canonical ? search.matchesCanonical(text) : search.matches(text);

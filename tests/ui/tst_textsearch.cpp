@@ -122,6 +122,66 @@ private slots:
         QVERIFY(TextSearch(u"i"_s, english).matches(u"IRMAK"_s));
     }
 
+    void textReadAsUtf8_matchesAsDecoded()
+    {
+        const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
+        const QLocale english(QLocale::English, QLocale::UnitedStates);
+        const QStringList texts{QString(),
+                                u"a"_s,
+                                u"ABC and more"_s,
+                                u"xxab"_s,
+                                u"IRMAK"_s,
+                                u"irmak"_s,
+                                u"a\r\nb"_s,
+                                u"\r\n\r\n"_s,
+                                u"kelvin"_s,
+                                u"sss ss s"_s,
+                                u"tail abA"_s,
+                                u"aaab"_s,
+                                u"caf\u00e9 abc"_s,
+                                u"\u00e9a\u00e9"_s,
+                                u"a\u20dd ab"_s,
+                                u"\u0600ab"_s,
+                                u"\u0130stanbul"_s,
+                                u"lo\u017fs"_s,
+                                u"cafe\u0301 abc"_s,
+                                u"\U0001F44Dab\u200d"_s,
+                                u"\u65e5\u672c abc\r"_s,
+                                u"\u00e9\u212a\u037e"_s};
+        const QStringList needles{
+            u"a"_s,      u"abc"_s,    u"AB"_s, u"i"_s,   u"I"_s,    u"\u0131"_s,
+            u"\u212a"_s, u"\u00e9"_s, u"\r"_s, u"\n"_s,  u"\r\n"_s, u"b\r"_s,
+            u"\nb"_s,    u"aab"_s,    u"ss"_s, u"abA"_s, u" "_s,    u"longer than any"_s};
+        int answered = 0;
+        for (const QLocale &locale : {english, turkish}) {
+            for (const QString &needle : needles) {
+                const TextSearch search(needle, locale);
+                for (const QString &text : texts) {
+                    const bool expected = search.matches(text);
+                    for (const bool known : {false, TextSearch::isCanonical(text)}) {
+                        const std::optional<bool> read = search.matchesUtf8(text.toUtf8(), known);
+                        QVERIFY2(!read || *read == expected,
+                                 qPrintable(
+                                     u"\"%1\" in \"%2\" (%3)"_s.arg(needle, text, locale.name())));
+                        answered += read ? 1 : 0;
+                    }
+                }
+            }
+        }
+        // Read so: every ASCII text, and a text plainly in NFC for an ASCII needle.
+        QVERIFY(answered > 1000);
+        QCOMPARE(TextSearch(u"ab"_s).matchesUtf8(u"caf\u00e9 ab"_s.toUtf8()), std::optional(true));
+        QCOMPARE(TextSearch(u"\u212a"_s).matchesUtf8("OK"), std::optional(true));
+        QCOMPARE(TextSearch(u"\u00e9"_s).matchesUtf8(u"caf\u00e9"_s.toUtf8()), std::nullopt);
+        QCOMPARE(TextSearch(u"s"_s).matchesUtf8(u"lo\u017fs"_s.toUtf8()), std::nullopt);
+        // Otherwise only a text holding no character the needle can start with is told.
+        QCOMPARE(
+            TextSearch(u"\u0416"_s).matchesUtf8(u"\u0434\u0430\u043d\u043d\u044b\u0435"_s.toUtf8()),
+            std::optional(false));
+        QCOMPARE(TextSearch(u"\u0416"_s).matchesUtf8(u"\u0436\u0443\u043a"_s.toUtf8()),
+                 std::nullopt);
+    }
+
     void caseFolding_neverLeavesAPlane()
     {
         // The matcher relies on this to pick the units a match can start with.
