@@ -56,13 +56,10 @@ bool ClipboardManager::holds(const HistoryIndex::Key &key) const
     });
 }
 
-int ClipboardManager::indexOf(Category category, const QString &text, int hint) const
+int ClipboardManager::indexOf(Category category, const QString &text) const
 {
     const HistoryList &items = list(category);
     const HistoryIndex::Key key = HistoryIndex::keyOf(text);
-    // The index finds every row holding the text at once; a hint would spare
-    // nothing.
-    Q_UNUSED(hint)
     int first = -1;
     m_index.findAny(key.hash, [&](int listTag, qint64 item) {
         if (listTag != int(category))
@@ -117,9 +114,9 @@ void ClipboardManager::copyToClipboard(const QString &text)
     m_clipboard.writeText(text);
 }
 
-void ClipboardManager::deleteItem(Category category, const QString &text, int hint)
+void ClipboardManager::deleteItem(Category category, const QString &text)
 {
-    const int row = indexOf(category, text, hint);
+    const int row = indexOf(category, text);
     if (row < 0)
         return;
     if (const auto onClipboard = m_clipboard.readText();

@@ -46,9 +46,8 @@ public:
     }
 
     bool contains(const QString &text) const { return holds(HistoryIndex::keyOf(text)); }
-    // The first row of the list holding a text equal to `text`, or -1. `hint`, the
-    // row where the caller saw it, is no longer needed: the index finds it.
-    int indexOf(Category category, const QString &text, int hint = -1) const;
+    // The first row of the list holding a text equal to `text`, or -1.
+    int indexOf(Category category, const QString &text) const;
 
     // Records a newly seen text at the front of its category, unless it is recorded
     // already.
@@ -63,7 +62,7 @@ public:
     // What a row's buttons do: put its text on the clipboard, or delete it, and
     // take it off the clipboard too when it is there.
     void copyToClipboard(const QString &text);
-    void deleteItem(Category category, const QString &text, int hint = -1);
+    void deleteItem(Category category, const QString &text);
 
     // Every start adds one polling timer, every stop stops only the latest one, so
     // the timer started on creation polls for the manager's life.

@@ -111,6 +111,5 @@ void CategoryView::deleteItem(int row)
         return;
     // A copy: the list the text lives in is about to change.
     const QString item = m_filtered->textAt(row);
-    const int hint = m_filtered->mapToSource(m_filtered->index(row, 0)).row();
-    m_manager.deleteItem(m_category, item, hint);
+    m_manager.deleteItem(m_category, item);
 }

@@ -129,7 +129,7 @@ private slots:
     {
         QSignalSpy removed(m_history, &QAbstractItemModel::rowsRemoved);
         QSignalSpy reset(m_history, &QAbstractItemModel::modelReset);
-        m_manager->deleteItem(Category::Url, u"https://a.example/abc"_s, 2);
+        m_manager->deleteItem(Category::Url, u"https://a.example/abc"_s);
         QCOMPARE(removed.count(), 1);
         QCOMPARE(removed.at(0).at(1).toInt(), 2);
         QCOMPARE(removed.at(0).at(2).toInt(), 2);
@@ -255,7 +255,7 @@ private slots:
         m_manager->removeItem(Category::Url, 1);
         QCOMPARE(removed.count(), 0);
         QCOMPARE(sourceRowOf(*m_filter, 1), 1);
-        m_manager->deleteItem(Category::Url, u"https://c.example/ABC"_s, 0);
+        m_manager->deleteItem(Category::Url, u"https://c.example/ABC"_s);
         QCOMPARE(removed.count(), 1);
         QCOMPARE(removed.at(0).at(1).toInt(), 0);
         QCOMPARE(rowsOf(*m_filter), QStringList{u"https://a.example/abc"_s});
@@ -289,7 +289,7 @@ private slots:
     void deletedSelectedItem_staysSelectedAndComesBackWithItsText()
     {
         m_selection->select(m_history->index(1), QItemSelectionModel::ClearAndSelect);
-        m_manager->deleteItem(Category::Url, u"https://b.example/x"_s, 1);
+        m_manager->deleteItem(Category::Url, u"https://b.example/x"_s);
         QCOMPARE(m_history->size(), 2);
         QCOMPARE(m_selection->selectedText(), std::optional<QString>(u"https://b.example/x"_s));
         QCOMPARE(selectedRowOf(*m_selection), -1);
@@ -404,7 +404,7 @@ private slots:
         QSignalSpy removed(m_history, &QAbstractItemModel::rowsRemoved);
         QSignalSpy reset(m_history, &QAbstractItemModel::modelReset);
         const QStringList before = m_manager->urls().toStringList();
-        m_manager->deleteItem(Category::Url, u"https://gone.example"_s, 1);
+        m_manager->deleteItem(Category::Url, u"https://gone.example"_s);
         QCOMPARE(m_manager->urls().toStringList(), before);
         QCOMPARE(removed.count() + reset.count(), 0);
         QCOMPARE(m_store->failingHistory().writeCount(), 0);
@@ -418,7 +418,7 @@ private slots:
     {
         start({u"https://a.example"_s, u"https://b.example"_s, u"https://a.example"_s});
         QSignalSpy removed(m_history, &QAbstractItemModel::rowsRemoved);
-        m_manager->deleteItem(Category::Url, u"https://a.example"_s, 1);
+        m_manager->deleteItem(Category::Url, u"https://a.example"_s);
         QCOMPARE(removed.count(), 1);
         QCOMPARE(removed.at(0).at(1).toInt(), 0);
         QCOMPARE(m_manager->urls().toStringList(),
