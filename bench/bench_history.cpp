@@ -3,6 +3,7 @@
 #include "ClipboardManager.h"
 #include "HistoryFile.h"
 #include "HistoryGenerator.h"
+#include "HistoryLookup.h"
 #include "HistorySize.h"
 #include "MemoryClipboard.h"
 #include "PollTimers.h"
@@ -95,7 +96,7 @@ void BM_DeleteFromMiddleSaved(benchmark::State &state)
     Session session;
     for (auto _ : state) {
         const int middle = session.manager.texts().size() / 2;
-        session.manager.removeItem(Category::Text, middle);
+        HistoryLookup::deleteRow(session.manager, Category::Text, middle);
         session.file.writer().flush();
     }
 }

@@ -5,6 +5,7 @@
 // written, are committed.
 // Usage: bench_largewrite [megabytes, default 300]
 #include "ClipboardManager.h"
+#include "HistoryLookup.h"
 #include "MemoryClipboard.h"
 #include "PollTimers.h"
 #include "SqliteStores.h"
@@ -93,7 +94,7 @@ int main(int argc, char **argv)
     deleting.start();
     for (Category category : allCategories)
         if (manager->list(category).size() == 1)
-            manager->removeItem(category, 0);
+            HistoryLookup::deleteRow(*manager, category, 0);
     if (!waitFor([&] { return !manager->hasBackgroundWork(); }))
         return 1;
     const qint64 deleted = deleting.elapsed();

@@ -45,17 +45,12 @@ public:
         return *m_byCategory[static_cast<std::size_t>(category)];
     }
 
-    bool contains(const QString &text) const { return holds(HistoryIndex::keyOf(text)); }
-    // The first row of the list holding a text equal to `text`, or -1.
-    int indexOf(Category category, const QString &text) const;
-
     // Records a newly seen text at the front of its category, unless it is recorded
     // already.
     void addItem(const QString &text);
     // A long text is still being classified on a worker thread, or changes are
     // still being written on the store's thread.
     bool hasBackgroundWork() const { return !m_captures.isIdle() || m_persistence.isWriting(); }
-    void removeItem(Category category, int row);
     // Empties every list, then the clipboard.
     void clearHistory();
 
@@ -82,6 +77,9 @@ private:
     void loadItems();
     // Whether any list holds a text with this key.
     bool holds(const HistoryIndex::Key &key) const;
+    // The first row of the list holding a text equal to `text`, or -1.
+    int indexOf(Category category, const QString &text) const;
+    void removeItem(Category category, int row);
     void record(const QString &text, Category category, const HistoryIndex::Key &key);
     // Takes the clipboard's text as seen without recording it.
     void skipCurrentText();

@@ -1,5 +1,6 @@
 #include "ClipboardManager.h"
 #include "FailingHistoryStore.h"
+#include "HistoryLookup.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "SqliteStores.h"
@@ -124,21 +125,19 @@ private slots:
         m_clipboard->resetCounts();
         QSignalSpy removed(&m_manager->texts(), &QAbstractItemModel::rowsRemoved);
         m_manager->deleteItem(Category::Text, QStringLiteral("gone"));
-        m_manager->removeItem(Category::Text, 1);
-        m_manager->removeItem(Category::Text, -1);
         QCOMPARE(removed.count(), 0);
         QCOMPARE(m_store->failingHistory().writeCount(), 0);
         QCOMPARE(m_clipboard->clearCount(), 0);
         QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("kept")});
     }
 
-    void removeItem_removesThatRowAndItsStoredRow()
+    void deleteItem_removesThatRowAndItsStoredRow()
     {
         for (const char *text : {"one", "two", "three"})
             m_manager->addItem(QString::fromLatin1(text));
         m_store->failingHistory().resetCounts();
         QSignalSpy removed(&m_manager->texts(), &QAbstractItemModel::rowsRemoved);
-        m_manager->removeItem(Category::Text, 1);
+        HistoryLookup::deleteRow(*m_manager, Category::Text, 1);
         QCOMPARE(removed.count(), 1);
         QCOMPARE(removed.at(0).at(1).toInt(), 1);
         QCOMPARE(m_manager->texts().toStringList(),
@@ -178,10 +177,11 @@ private slots:
         plant(QStringLiteral("texts"), {QStringLiteral("x"), QStringLiteral("cafe\u0301"),
                                         QStringLiteral("y"), QStringLiteral("caf\u00e9")});
         restart();
-        QCOMPARE(m_manager->indexOf(Category::Text, QStringLiteral("caf\u00e9")), 1);
-        QCOMPARE(m_manager->indexOf(Category::Text, QStringLiteral("y")), 2);
-        QCOMPARE(m_manager->indexOf(Category::Text, QStringLiteral("Y")), -1);
-        QCOMPARE(m_manager->indexOf(Category::Url, QStringLiteral("x")), -1);
+        QCOMPARE(HistoryLookup::rowOf(m_manager->list(Category::Text), QStringLiteral("caf\u00e9")),
+                 1);
+        QCOMPARE(HistoryLookup::rowOf(m_manager->list(Category::Text), QStringLiteral("y")), 2);
+        QCOMPARE(HistoryLookup::rowOf(m_manager->list(Category::Text), QStringLiteral("Y")), -1);
+        QCOMPARE(HistoryLookup::rowOf(m_manager->list(Category::Url), QStringLiteral("x")), -1);
     }
 
     void clearHistory_emptiesAllListsStoreAndClipboard()

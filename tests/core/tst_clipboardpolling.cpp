@@ -1,4 +1,5 @@
 #include "ClipboardManager.h"
+#include "HistoryLookup.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "SqliteStores.h"
@@ -77,7 +78,7 @@ private slots:
         QCOMPARE(inserted.count(), 0);
         // "A" is the last text seen now: removed from the history, it stays away
         // until the clipboard changes.
-        m_manager->removeItem(Category::Text, 1);
+        HistoryLookup::deleteRow(*m_manager, Category::Text, 1);
         m_manager->checkClipboard();
         QCoreApplication::processEvents();
         QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("B")});
@@ -120,7 +121,7 @@ private slots:
     {
         create();
         copy(QStringLiteral("text"));
-        m_manager->removeItem(Category::Text, 0);
+        HistoryLookup::deleteRow(*m_manager, Category::Text, 0);
         copy(std::nullopt);
         // "text" is still the last text seen, so it is not recorded again.
         copy(QStringLiteral("text"));
@@ -138,7 +139,7 @@ private slots:
         m_clipboard->setSecret(true);
         m_manager->checkClipboard();
         QCoreApplication::processEvents();
-        QVERIFY(!m_manager->contains(QStringLiteral("hunter2")));
+        QVERIFY(!HistoryLookup::isRecorded(*m_manager, QStringLiteral("hunter2")));
         QCOMPARE(m_store->history().load().lists.value(QStringLiteral("texts")).texts(),
                  QStringList{QStringLiteral("visible")});
     }
@@ -156,7 +157,7 @@ private slots:
     {
         create();
         copy(QStringLiteral("gone soon"));
-        m_manager->removeItem(Category::Text, 0);
+        HistoryLookup::deleteRow(*m_manager, Category::Text, 0);
         copy(QStringLiteral("gone soon"));
         QVERIFY(m_manager->texts().isEmpty());
         copy(QStringLiteral("something else"));

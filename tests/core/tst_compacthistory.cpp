@@ -1,6 +1,7 @@
 #include "ClipboardManager.h"
 #include "FailingHistoryStore.h"
 #include "HistoryIndex.h"
+#include "HistoryLookup.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "SqliteStores.h"
@@ -63,11 +64,12 @@ private slots:
             QString scratch;
             for (const QString &text : std::as_const(expected)) {
                 const auto holding = std::find_if(
-                    allCategories.begin(), allCategories.end(),
-                    [&](Category category) { return m_manager->indexOf(category, text) >= 0; });
+                    allCategories.begin(), allCategories.end(), [&](Category category) {
+                        return HistoryLookup::rowOf(m_manager->list(category), text) >= 0;
+                    });
                 QVERIFY2(holding != allCategories.end(), qPrintable(text.left(40)));
                 const HistoryList &list = m_manager->list(*holding);
-                const int row = m_manager->indexOf(*holding, text);
+                const int row = HistoryLookup::rowOf(m_manager->list(*holding), text);
                 QCOMPARE(list.textAt(row), text);
                 QCOMPARE(list.textView(row, scratch), text);
                 QCOMPARE(list.data(list.index(row), TextListModel::TextRole).toString(), text);
@@ -83,7 +85,7 @@ private slots:
                      int(expected.size()) + pass);
             if (pass == 1)
                 QCOMPARE(m_manager->codes().textAt(0), invalid);
-            QVERIFY(m_manager->contains(invalid) == (pass == 1));
+            QVERIFY(HistoryLookup::isRecorded(*m_manager, invalid) == (pass == 1));
             restart();
         }
     }
@@ -114,8 +116,8 @@ private slots:
             const HistoryList &texts = m_manager->texts();
             for (int deleted = 0; deleted < 26 - 24 * pass; ++deleted) {
                 const int row = longRowNearTheMiddle();
-                m_manager->removeItem(Category::Text, row);
-                QVERIFY(!m_manager->contains(added.takeAt(row)));
+                HistoryLookup::deleteRow(*m_manager, Category::Text, row);
+                QVERIFY(!HistoryLookup::isRecorded(*m_manager, added.takeAt(row)));
                 QCOMPARE(texts.toStringList(), added);
             }
             // A new long text takes the place of a deleted one.
@@ -128,7 +130,7 @@ private slots:
             for (int row = 0; row < texts.size(); ++row) {
                 QCOMPARE(texts.storeIdAt(row), stored.ids.at(std::size_t(row)));
                 QCOMPARE(texts.rowOfStoreId(stored.ids.at(std::size_t(row))), row);
-                QVERIFY(m_manager->contains(added.at(row)));
+                QVERIFY(HistoryLookup::isRecorded(*m_manager, added.at(row)));
             }
             QCOMPARE(texts.rowOfStoreId(stored.ids.front() + 1), -1);
             QCOMPARE(texts.rowOfStoreId(0), -1);
@@ -147,15 +149,15 @@ private slots:
             m_manager->addItem(text);
         QCOMPARE(m_manager->texts().toStringList(),
                  (QStringList{u"d"_s, u"c"_s, u"b"_s, u"a"_s, u"b"_s}));
-        QCOMPARE(m_manager->indexOf(Category::Text, u"b"_s), 2);
-        QVERIFY(!m_manager->contains(u"e"_s));
+        QCOMPARE(HistoryLookup::rowOf(m_manager->list(Category::Text), u"b"_s), 2);
+        QVERIFY(!HistoryLookup::isRecorded(*m_manager, u"e"_s));
         m_manager->deleteItem(Category::Text, u"b"_s);
-        QVERIFY(m_manager->contains(u"b"_s));
-        QCOMPARE(m_manager->indexOf(Category::Text, u"b"_s), 3);
+        QVERIFY(HistoryLookup::isRecorded(*m_manager, u"b"_s));
+        QCOMPARE(HistoryLookup::rowOf(m_manager->list(Category::Text), u"b"_s), 3);
         m_manager->deleteItem(Category::Text, u"b"_s);
-        QVERIFY(!m_manager->contains(u"b"_s));
+        QVERIFY(!HistoryLookup::isRecorded(*m_manager, u"b"_s));
         for (const QString &text : {u"a"_s, u"c"_s, u"d"_s})
-            QVERIFY(m_manager->contains(text));
+            QVERIFY(HistoryLookup::isRecorded(*m_manager, text));
         m_manager->addItem(u"b"_s);
         QCOMPARE(m_manager->texts().toStringList(), (QStringList{u"b"_s, u"d"_s, u"c"_s, u"a"_s}));
     }

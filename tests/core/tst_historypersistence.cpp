@@ -1,5 +1,6 @@
 #include "ClipboardManager.h"
 #include "FailingHistoryStore.h"
+#include "HistoryLookup.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "ProgramMessages.h"
@@ -50,7 +51,7 @@ private slots:
         QVERIFY(m_manager->codes().isEmpty());
         QVERIFY(m_manager->texts().isEmpty());
         // Each item knows its row, so deleting one deletes that row only.
-        m_manager->removeItem(Category::Url, 1);
+        HistoryLookup::deleteRow(*m_manager, Category::Url, 1);
         QCOMPARE(stored(QStringLiteral("urls")), QStringList{QStringLiteral("https://new")});
     }
 
@@ -126,7 +127,7 @@ private slots:
         m_manager->addItem(QStringLiteral("two"));
         QCOMPARE(failing().writeCount(), 2);
         failing().resetCounts();
-        m_manager->removeItem(Category::Text, 1);
+        HistoryLookup::deleteRow(*m_manager, Category::Text, 1);
         QCOMPARE(failing().writeCount(), 1);
         failing().resetCounts();
         m_manager->clearHistory();
@@ -141,7 +142,7 @@ private slots:
         failing().setFailWrites(true);
         StreamCapture err(stderr);
         m_manager->addItem(QStringLiteral("kept in memory"));
-        m_manager->removeItem(Category::Text, 1);
+        HistoryLookup::deleteRow(*m_manager, Category::Text, 1);
         m_store->settle();
         QCOMPARE(err.take().count('\n'), 1);
         QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("kept in memory")});
@@ -158,7 +159,7 @@ private slots:
 
         // Back in step: a deletion is one write again, of the right row.
         failing().resetCounts();
-        m_manager->removeItem(Category::Url, 0);
+        HistoryLookup::deleteRow(*m_manager, Category::Url, 0);
         QCOMPARE(failing().writeCount(), 1);
         QVERIFY(stored(QStringLiteral("urls")).isEmpty());
         QCOMPARE(stored(QStringLiteral("texts")), QStringList{QStringLiteral("kept in memory")});
@@ -199,7 +200,7 @@ private slots:
         // The views hear of the merged lists.
         QCOMPARE(changed.count(), 1);
         // The merged items were given their rows: a deletion removes just that one.
-        m_manager->removeItem(Category::Text, 2);
+        HistoryLookup::deleteRow(*m_manager, Category::Text, 2);
         QCOMPARE(stored(QStringLiteral("texts")), expectedTexts.mid(0, 2));
     }
 
@@ -227,7 +228,7 @@ private slots:
              {QStringLiteral("https://one"), QStringLiteral("x = 1"), QStringLiteral("prose"),
               withNul, QStringLiteral("https://two"), QStringLiteral("more prose")})
             m_manager->addItem(text);
-        m_manager->removeItem(Category::Text, 1);
+        HistoryLookup::deleteRow(*m_manager, Category::Text, 1);
         m_manager.reset();
         m_store->restart();
         create();

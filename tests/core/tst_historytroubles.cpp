@@ -2,6 +2,7 @@
 // reads on standard error, what the panel shows meanwhile, and what reaches the
 // file once the trouble ends.
 #include "ClipboardManager.h"
+#include "HistoryLookup.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "ProgramMessages.h"
@@ -150,7 +151,7 @@ private slots:
                  (QStringList{u"stored newer"_s, u"stored older"_s}));
         m_manager->addItem(u"captured meanwhile"_s);
         m_manager->addItem(u"https://meanwhile.example"_s);
-        m_manager->removeItem(Category::Text, 2);
+        HistoryLookup::deleteRow(*m_manager, Category::Text, 2);
         settle(m_stores->file);
         const QList<QByteArray> said = linesOf(err.take());
         QVERIFY2(said.size() == 1, said.join('\n').constData());

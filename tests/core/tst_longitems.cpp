@@ -4,6 +4,7 @@
 // program quits while they are still on their way.
 #include "CaptureQueue.h"
 #include "ClipboardManager.h"
+#include "HistoryLookup.h"
 #include "HistoryPersistence.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
@@ -138,7 +139,7 @@ private slots:
         copy(code);
         QTRY_VERIFY(!m_manager->hasBackgroundWork());
         QCOMPARE(m_manager->codes().size(), 1);
-        m_manager->removeItem(Category::Code, 0);
+        HistoryLookup::deleteRow(*m_manager, Category::Code, 0);
         copy(QString(code.constData(), code.size()));
         QVERIFY(m_manager->hasBackgroundWork());
         QTRY_VERIFY(!m_manager->hasBackgroundWork());
@@ -166,7 +167,7 @@ private slots:
         if (clear)
             m_manager->clearHistory();
         else
-            m_manager->removeItem(Category::Code, 0);
+            HistoryLookup::deleteRow(*m_manager, Category::Code, 0);
         m_manager->addItem(u"newer"_s);
         QTRY_VERIFY(!m_manager->hasBackgroundWork());
 

@@ -2,6 +2,7 @@
 #include "FailingHistoryStore.h"
 #include "FakeTextList.h"
 #include "HistoryList.h"
+#include "HistoryLookup.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "SearchFilterModel.h"
@@ -115,7 +116,7 @@ private slots:
     {
         QSignalSpy removed(m_history, &QAbstractItemModel::rowsRemoved);
         QSignalSpy reset(m_history, &QAbstractItemModel::modelReset);
-        m_manager->removeItem(Category::Url, 1);
+        HistoryLookup::deleteRow(*m_manager, Category::Url, 1);
         QCOMPARE(removed.count(), 1);
         QCOMPARE(removed.at(0).at(1).toInt(), 1);
         QCOMPARE(removed.at(0).at(2).toInt(), 1);
@@ -252,7 +253,7 @@ private slots:
         m_filter->setSearchText(u"abc"_s);
         QSignalSpy removed(m_filter.get(), &QAbstractItemModel::rowsRemoved);
         // A hidden item goes: no row of the filter changes, later ones shift.
-        m_manager->removeItem(Category::Url, 1);
+        HistoryLookup::deleteRow(*m_manager, Category::Url, 1);
         QCOMPARE(removed.count(), 0);
         QCOMPARE(sourceRowOf(*m_filter, 1), 1);
         m_manager->deleteItem(Category::Url, u"https://c.example/ABC"_s);
@@ -282,7 +283,7 @@ private slots:
         QCOMPARE(selectedRowOf(*m_selection), 1);
         m_manager->addItem(u"https://new.example"_s);
         QCOMPARE(selectedRowOf(*m_selection), 2);
-        m_manager->removeItem(Category::Url, 0);
+        HistoryLookup::deleteRow(*m_manager, Category::Url, 0);
         QCOMPARE(selectedRowOf(*m_selection), 1);
     }
 
@@ -303,7 +304,7 @@ private slots:
     {
         start({u"https://a.example"_s, u"https://b.example"_s, u"https://a.example"_s});
         m_selection->select(m_history->index(0), QItemSelectionModel::ClearAndSelect);
-        m_manager->removeItem(Category::Url, 0);
+        HistoryLookup::deleteRow(*m_manager, Category::Url, 0);
         QCOMPARE(selectedRowOf(*m_selection), 1);
         QCOMPARE(m_selection->selectedText(), std::optional<QString>(u"https://a.example"_s));
     }
@@ -319,7 +320,7 @@ private slots:
         m_selection->select(m_history->index(0), QItemSelectionModel::ClearAndSelect);
         QVERIFY(m_selection->holds(u"https://cafe\u0301.example"_s));
         QVERIFY(!m_selection->holds(u"https://CAF\u00c9.example"_s));
-        m_manager->removeItem(Category::Url, 0);
+        HistoryLookup::deleteRow(*m_manager, Category::Url, 0);
         QCOMPARE(selectedRowOf(*m_selection), -1);
 
         m_store->failingHistory().setFailReads(false);
@@ -386,7 +387,7 @@ private slots:
     void clear_forgetsATextWithoutRow()
     {
         m_selection->select(m_history->index(0), QItemSelectionModel::ClearAndSelect);
-        m_manager->removeItem(Category::Url, 0);
+        HistoryLookup::deleteRow(*m_manager, Category::Url, 0);
         QVERIFY(m_selection->selectedText());
         m_selection->clear();
         QVERIFY(!m_selection->selectedText());

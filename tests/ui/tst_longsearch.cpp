@@ -2,6 +2,7 @@
 #include "FakeTextList.h"
 #include "FilterRows.h"
 #include "HistoryList.h"
+#include "HistoryLookup.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "SearchFilterModel.h"
@@ -152,7 +153,7 @@ private slots:
         filter.setSearchText(u"café"_s);
         QVERIFY(filter.isSearching());
         manager.addItem(u"a new note about a café"_s);
-        manager.removeItem(Category::Text, 5);
+        HistoryLookup::deleteRow(manager, Category::Text, 5);
         QCOMPARE(inserted.count(), 1);
         QCOMPARE(removed.count(), 1);
         QTRY_VERIFY(!filter.isSearching());
