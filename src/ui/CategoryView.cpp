@@ -11,6 +11,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <utility>
+
 CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget *parent)
     : QWidget(parent), m_manager(manager), m_category(category), m_list(new ClipListView(this)),
       m_filtered(new SearchFilterModel(this)),
@@ -43,7 +45,14 @@ CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget
     m_search->installEventFilter(this);
     m_list->installEventFilter(this);
 
-    connect(m_search, &QLineEdit::textChanged, m_filtered, &SearchFilterModel::setSearchText);
+    connect(m_search, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_downWhenShown = false;
+        m_filtered->setSearchText(text);
+    });
+    connect(m_filtered, &QAbstractItemModel::modelReset, this, [this] {
+        if (std::exchange(m_downWhenShown, false) && m_search->hasFocus())
+            enterList();
+    });
     connect(m_list, &ClipListView::textActivated, this, &CategoryView::toggleSelection);
     connect(m_list, &ClipListView::copyRequested, this, &CategoryView::copyItem);
     connect(m_list, &ClipListView::rowChosen, this, &CategoryView::itemChosen);
@@ -77,11 +86,15 @@ bool CategoryView::eventFilter(QObject *watched, QEvent *event)
         m_search->clear();
         return true;
     case Qt::Key_Down:
-        if (watched != m_search || m_filtered->rowCount() == 0)
+        if (watched != m_search)
             return false;
-        m_list->setFocus(Qt::TabFocusReason);
-        m_list->setCurrentIndex(m_filtered->index(0, 0));
-        return true;
+        // While a long search runs, the rows shown are the last search's: Return
+        // on the first of them would copy a text that does not match.
+        if (m_filtered->isSearching()) {
+            m_downWhenShown = true;
+            return true;
+        }
+        return enterList();
     case Qt::Key_Up:
         if (watched != m_list || m_list->currentIndex().row() != 0)
             return false;
@@ -92,6 +105,15 @@ bool CategoryView::eventFilter(QObject *watched, QEvent *event)
     default:
         return false;
     }
+}
+
+bool CategoryView::enterList()
+{
+    if (m_filtered->rowCount() == 0)
+        return false;
+    m_list->setFocus(Qt::TabFocusReason);
+    m_list->setCurrentIndex(m_filtered->index(0, 0));
+    return true;
 }
 
 void CategoryView::toggleSelection(int row)

@@ -45,6 +45,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Moves the focus to the first row shown; false when there is none.
+    bool enterList();
     void toggleSelection(int row);
     void copyItem(int row);
     void deleteItem(int row);
@@ -58,4 +60,6 @@ private:
     TextSelectionModel *m_selection;
     QLineEdit *m_search;
     QLabel *m_empty;
+    // Down was pressed in the search field while a long search ran.
+    bool m_downWhenShown = false;
 };

@@ -1,5 +1,6 @@
 #include "CopyMark.h"
 #include "PanelStyle.h"
+#include "SearchFilterModel.h"
 #include "ShownCategoryView.h"
 
 #include <QApplication>
@@ -95,6 +96,27 @@ private slots:
         m_ui->list()->setCurrentIndex(m_ui->list()->model()->index(1, 0));
         QTest::keyClick(m_ui->search(), Qt::Key_Down);
         QCOMPARE(m_ui->list()->currentIndex().row(), 0);
+    }
+
+    void downWhileALongSearchRuns_entersItsRowsOnceShown()
+    {
+        // Long enough to be searched beside the GUI thread; the first row does not
+        // match, so Return on the rows shown before would copy the wrong text.
+        QStringList items;
+        for (int i = 0; i < 30000; ++i)
+            items << u"https://%1.example/%2"_s.arg(i).arg(i % 3 == 1 ? u"new"_s : u"old"_s);
+        m_ui->show(items);
+        m_ui->view()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_ui->view()));
+        m_ui->search()->setFocus();
+        QTest::keyClicks(m_ui->search(), u"new"_s);
+        const auto *filter = qobject_cast<const SearchFilterModel *>(m_ui->list()->model());
+        QVERIFY(filter && filter->isSearching());
+        QTest::keyClick(m_ui->search(), Qt::Key_Down);
+        QTRY_COMPARE(QApplication::focusWidget(), m_ui->list());
+        QCOMPARE(m_ui->list()->currentIndex().row(), 0);
+        QTest::keyClick(m_ui->list(), Qt::Key_Return);
+        QCOMPARE(m_ui->clipboard().text(), std::optional(u"https://1.example/new"_s));
     }
 
     void escape_emptiesSearchFirst()
