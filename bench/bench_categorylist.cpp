@@ -7,6 +7,7 @@
 #include "ClipListView.h"
 #include "ClipboardManager.h"
 #include "HistoryGenerator.h"
+#include "LoadedHistory.h"
 #include "MemoryClipboard.h"
 #include "PollTimers.h"
 #include "PreviewPanel.h"
@@ -78,6 +79,7 @@ struct Session
         : file(writtenHistory(dir.filePath(QStringLiteral("brimvale.sqlite3")), items)),
           manager(clipboard, preferences, history, timers)
     {
+        waitUntilLoaded(manager);
         if (manager.texts().size() != items.size())
             qFatal("the history loaded %d of %d items", manager.texts().size(), int(items.size()));
         // New items come through addItem() only, as the benchmark says.

@@ -5,6 +5,7 @@
 #include "HistoryGenerator.h"
 #include "HistoryLookup.h"
 #include "HistorySize.h"
+#include "LoadedHistory.h"
 #include "MemoryClipboard.h"
 #include "PollTimers.h"
 #include "SqliteHistoryStore.h"
@@ -44,7 +45,10 @@ Fixture &fixture()
 // The program's stores on the fixture's file, as at its start.
 struct Session
 {
-    Session() : file(fixture().path), manager(clipboard, preferences, history, timers) {}
+    Session() : file(fixture().path), manager(clipboard, preferences, history, timers)
+    {
+        waitUntilLoaded(manager);
+    }
     MemoryClipboard clipboard;
     // In the order they depend on each other, so destroyed in reverse.
     SqliteStoreFile file;

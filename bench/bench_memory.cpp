@@ -5,6 +5,7 @@
 #include "HistoryFile.h"
 #include "HistoryGenerator.h"
 #include "HistorySize.h"
+#include "LoadedHistory.h"
 #include "MemoryClipboard.h"
 #include "PollTimers.h"
 #include "SqliteHistoryStore.h"
@@ -63,6 +64,7 @@ int main(int argc, char **argv)
     SqliteHistoryStore history(file);
     QtPollTimers timers;
     ClipboardManager manager(clipboard, preferences, history, timers);
+    waitUntilLoaded(manager);
     qint64 utf8Bytes = 0;
     for (Category category : allCategories) {
         const HistoryList &list = manager.list(category);

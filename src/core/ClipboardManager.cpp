@@ -44,7 +44,10 @@ ClipboardManager::~ClipboardManager()
 
 void ClipboardManager::loadItems()
 {
-    m_persistence.load();
+    m_persistence.load([this] {
+        for (Parked &parked : std::exchange(m_parked, {}))
+            record(parked.text, parked.category, parked.key);
+    });
 }
 
 bool ClipboardManager::holds(const HistoryIndex::Key &key) const
@@ -81,6 +84,10 @@ void ClipboardManager::addItem(const QString &text)
 
 void ClipboardManager::record(const QString &text, Category category, const HistoryIndex::Key &key)
 {
+    if (m_persistence.isLoading()) {
+        m_parked.push_back({text, category, key});
+        return;
+    }
     // Checked again: a text captured twice may have waited behind a long one.
     if (holds(key))
         return;
@@ -102,6 +109,7 @@ void ClipboardManager::removeItem(Category category, int row)
 void ClipboardManager::clearHistory()
 {
     m_captures.drop();
+    m_parked.clear();
     for (Category category : allCategories) {
         list(category).reset(QList<HistoryItem>{});
         m_persistence.saveCleared(category);

@@ -32,7 +32,8 @@ class ClipboardManager final : public QObject
 public:
     static constexpr std::chrono::milliseconds pollInterval{1000};
 
-    // Loads the stored history, then starts monitoring.
+    // Loads the stored history (a large one while monitoring has started), and
+    // starts monitoring.
     ClipboardManager(Clipboard &clipboard, Preferences &preferences, HistoryStore &store,
                      PollTimers &timers, QObject *parent = nullptr);
     ~ClipboardManager() override;
@@ -48,9 +49,12 @@ public:
     // Records a newly seen text at the front of its category, unless it is recorded
     // already.
     void addItem(const QString &text);
-    // A long text is still being classified on a worker thread, or changes are
-    // still being written on the store's thread.
-    bool hasBackgroundWork() const { return !m_captures.isIdle() || m_persistence.isWriting(); }
+    // A long text is still being classified on a worker thread, changes are still
+    // being written on the store's thread, or a large history is still being read.
+    bool hasBackgroundWork() const
+    {
+        return !m_captures.isIdle() || m_persistence.isWriting() || m_persistence.isLoading();
+    }
     // Empties every list, then the clipboard.
     void clearHistory();
 
@@ -97,6 +101,15 @@ private:
     // The timer most recently started, the one a stop stops.
     PollTimers::Timer *m_timer = nullptr;
     std::optional<QString> m_lastCopiedText;
+    // Texts captured while a large history was being read: recorded once it has
+    // been, so that they land above it and are compared with it.
+    struct Parked
+    {
+        QString text;
+        Category category;
+        HistoryIndex::Key key;
+    };
+    std::vector<Parked> m_parked;
     // Declared last: destroyed first, it records what it still holds.
     CaptureQueue m_captures;
 };

@@ -230,7 +230,16 @@ void HistoryList::reset(QList<HistoryItem> items)
     endResetModel();
 }
 
-void HistoryList::reset(StoredList stored)
+std::vector<quint64> HistoryList::hashesOf(const StoredList &stored)
+{
+    std::vector<quint64> hashes(std::size_t(stored.size()));
+    QString scratch;
+    for (qsizetype i = 0; i < stored.size(); ++i)
+        hashes[std::size_t(i)] = HistoryIndex::hashOfUtf8(stored.utf8At(i), scratch);
+    return hashes;
+}
+
+void HistoryList::reset(StoredList stored, std::vector<quint64> hashes)
 {
     beginResetModel();
     forgetIndexed();
@@ -254,7 +263,8 @@ void HistoryList::reset(StoredList stored)
     std::reverse(m_ids.begin(), m_ids.end());
     m_utf8 = std::move(stored.utf8);
     m_garbage = 0;
-    indexAll();
+    Q_ASSERT(hashes.size() == count);
+    indexAll(&hashes);
     endResetModel();
 }
 
@@ -280,7 +290,7 @@ void HistoryList::countFalls()
             ++m_falls;
 }
 
-void HistoryList::indexAll()
+void HistoryList::indexAll(const std::vector<quint64> *storedHashes)
 {
     countFalls();
     m_index.reserve(m_index.size() + qsizetype(m_ids.size()));
@@ -294,7 +304,8 @@ void HistoryList::indexAll()
     for (std::size_t first = 0; first < size; first += ahead) {
         const std::size_t count = std::min(ahead, size - first);
         for (std::size_t i = 0; i < count; ++i) {
-            hashes[i] = hashAt(inBlockOrder(first + i), scratch);
+            const std::size_t at = inBlockOrder(first + i);
+            hashes[i] = storedHashes ? (*storedHashes)[size - 1 - at] : hashAt(at, scratch);
             m_index.prefetch(hashes[i]);
         }
         for (std::size_t i = 0; i < count; ++i)

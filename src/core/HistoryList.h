@@ -71,6 +71,9 @@ public:
     // Whether the text of `row` is canonically equal to `canonical` (in NFC).
     bool holds(int row, const QString &canonical) const;
     QStringList toStringList() const;
+    // The index's hash of each text of `stored`, in its order: made where the
+    // list is read, which may be another thread.
+    static std::vector<quint64> hashesOf(const StoredList &stored);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -90,7 +93,8 @@ private:
     void prepend(HistoryItem item, const HistoryIndex::Key &key);
     void removeAt(int row);
     void reset(QList<HistoryItem> items);
-    void reset(StoredList stored);
+    // `hashes` are hashesOf(stored).
+    void reset(StoredList stored, std::vector<quint64> hashes);
     // Room in the index for `count` more items, so that loading several lists
     // sizes it once.
     void reserveIndex(qsizetype count) { m_index.reserve(m_index.size() + count); }
@@ -123,7 +127,9 @@ private:
     void forgetIndexed();
     void countFalls();
     void compact();
-    void indexAll();
+    // `storedHashes`, when given, are those of the texts in the order they were
+    // stored (newest first).
+    void indexAll(const std::vector<quint64> *storedHashes = nullptr);
 
     const Category m_category;
     HistoryIndex &m_index;

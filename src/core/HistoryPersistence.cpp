@@ -80,11 +80,57 @@ void HistoryPersistence::reportRecovery()
         say(QStringLiteral("the clipboard history is saved again"));
 }
 
-void HistoryPersistence::load()
+void HistoryPersistence::load(std::function<void()> loaded)
+{
+    if (m_store.sizeHint() < readBesideFrom) {
+        HistoryRecord stored = m_store.loadLists(listKeys());
+        Hashes hashes = hashesOf(stored);
+        take(std::move(stored), std::move(hashes));
+        loaded();
+        return;
+    }
+    // Reading a million items or a text of hundreds of megabytes takes a second:
+    // the texts are read and hashed on the store's thread.
+    m_loading = true;
+    struct Read
+    {
+        HistoryRecord record;
+        Hashes hashes;
+    };
+    auto read = std::make_shared<Read>();
+    m_writer->submit({{this, QString(), 0},
+                      [this, read] {
+                          read->record = m_store.loadLists(listKeys());
+                          read->hashes = hashesOf(read->record);
+                          return StoreStatus();
+                      },
+                      [this, read, loaded = std::move(loaded)](const StoreStatus &) {
+                          m_loading = false;
+                          if (std::exchange(m_clearedWhileLoading, false))
+                              read->record.lists.clear();
+                          take(std::move(read->record), std::move(read->hashes));
+                          loaded();
+                      },
+                      &m_answers});
+}
+
+HistoryPersistence::Hashes HistoryPersistence::hashesOf(const HistoryRecord &record)
+{
+    Hashes hashes;
+    if (record.state != HistoryRecord::State::Loaded)
+        return hashes;
+    for (Category category : allCategories) {
+        const auto list = record.lists.constFind(listKey(category));
+        if (list != record.lists.constEnd())
+            hashes[static_cast<std::size_t>(category)] = HistoryList::hashesOf(*list);
+    }
+    return hashes;
+}
+
+void HistoryPersistence::take(HistoryRecord stored, Hashes hashes)
 {
     bool readable = false;
     QString notWritable;
-    HistoryRecord stored = m_store.loadLists(listKeys());
     std::optional<Items> items = interpret(stored, &readable, &notWritable);
     m_state = readable ? State::InStep : State::NotRead;
     if (readable && !notWritable.isEmpty())
@@ -95,15 +141,17 @@ void HistoryPersistence::load()
         readLater();
         return;
     }
-    m_nextId = stored.maxId + 1;
+    m_nextId = std::max(m_nextId, stored.maxId + 1);
     if (!items)
         return;
     qsizetype count = 0;
     for (const StoredList &storedList : *items)
         count += storedList.size();
     list(Category::Text).reserveIndex(count);
-    for (Category category : allCategories)
-        list(category).reset(std::move((*items)[static_cast<std::size_t>(category)]));
+    for (Category category : allCategories) {
+        const auto at = static_cast<std::size_t>(category);
+        list(category).reset(std::move((*items)[at]), std::move(hashes[at]));
+    }
     items.reset();
     stored = {};
     // Reading a million texts grows and frees blocks of megabytes; glibc keeps
@@ -130,6 +178,8 @@ void HistoryPersistence::saveRemoved(Category category, qint64 id)
 
 void HistoryPersistence::saveCleared(Category category)
 {
+    if (m_loading)
+        m_clearedWhileLoading = true;
     const QString key = listKey(category);
     dropPending([this, key](const StoreWriter::Topic &topic) {
         return topic.owner == this && topic.list == key;

@@ -34,8 +34,13 @@ public:
     // Finishes what is being written, see finish().
     ~HistoryPersistence();
 
-    // Fills the lists with the stored history, if there is a usable one.
-    void load();
+    // Fills the lists with the stored history, if there is a usable one. A record
+    // of readBesideFrom bytes or more is read on the store's thread while the GUI
+    // thread goes on, and the lists are filled when it has been; otherwise at once.
+    // Either way `loaded` is called once they are.
+    void load(std::function<void()> loaded);
+    static constexpr qint64 readBesideFrom = 64 * 1024 * 1024;
+    bool isLoading() const { return m_loading; }
     // The store id for an item made now.
     qint64 newId() { return m_nextId++; }
 
@@ -54,6 +59,12 @@ public:
 private:
     enum class State { InStep, NotRead };
     using Items = std::array<StoredList, 3>;
+    // Each list's hashes, in the order of its stored texts.
+    using Hashes = std::array<std::vector<quint64>, 3>;
+
+    static Hashes hashesOf(const HistoryRecord &record);
+    // Fills the lists with a record just read.
+    void take(HistoryRecord stored, Hashes hashes);
 
     void hand(const QString &listKey, qint64 item, std::function<StoreStatus()> write);
     void written(const StoreStatus &status);
@@ -79,6 +90,9 @@ private:
     State m_state = State::InStep;
     // A read of the record is waiting on the writer.
     bool m_reading = false;
+    bool m_loading = false;
+    // The lists were cleared while the record was read: what was read is gone.
+    bool m_clearedWhileLoading = false;
     bool m_troubleTold = false;
     qint64 m_nextId = 1;
     // The writer's answers come here, on the GUI thread.

@@ -127,6 +127,9 @@ public:
 
     // The thread this store is used on, where it has one: changes are handed to it.
     virtual StoreWriter *writer() { return nullptr; }
+    // About how many bytes reading the record means (0 when not known): a large
+    // record is read while the program goes on.
+    virtual qint64 sizeHint() const { return 0; }
     // `handler` is called, on the store's thread, when the record is not what was
     // written to it: the file was found damaged and a new one started, or another
     // program stored an item under an id given to a new one. What is kept in

@@ -3,6 +3,8 @@
 #include "SqliteStoreFile.h"
 #include "SqliteTables.h"
 
+#include <QFileInfo>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -55,6 +57,12 @@ void SqliteHistoryStore::fileMovedAside()
 {
     if (m_recordLost)
         m_recordLost(0);
+}
+
+qint64 SqliteHistoryStore::sizeHint() const
+{
+    const QString path = m_file.path();
+    return QFileInfo(path).size() + QFileInfo(path + QStringLiteral("-wal")).size();
 }
 
 HistoryRecord SqliteHistoryStore::loadLists(const QStringList &keys)

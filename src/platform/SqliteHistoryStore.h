@@ -29,6 +29,8 @@ public:
     StoreStatus retainOnlyLists(const QStringList &keys) override;
     StoreResult<QString> setAsideHistory() override;
     StoreWriter *writer() override { return &m_file.writer(); }
+    // The file's size with its write-ahead log.
+    qint64 sizeHint() const override;
     void setRecordLostHandler(RecordLost handler) override;
 
 private:

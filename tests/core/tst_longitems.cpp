@@ -259,6 +259,44 @@ private slots:
         QCOMPARE(stored.lists.value(u"texts"_s).texts(), QStringList{u"next"_s});
     }
 
+    // A history too large to read while the GUI thread waits is read on the
+    // store's thread; what is copied or cleared meanwhile is not lost under it.
+    void largeHistory_readBeside_copiesKeptAboveIt_clearHoldsAfterIt()
+    {
+        const QString huge = QString(HistoryPersistence::readBesideFrom + 1, u'w');
+        QVERIFY(m_stores->history.replaceList(u"texts"_s, {huge}).ok());
+        QVERIFY(m_stores->history.replaceList(u"urls"_s, {u"https://stored.example"_s}).ok());
+        for (const bool clear : {false, true}) {
+            m_manager.reset();
+            m_stores = std::make_unique<SqliteStores>(m_path);
+            m_manager = std::make_unique<ClipboardManager>(m_clipboard, m_stores->preferences,
+                                                           m_stores->history, m_timers);
+            QVERIFY(m_manager->texts().isEmpty());
+            QVERIFY(m_manager->hasBackgroundWork());
+            m_manager->addItem(u"copied meanwhile"_s);
+            m_manager->addItem(u"https://stored.example"_s);
+            if (clear)
+                m_manager->clearHistory();
+            QTRY_VERIFY_WITH_TIMEOUT(!m_manager->hasBackgroundWork(), 20000);
+            settle(m_stores->file);
+            const HistoryRecord stored = m_stores->history.load();
+            if (clear) {
+                for (Category category : allCategories)
+                    QVERIFY(m_manager->list(category).isEmpty());
+                QVERIFY(stored.lists.value(u"texts"_s).texts().isEmpty());
+                QVERIFY(stored.lists.value(u"urls"_s).texts().isEmpty());
+            } else {
+                const QStringList texts{u"copied meanwhile"_s, huge};
+                QCOMPARE(m_manager->texts().toStringList(), texts);
+                QCOMPARE(m_manager->urls().toStringList(),
+                         QStringList{u"https://stored.example"_s});
+                QCOMPARE(stored.lists.value(u"texts"_s).texts(), texts);
+                QCOMPARE(stored.lists.value(u"urls"_s).texts(),
+                         QStringList{u"https://stored.example"_s});
+            }
+        }
+    }
+
 private:
     // As another application's copy is seen: the change notice reads it and the
     // manager takes it up once the event loop turns. Only the manager's own

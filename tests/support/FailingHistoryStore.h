@@ -28,6 +28,7 @@ public:
     StoreResult<QString> setAsideHistory() override;
     // Used on the real store's thread, as the real store is.
     StoreWriter *writer() override { return m_inner.writer(); }
+    qint64 sizeHint() const override { return m_inner.sizeHint(); }
     void setRecordLostHandler(RecordLost handler) override
     {
         m_inner.setRecordLostHandler(std::move(handler));
