@@ -9,5 +9,5 @@
 inline void waitUntilLoaded(const ClipboardManager &manager)
 {
     while (manager.hasBackgroundWork())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }

@@ -47,8 +47,11 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("brimvale.sqlite3"));
     const pid_t child = fork();
-    if (child == 0)
+    if (child == 0) {
+        // The store's thread runs an event loop, which needs the application.
+        const QCoreApplication writing(argc, argv);
         _exit(populate(path, count) ? 0 : 1);
+    }
     int status = 0;
     if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
         WEXITSTATUS(status) != 0) {
