@@ -106,8 +106,10 @@ void HistoryPersistence::load(std::function<void()> loaded)
                       },
                       [this, read, loaded = std::move(loaded)](const StoreStatus &) {
                           m_loading = false;
-                          if (std::exchange(m_clearedWhileLoading, false))
+                          if (std::exchange(m_clearedWhileLoading, false)) {
                               read->record.lists.clear();
+                              read->hashes = {};
+                          }
                           take(std::move(read->record), std::move(read->hashes));
                           loaded();
                       },

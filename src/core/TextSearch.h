@@ -32,7 +32,8 @@ public:
     static bool isCanonical(QStringView text);
     // The same test on a text held as UTF-8, read as it is, where that gives the
     // same answer: the text is all ASCII, or the needle is ASCII and the text in
-    // NFC (known so, or seen at a glance); nothing otherwise. Decoding every text
+    // NFC (known so, or seen at a glance), or the text is in NFC and holds no
+    // character a match could start with; nothing otherwise. Decoding every text
     // to UTF-16 would take most of a search's time.
     std::optional<bool> matchesUtf8(QByteArrayView utf8, bool knownCanonical = false) const;
 
