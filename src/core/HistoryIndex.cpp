@@ -53,7 +53,7 @@ HistoryIndex::Key HistoryIndex::keyOf(const QString &text)
     if (mayNeedComposing(canonical) && !canonical.isValidUtf16())
         canonical = StoredList::textOf(utf8);
     const quint64 hash = hashOfCanonicalUtf8(utf8);
-    return {std::move(canonical), hash, isText ? std::move(utf8) : QByteArray()};
+    return {std::move(canonical), hash, isText ? std::move(utf8) : text.toUtf8()};
 }
 
 quint64 HistoryIndex::hashOfUtf8(QByteArrayView utf8, QString &scratch)

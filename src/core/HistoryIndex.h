@@ -24,9 +24,9 @@ public:
     {
         QString canonical;
         quint64 hash = 0;
-        // The text's UTF-8 where the text is its own canonical form (nearly
-        // always): made with the hash, so a long text is not encoded again on the
-        // GUI thread to be kept.
+        // The text's own UTF-8 (its canonical form's, nearly always): made with
+        // the hash, so a long text is not encoded again on the GUI thread to be
+        // kept.
         QByteArray utf8;
     };
     static Key keyOf(const QString &text);
