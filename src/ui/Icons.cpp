@@ -1,15 +1,17 @@
 #include "Icons.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QHash>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
 
-#include <QList>
-
-#include <array>
+#include <algorithm>
+#include <utility>
 
 // The icons live in a static library; naming its resource keeps the linker from
 // dropping it. Qt's resource macro must be used outside any namespace.
@@ -56,10 +58,10 @@ QString resourcePath(IconName name)
 }
 
 // The SVGs are drawn in black on transparent; SourceIn keeps their coverage and
-// replaces the colour, so one drawing serves every palette.
-QPixmap tintedPixmap(QSvgRenderer &renderer, int logicalSize, qreal dpr, const QColor &color)
+// replaces the colour, so one drawing serves every palette. `side` is in device
+// pixels.
+QPixmap tintedPixmap(QSvgRenderer &renderer, int side, qreal dpr, const QColor &color)
 {
-    const int side = qRound(logicalSize * dpr);
     QPixmap pixmap(side, side);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -72,27 +74,71 @@ QPixmap tintedPixmap(QSvgRenderer &renderer, int logicalSize, qreal dpr, const Q
     return pixmap;
 }
 
+// Draws the icon at the size a view asks for, when it first asks: drawing every
+// icon at every likely size up front held 2.8 MB of pixmaps nobody looked at.
+class TintedSvgEngine final : public QIconEngine
+{
+public:
+    TintedSvgEngine(QString path, const QColor &color) : m_path(std::move(path)), m_color(color) {}
+
+    QIconEngine *clone() const override { return new TintedSvgEngine(m_path, m_color); }
+    QString key() const override { return QStringLiteral("brimvale-tinted-svg"); }
+
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        return {side, side};
+    }
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, scaledPixmap(rect.size() * dpr, mode, state, dpr));
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+
+    // `size` is in device pixels, as QIcon asks.
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State, qreal scale) override
+    {
+        const int side = std::min(size.width(), size.height());
+        if (side <= 0)
+            return {};
+        const quint64 key = (quint64(side) << 8) | quint64(mode);
+        if (const auto drawn = m_drawn.constFind(key); drawn != m_drawn.constEnd()) {
+            QPixmap pixmap = *drawn;
+            pixmap.setDevicePixelRatio(scale);
+            return pixmap;
+        }
+        QSvgRenderer renderer(m_path);
+        QPixmap pixmap = tintedPixmap(renderer, side, scale, m_color);
+        // Greyed or highlighted as the style does it for any icon.
+        if (mode != QIcon::Normal && qobject_cast<QApplication *>(QCoreApplication::instance())) {
+            QStyleOption option;
+            option.palette = QApplication::palette();
+            pixmap = QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+        }
+        m_drawn.insert(key, pixmap);
+        return pixmap;
+    }
+
+private:
+    const QString m_path;
+    const QColor m_color;
+    // By side in device pixels and mode: an icon is shown at one or two sizes.
+    QHash<quint64, QPixmap> m_drawn;
+};
+
 QIcon renderIcon(IconName name, const QColor &color)
 {
     ensureIconResources();
-    QSvgRenderer renderer(resourcePath(name));
-    if (!renderer.isValid())
+    const QString path = resourcePath(name);
+    if (!QSvgRenderer(path).isValid())
         return {};
-
-    constexpr std::array logicalSizes{16, 20, 24, 32, 48, 64};
-    QList<qreal> ratios{1.0, 2.0};
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        const qreal screenRatio = qGuiApp->devicePixelRatio();
-        if (!ratios.contains(screenRatio))
-            ratios.append(screenRatio);
-    }
-
-    QIcon icon;
-    for (const qreal dpr : ratios) {
-        for (const int size : logicalSizes)
-            icon.addPixmap(tintedPixmap(renderer, size, dpr, color));
-    }
-    return icon;
+    return QIcon(new TintedSvgEngine(path, color));
 }
 
 } // namespace
@@ -112,5 +158,5 @@ QIcon themedIcon(IconName name, const QColor &color)
 
 QIcon themedIcon(IconName name)
 {
-    return themedIcon(name, QGuiApplication::palette().color(QPalette::Text));
+    return themedIcon(name, QApplication::palette().color(QPalette::Text));
 }
