@@ -120,6 +120,7 @@ public:
             QStyleOption option;
             option.palette = QApplication::palette();
             pixmap = QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+            pixmap.setDevicePixelRatio(scale);
         }
         m_drawn.insert(key, pixmap);
         return pixmap;
