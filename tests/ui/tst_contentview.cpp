@@ -82,9 +82,11 @@ struct Services
         return *history;
     }
 
-    // Privacy mode as the program's next start would read it from the file.
-    bool storedPrivacyMode() const
+    // Privacy mode as the program's next start would read it from the file, once
+    // what this session switched is written, as at its end.
+    bool storedPrivacyMode()
     {
+        store.settle();
         SqliteStores nextStart(store.path());
         return nextStart.preferences.privacyMode();
     }
