@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -162,13 +163,23 @@ private slots:
     {
         QFETCH(bool, clear);
         m_manager->addItem(u"older"_s);
+        // The store's thread is held until the item is gone, so that it is gone
+        // before its write is done however the threads are scheduled.
+        QSemaphore held;
+        m_stores->file.writer().submit({{this, {}, 0},
+                                        [&] {
+                                            held.acquire();
+                                            return StoreStatus();
+                                        },
+                                        {},
+                                        {}});
         m_manager->addItem(longCode('c'));
-        QVERIFY(m_manager->hasBackgroundWork());
         if (clear)
             m_manager->clearHistory();
         else
             HistoryLookup::deleteRow(*m_manager, Category::Code, 0);
         m_manager->addItem(u"newer"_s);
+        held.release();
         QTRY_VERIFY(!m_manager->hasBackgroundWork());
 
         const HistoryRecord stored = reopenedRecord();
