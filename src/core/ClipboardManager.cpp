@@ -47,6 +47,8 @@ void ClipboardManager::loadItems()
     m_persistence.load([this] {
         for (Parked &parked : std::exchange(m_parked, {}))
             record(parked.text, parked.category, parked.key);
+        for (const auto &then : std::exchange(m_whenLoaded, {}))
+            then();
     });
 }
 
@@ -182,15 +184,24 @@ void ClipboardManager::skipCurrentText()
 void ClipboardManager::exportItems(Category category, SaveDialog &dialog)
 {
     const QPointer<ClipboardManager> self(this);
-    HistoryExport::start(
-        category, dialog,
-        [self, category]() -> std::optional<QStringList> {
+    HistoryExport::start(category, dialog, [self, category](const QString &path) {
+        if (!self)
+            return;
+        // While a large history is still being read the lists hold none of it, and
+        // the chosen file would be replaced by an empty one.
+        self->whenLoaded([self, category, path] {
             if (!self)
-                return std::nullopt;
-            return self->list(category).toStringList();
-        },
-        [self](const QString &message) {
-            if (self)
-                emit self->exportFailed(message);
+                return;
+            if (auto failure = HistoryExport::save(path, self->list(category).toStringList()))
+                emit self->exportFailed(*failure);
         });
+    });
+}
+
+void ClipboardManager::whenLoaded(std::function<void()> then)
+{
+    if (m_persistence.isLoading())
+        m_whenLoaded.push_back(std::move(then));
+    else
+        then();
 }

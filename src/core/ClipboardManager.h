@@ -10,6 +10,7 @@
 #include <QObject>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -87,6 +88,8 @@ private:
     void record(const QString &text, Category category, const HistoryIndex::Key &key);
     // Takes the clipboard's text as seen without recording it.
     void skipCurrentText();
+    // Runs `then` once the history is read: at once, unless it is read beside.
+    void whenLoaded(std::function<void()> then);
 
     Clipboard &m_clipboard;
     Preferences &m_preferences;
@@ -110,6 +113,7 @@ private:
         HistoryIndex::Key key;
     };
     std::vector<Parked> m_parked;
+    std::vector<std::function<void()>> m_whenLoaded;
     // Declared last: destroyed first, it records what it still holds.
     CaptureQueue m_captures;
 };

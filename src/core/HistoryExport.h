@@ -21,11 +21,13 @@ QStringList fileTypes();
 // The items joined by two line feeds; nothing before the first or after the last.
 QByteArray fileContents(const QStringList &items);
 
-// Asks the dialog where to save the category's list, then writes what `items`
-// gives when the user confirms (nothing when it gives nullopt). A failed write
-// prints one line on standard output and is handed to `failed` as that line.
-void start(Category category, SaveDialog &dialog, std::function<std::optional<QStringList>()> items,
-           std::function<void(const QString &message)> failed);
+// Asks the dialog where to save the category's list and hands the path to `chosen`
+// when the user confirms.
+void start(Category category, SaveDialog &dialog, std::function<void(const QString &path)> chosen);
+
+// Writes `items` to `path`. A failure prints one line on standard output and is
+// returned as that line.
+std::optional<QString> save(const QString &path, const QStringList &items);
 
 // Replaces the file at `path` whole or not at all; returns the error text on failure.
 std::optional<QString> writeFile(const QString &path, const QByteArray &contents);

@@ -9,10 +9,12 @@
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "ProgramMessages.h"
+#include "SaveDialog.h"
 #include "SqliteStores.h"
 #include "StreamCapture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QSemaphore>
 #include <QTemporaryDir>
@@ -286,9 +288,16 @@ private slots:
             QVERIFY(m_manager->hasBackgroundWork());
             m_manager->addItem(u"copied meanwhile"_s);
             m_manager->addItem(u"https://stored.example"_s);
+            // An export asked for meanwhile holds what is stored, not the empty lists.
+            const QString exported = m_dir.filePath(u"urls.txt"_s);
+            AtOnceSaveDialog dialog(exported);
+            m_manager->exportItems(Category::Url, dialog);
             if (clear)
                 m_manager->clearHistory();
             QTRY_VERIFY_WITH_TIMEOUT(!m_manager->hasBackgroundWork(), 20000);
+            QFile file(exported);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), clear ? QByteArray() : "https://stored.example"_ba);
             settle(m_stores->file);
             const HistoryRecord stored = m_stores->history.load();
             const QStringList texts =
@@ -303,6 +312,17 @@ private slots:
     }
 
 private:
+    // A user who picks `path` as soon as the dialog opens.
+    struct AtOnceSaveDialog final : SaveDialog
+    {
+        explicit AtOnceSaveDialog(QString chosen) : path(std::move(chosen)) {}
+        void ask(const QString &, const QStringList &types, Completion done) override
+        {
+            done(Choice{path, types.value(0)});
+        }
+        QString path;
+    };
+
     // As another application's copy is seen: the change notice reads it and the
     // manager takes it up once the event loop turns. Only the manager's own
     // queued calls are run here, so a worker's result is not taken up yet.
