@@ -125,6 +125,13 @@
     </message>
 </context>
 <context>
+    <name>HistoryExport</name>
+    <message>
+        <source>%1 is a symbolic link to a file that is not your own</source>
+        <translation>%1 ist ein symbolischer Link auf eine Datei, die nicht Ihre eigene ist</translation>
+    </message>
+</context>
+<context>
     <name>InstanceClient</name>
     <message>
         <source>%1: %2</source>

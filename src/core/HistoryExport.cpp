@@ -2,9 +2,15 @@
 
 #include "SaveDialog.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace HistoryExport {
 
@@ -49,18 +55,52 @@ std::optional<QString> save(const QString &path, const QStringList &items)
     return message;
 }
 
+namespace {
+
+// A name chosen in a shared folder may have been made a link by someone else, to
+// a file of theirs or to none yet: writing through it would hand them the
+// history. Only a link to a regular file of the user's own is followed.
+std::optional<QString> refusedLink(const QString &path)
+{
+    const QFileInfo chosen(path);
+    if (!chosen.isSymLink())
+        return std::nullopt;
+    const QFileInfo target(chosen.canonicalFilePath());
+    if (target.exists() && target.isFile() && target.ownerId() == ::geteuid())
+        return std::nullopt;
+    return QCoreApplication::translate("HistoryExport",
+                                       "%1 is a symbolic link to a file that is not your own")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+// The system's own text for a write that failed: QSaveFile says "Unknown error"
+// for a full disk.
+QString failureOf(const QSaveFile &file, int error)
+{
+    return error != 0 ? qt_error_string(error) : file.errorString();
+}
+
+} // namespace
+
 std::optional<QString> writeFile(const QString &path, const QByteArray &contents)
 {
+    if (auto refused = refusedLink(path))
+        return refused;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    if (file.write(contents) != contents.size()) {
-        const QString error = file.errorString();
+    // An exported history is as private as the store it came from.
+    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return file.errorString();
+    errno = 0;
+    if (file.write(contents) != contents.size() || !file.flush()) {
+        const QString error = failureOf(file, errno);
         file.cancelWriting();
         return error;
     }
+    errno = 0;
     if (!file.commit())
-        return file.errorString();
+        return failureOf(file, errno);
     return std::nullopt;
 }
 

@@ -7,13 +7,17 @@
 #include "StreamCapture.h"
 #include "TemporaryStore.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -211,10 +215,66 @@ private slots:
         const QByteArray said = out.take();
         setrlimit(RLIMIT_FSIZE, &saved);
 
-        QVERIFY2(said.startsWith("Failed to export items: "), said.constData());
+        QCOMPARE(said, "Failed to export items: " + qt_error_string(EFBIG).toUtf8() + '\n');
         QCOMPARE(readAll(path), QByteArray("the previous export"));
         QCOMPARE(QDir(m_dirHolder->path()).entryList(QDir::Files),
                  QStringList{QStringLiteral("existing.txt")});
+    }
+
+    // An exported history is as private as the store, and a name someone else has
+    // made a link is not written through unless it leads to a file of the user's.
+    void exportIsPrivate_linksLeadOnlyToOwnFiles()
+    {
+        seed(Category::Url, {QStringLiteral("https://secret.example")});
+        const QDir dir(m_dirHolder->path());
+        const QByteArray secret("https://secret.example");
+        const auto exportTo = [&](const QString &name) {
+            StreamCapture out(stdout);
+            m_manager->exportItems(Category::Url, m_dialog);
+            m_dialog.answer(dir.filePath(name));
+            return out.take();
+        };
+        const auto modeOf = [](const QString &path) {
+            struct stat status
+            {
+            };
+            return ::lstat(QFile::encodeName(path).constData(), &status) == 0
+                       ? status.st_mode & 07777
+                       : 0u;
+        };
+
+        QVERIFY(QFile(dir.filePath(QStringLiteral("shared.txt"))).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("shared.txt")),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                          QFile::ReadOther));
+        for (const QString &name : {QStringLiteral("new.txt"), QStringLiteral("shared.txt")}) {
+            QCOMPARE(exportTo(name), QByteArray());
+            QCOMPARE(readAll(dir.filePath(name)), secret);
+            QCOMPARE(modeOf(dir.filePath(name)), 0600u);
+        }
+
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("new.txt")),
+                            dir.filePath(QStringLiteral("mine.txt"))));
+        QFile(dir.filePath(QStringLiteral("new.txt"))).resize(0);
+        QCOMPARE(exportTo(QStringLiteral("mine.txt")), QByteArray());
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("new.txt"))), secret);
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("mine.txt"))).isSymLink());
+
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("theirs.txt")),
+                            dir.filePath(QStringLiteral("planted.txt"))));
+        QVERIFY(exportTo(QStringLiteral("planted.txt")).startsWith("Failed to export items: "));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("theirs.txt"))));
+
+        // A file of another user's: only root can make one here.
+        QFile theirs(dir.filePath(QStringLiteral("theirs.txt")));
+        QVERIFY(theirs.open(QIODevice::WriteOnly));
+        theirs.close();
+        if (::chown(QFile::encodeName(theirs.fileName()).constData(), 65534, 65534) != 0) {
+            qInfo("Not run: a link to another user's file (chown needs root)");
+            return;
+        }
+        QVERIFY(exportTo(QStringLiteral("planted.txt")).startsWith("Failed to export items: "));
+        QCOMPARE(readAll(theirs.fileName()), QByteArray());
     }
 
 private:
