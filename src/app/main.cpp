@@ -12,11 +12,16 @@
 #include <QCommandLineParser>
 #include <QSystemTrayIcon>
 
+#include <csignal>
 #include <cstdio>
 #include <optional>
 
 int main(int argc, char *argv[])
 {
+    // A reader of our standard error that went away (a closed terminal, a log pipe
+    // that died) must not end the program with its history unsaved: a write to it
+    // fails instead. So must a socket's peer that left.
+    std::signal(SIGPIPE, SIG_IGN);
     // Before anything can have a word to say.
     installBrimvaleMessageHandler();
     QApplication app(argc, argv);

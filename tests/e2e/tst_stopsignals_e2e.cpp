@@ -2,6 +2,7 @@
 // terminal does: it quits as its Quit button does.
 #include "E2eSupport.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 
@@ -56,6 +57,26 @@ private slots:
         QVERIFY(session.startBrimvale());
         QCOMPARE(brimvale.state(), QProcess::Running);
         QCOMPARE(session.storedList(u"texts"_s), QStringList{QString::fromUtf8(text)});
+    }
+
+    // A standard error or socket whose reader left makes a write fail, not the
+    // program end with its history unsaved.
+    void brokenPipe_isNoReasonToStop()
+    {
+        E2eSession session;
+        // As a terminal starts it; the test runner may ignore SIGPIPE itself, and
+        // an ignored signal stays ignored in a child.
+        session.brimvale().setChildProcessModifier([] { std::signal(SIGPIPE, SIG_DFL); });
+        QVERIFY(session.startBrimvale());
+        QFile status(u"/proc/%1/status"_s.arg(session.brimvale().processId()));
+        QVERIFY(status.open(QIODevice::ReadOnly));
+        const QByteArray lines = status.readAll();
+        const qsizetype at = lines.indexOf("\nSigIgn:");
+        QVERIFY(at >= 0);
+        const quint64 ignored = lines.mid(at + 8, lines.indexOf('\n', at + 1) - at - 8)
+                                    .trimmed()
+                                    .toULongLong(nullptr, 16);
+        QVERIFY(ignored & (quint64(1) << (SIGPIPE - 1)));
     }
 };
 
