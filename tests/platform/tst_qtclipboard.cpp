@@ -249,12 +249,18 @@ private:
     }
 
     // How many requests xclip has answered, from the line it prints after each.
+    // xclip prints that line after it has sent the text, so a reader that has the
+    // text may still be ahead of the line: the count is taken once xclip has been
+    // quiet for a while.
     static int requestsServed(QProcess &xclip)
     {
-        xclip.waitForReadyRead(100);
-        const QByteArray said = xclip.readAllStandardError();
-        xclip.setProperty("said", xclip.property("said").toByteArray() + said);
-        return int(xclip.property("said").toByteArray().count("selection request number"));
+        QByteArray said = xclip.property("said").toByteArray();
+        xclip.setReadChannel(QProcess::StandardError);
+        do
+            said += xclip.readAllStandardError();
+        while (xclip.waitForReadyRead(500));
+        xclip.setProperty("said", said);
+        return int(said.count("selection request number"));
     }
 
     // `xclip -o`, run while this process keeps serving its own clipboard.
