@@ -17,8 +17,10 @@
 #include <QStyleFactory>
 #include <QtTest>
 
-// Renders the panel in its typical states to PNG files for a person to look at;
-// the checks only make sure every picture was taken.
+// Renders the panel in its typical states to PNG files for a person to look at,
+// and checks that each picture is the one meant: drawn in the palette asked for,
+// and different from every other state's, so a state that was never reached or
+// a palette that was not applied fails.
 class TestPanelScreenshots final : public QObject
 {
     Q_OBJECT
@@ -30,6 +32,8 @@ private slots:
 
 private:
     QDir m_directory;
+    // The pictures taken so far, by data tag.
+    QHash<QString, QImage> m_taken;
 };
 
 namespace {
@@ -69,6 +73,17 @@ QPalette darkPalette()
     return palette;
 }
 
+// 0 for black, 1 for white, over a grid of pixels.
+double meanLightness(const QImage &picture)
+{
+    double sum = 0;
+    int count = 0;
+    for (int y = 0; y < picture.height(); y += 3) {
+        for (int x = 0; x < picture.width(); x += 3, ++count)
+            sum += QColor(picture.pixel(x, y)).lightnessF();
+    }
+    return count > 0 ? sum / count : 0;
+}
 } // namespace
 
 void TestPanelScreenshots::initTestCase()
@@ -82,7 +97,8 @@ void TestPanelScreenshots::panelStates_areRendered_data()
     QTest::addColumn<QString>("state");
     QTest::addColumn<bool>("dark");
     for (const bool dark : {false, true}) {
-        for (const char *state : {"empty", "items", "preview", "privacy", "confirmation", "dock"})
+        for (const char *state :
+             {"empty", "urls", "items", "preview", "privacy", "confirmation", "dock"})
             QTest::addRow("%s%s", state, dark ? "-dark" : "") << QString::fromLatin1(state) << dark;
     }
 }
@@ -149,6 +165,16 @@ void TestPanelScreenshots::panelStates_areRendered()
     const QString file = m_directory.filePath(
         QStringLiteral("panel-%1%2.png").arg(state, dark ? QStringLiteral("-dark") : QString()));
     QVERIFY2(picture.save(file), qPrintable(file));
+
+    const double lightness = meanLightness(picture);
+    QVERIFY2(dark ? lightness < 0.35 : lightness > 0.65,
+             qPrintable(QStringLiteral("mean lightness %1").arg(lightness)));
+    for (auto taken = m_taken.cbegin(); taken != m_taken.cend(); ++taken) {
+        if (taken.key().endsWith(QLatin1String("-dark")) == dark)
+            QVERIFY2(taken.value() != picture,
+                     qPrintable(QStringLiteral("looks like ") + taken.key()));
+    }
+    m_taken.insert(QString::fromLatin1(QTest::currentDataTag()), picture);
 }
 
 QTEST_MAIN(TestPanelScreenshots)
