@@ -368,6 +368,14 @@
         <source>%1 refuses writing</source>
         <translation>%1 verweigert das Schreiben</translation>
     </message>
+    <message>
+        <source>%1 could not be written, which stops all saving; it is yours, so it was made writable again</source>
+        <translation>%1 war nicht beschreibbar, wodurch nichts mehr gespeichert wurde; die Datei gehört Ihnen und wurde wieder beschreibbar gemacht</translation>
+    </message>
+    <message>
+        <source>%1 belongs to another user and cannot be written; remove it, or make it yours, and Brimvale saves again</source>
+        <translation>%1 gehört einem anderen Benutzer und kann nicht beschrieben werden; entfernen Sie die Datei oder übernehmen Sie sie, dann speichert Brimvale wieder</translation>
+    </message>
 </context>
 <context>
     <name>SqliteTables</name>

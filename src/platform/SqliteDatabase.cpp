@@ -64,10 +64,19 @@ void narrowOwnStore(const QString &path)
     if (fd < 0)
         return;
     struct stat status = {};
+    // An empty file is one a start before made and left before SQLite wrote to it.
     if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid() &&
-        (status.st_mode & 077) != 0 && startsWithSqliteHeader(fd))
+        (status.st_mode & 077) != 0 && (status.st_size == 0 || startsWithSqliteHeader(fd)))
         ::fchmod(fd, status.st_mode & 0700);
     ::close(fd);
+}
+
+// The journal and its index sit beside the file a link leads to.
+QStringList sideFilesOf(const QString &path)
+{
+    const QString reached = QFileInfo(path).canonicalFilePath();
+    const QString base = reached.isEmpty() ? path : reached;
+    return {base + QStringLiteral("-wal"), base + QStringLiteral("-shm")};
 }
 
 } // namespace
@@ -175,6 +184,34 @@ std::optional<QString> SqliteDatabase::linkProblem(const QString &path)
         return tr("it is a symbolic link to %1, which is not an SQLite database; the link and "
                   "its target are left as they are")
             .arg(target);
+    return std::nullopt;
+}
+
+QStringList SqliteDatabase::repairOwnSideFiles(const QString &path)
+{
+    QStringList repaired;
+    for (const QString &side : sideFilesOf(path)) {
+        const int fd = ::open(QFile::encodeName(side).constData(),
+                              O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat status = {};
+        if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid() &&
+            (status.st_mode & (S_IRUSR | S_IWUSR)) != (S_IRUSR | S_IWUSR) &&
+            ::fchmod(fd, S_IRUSR | S_IWUSR) == 0)
+            repaired.append(side);
+        ::close(fd);
+    }
+    return repaired;
+}
+
+std::optional<QString> SqliteDatabase::unwritableSideFile(const QString &path)
+{
+    for (const QString &side : sideFilesOf(path)) {
+        const QByteArray native = QFile::encodeName(side);
+        if (::access(native.constData(), F_OK) == 0 && ::access(native.constData(), W_OK) != 0)
+            return side;
+    }
     return std::nullopt;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -45,6 +46,14 @@ public:
     // Why `path` must not be opened, when it is a symbolic link: it is followed
     // only to an existing SQLite file, never to one it would create or replace.
     static std::optional<QString> linkProblem(const QString &path);
+
+    // The journal and its index beside the database at `path` (-wal, -shm) that
+    // are this user's own but that the user may not write, as a tool run on a
+    // read-only store leaves them, are made writable by the user again: SQLite
+    // would otherwise refuse every write. Returns the files so repaired.
+    static QStringList repairOwnSideFiles(const QString &path);
+    // A journal or index beside `path` that this process cannot write, or nothing.
+    static std::optional<QString> unwritableSideFile(const QString &path);
 
     // Renames `path` (with its -wal file) to `<path>.unreadable-<yyyyMMddHHmmss>`,
     // never replacing an existing file; returns the new name.

@@ -154,16 +154,25 @@ SqliteStoreFile::Attempt SqliteStoreFile::openConnection()
         return {SQLITE_CANTOPEN, tr("Cannot open %1: %2").arg(m_path, error)};
     if (const std::optional<QString> problem = SqliteDatabase::linkProblem(m_path))
         return {SQLITE_CANTOPEN, tr("Cannot open %1: %2").arg(m_path, *problem)};
+    for (const QString &repaired : SqliteDatabase::repairOwnSideFiles(m_path)) {
+        qCWarning(lcPlatform).noquote()
+            << tr("%1 could not be written, which stops all saving; it is yours, so it was made "
+                  "writable again")
+                   .arg(repaired);
+    }
     auto connection = std::make_unique<Connection>();
     int rc = connection->m_db.open(m_path);
-    if (isOk(rc) && !connection->m_db.isReadOnly()) {
+    // SQLite would open the file for writing and then refuse every write.
+    const bool sideFileBlocks = SqliteDatabase::unwritableSideFile(m_path).has_value();
+    if (isOk(rc) && !connection->m_db.isReadOnly() && !sideFileBlocks) {
         sqlite3_busy_timeout(connection->handle(), busyTimeoutMs);
         rc = connection->exec(configureSql);
         if (isOk(rc))
             rc = createSchema(*connection);
     }
     // What may be read is shown even where nothing may be written.
-    if (SqliteDatabase::isReadOnlyError(rc) || (isOk(rc) && connection->m_db.isReadOnly()))
+    if (SqliteDatabase::isReadOnlyError(rc) ||
+        (isOk(rc) && (connection->m_db.isReadOnly() || sideFileBlocks)))
         rc = openReadOnly(*connection);
     for (auto it = m_observers.begin(); it != m_observers.end() && isOk(rc); ++it)
         rc = (*it)->readOnOpening(*connection);
@@ -176,10 +185,15 @@ SqliteStoreFile::Attempt SqliteStoreFile::openConnection()
 int SqliteStoreFile::openReadOnly(Connection &connection)
 {
     const QFileInfo file(m_path);
-    connection.m_readOnlyReason = !file.isWritable() ? tr("%1 is read-only").arg(m_path)
-                                  : !QFileInfo(file.absolutePath()).isWritable()
-                                      ? tr("the folder of %1 is read-only").arg(m_path)
-                                      : tr("%1 refuses writing").arg(m_path);
+    const std::optional<QString> side = SqliteDatabase::unwritableSideFile(m_path);
+    connection.m_readOnlyReason =
+        side ? tr("%1 belongs to another user and cannot be written; remove it, or make it yours, "
+                  "and Brimvale saves again")
+                   .arg(*side)
+        : !file.isWritable() ? tr("%1 is read-only").arg(m_path)
+        : !QFileInfo(file.absolutePath()).isWritable()
+            ? tr("the folder of %1 is read-only").arg(m_path)
+            : tr("%1 refuses writing").arg(m_path);
     // With no journal left behind there is nothing but the file to read, and only
     // this process could write it: opened as immutable, SQLite makes no -shm file,
     // which would take the read-only mode and refuse writing once the file takes it.

@@ -308,16 +308,24 @@ private slots:
         QCOMPARE(modeOf(path + u"-shm"_s), ownerReadWrite);
     }
 
+    // A store, or the empty file an earlier start made and left before SQLite
+    // wrote to it.
     void existingFileReadableByOthers_narrowedOnOpening()
     {
-        {
-            SqliteStores store(m_path);
+        for (const bool empty : {false, true}) {
+            QFile::remove(m_path);
+            if (empty) {
+                QVERIFY(QFile(m_path).open(QIODevice::WriteOnly));
+            } else {
+                SqliteStores store(m_path);
+            }
+            QVERIFY(QFile::setPermissions(m_path,
+                                          ownerReadWrite | QFile::ReadGroup | QFile::ReadOther));
+            // At the first opening: the file is written right after it.
+            SqliteStoreFile file(m_path);
+            QVERIFY(file.open().ok());
+            QCOMPARE(modeOf(m_path), ownerReadWrite);
         }
-        QVERIFY(
-            QFile::setPermissions(m_path, ownerReadWrite | QFile::ReadGroup | QFile::ReadOther));
-        SqliteStores store(m_path);
-        QVERIFY(store.file.isOpen());
-        QCOMPARE(modeOf(m_path), ownerReadWrite);
     }
 
 private:

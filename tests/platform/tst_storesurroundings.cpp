@@ -116,6 +116,30 @@ private slots:
                  (QStringList{u"accepted"_s, u"written before the kill"_s}));
     }
 
+    // What sqlite3 leaves when run on a store made read-only: an index of the
+    // journal that only its owner may read. It is the user's own, so it is made
+    // writable again, with one line, rather than every later write failing.
+    void strayReadOnlyJournalIndex_ofOurs_madeWritableWithOneLine()
+    {
+        if (Unprivileged::needed())
+            return Unprivileged::run(QTest::currentTestFunction());
+        plantHistory();
+        const QString index = m_path + u"-shm"_s;
+        {
+            QFile stray(index);
+            QVERIFY(stray.open(QIODevice::WriteOnly));
+            stray.write(QByteArray(32768, '\0'));
+        }
+        QVERIFY(QFile::setPermissions(index, readOnlyFile));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"-shm .*made writable"_s));
+        SqliteStores store(m_path);
+        const auto accepted = store.history.insertNewest(u"texts"_s, u"accepted"_s);
+        QVERIFY2(accepted.ok(), qPrintable(accepted.error()));
+        QCOMPARE(modeOf(index), readWriteFile);
+        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts(),
+                 (QStringList{u"accepted"_s, u"newer"_s, u"older"_s}));
+    }
+
     // Tables of another shape
 
     void preferencesOfAnotherShape_setAsideWithOneLine_historyLoads()
