@@ -46,10 +46,12 @@ Larkspan::Larkspan(std::unique_ptr<SystemServices> system, const Services *servi
 {
     m_statusIcon->showOn(m_panel.get());
     if (m_services.autostart) {
-        const StoreStatus offered =
-            offerAutostartOnFirstStart(*m_services.autostart, m_services.preferences);
-        if (!offered.ok())
-            qCWarning(lcApp, "%s", qPrintable(offered.error()));
+        for (const StoreStatus &status :
+             {offerAutostartOnFirstStart(*m_services.autostart, m_services.preferences),
+              renewOutdatedAutostart(*m_services.autostart)}) {
+            if (!status.ok())
+                qCWarning(lcApp, "%s", qPrintable(status.error()));
+        }
         m_panel->addStartAtLogin(*m_services.autostart);
     }
     if (options.trayAvailable) {
