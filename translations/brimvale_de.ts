@@ -190,13 +190,6 @@
     </message>
 </context>
 <context>
-    <name>Larkspan</name>
-    <message>
-        <source>Brimvale</source>
-        <translation>Brimvale</translation>
-    </message>
-</context>
-<context>
     <name>PanelWindow</name>
     <message>
         <source>Show in Dock</source>
@@ -386,6 +379,21 @@
     <message>
         <source>Start at Login</source>
         <translation>Beim Anmelden starten</translation>
+    </message>
+</context>
+<context>
+    <name>StatusIcon</name>
+    <message>
+        <source>Brimvale — 1 item</source>
+        <translation>Brimvale — 1 Eintrag</translation>
+    </message>
+    <message>
+        <source>Brimvale — %1 items</source>
+        <translation>Brimvale — %1 Einträge</translation>
+    </message>
+    <message>
+        <source>%1 · Privacy Mode on</source>
+        <translation>%1 · Privatmodus an</translation>
     </message>
 </context>
 <context>

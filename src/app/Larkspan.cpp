@@ -45,6 +45,7 @@ Larkspan::Larkspan(std::unique_ptr<SystemServices> system, const Services *servi
       m_statusIcon(new StatusIcon(m_services.preferences, this))
 {
     m_statusIcon->showOn(m_panel.get());
+    m_statusIcon->countItemsOf({&m_manager->urls(), &m_manager->codes(), &m_manager->texts()});
     if (m_services.autostart) {
         for (const StoreStatus &status :
              {offerAutostartOnFirstStart(*m_services.autostart, m_services.preferences),
@@ -135,7 +136,6 @@ void Larkspan::createTrayIcon()
 {
     m_tray = new QSystemTrayIcon(this);
     m_statusIcon->showOn(m_tray);
-    m_tray->setToolTip(tr("Brimvale"));
     connect(m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)

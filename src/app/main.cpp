@@ -21,7 +21,8 @@ int main(int argc, char *argv[])
     installBrimvaleMessageHandler();
     QApplication app(argc, argv);
     const StopSignals stopSignals; // SIGTERM, SIGINT and SIGHUP quit as Quit does
-    QApplication::setApplicationName(QStringLiteral("brimvale"));
+    // Also the tray item's title, which Qt takes from the name.
+    QApplication::setApplicationName(QStringLiteral("Brimvale"));
     QApplication::setApplicationDisplayName(QStringLiteral("Brimvale"));
     QApplication::setApplicationVersion(QStringLiteral(BRIMVALE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("io.github.brimvale.Brimvale"));
