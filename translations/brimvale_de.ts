@@ -452,5 +452,9 @@
         <source>Start without opening the panel, even without a system tray; do nothing when Brimvale runs already.</source>
         <translation>Starten, ohne das Fenster zu öffnen, auch ohne Systemleiste; nichts tun, wenn Brimvale schon läuft.</translation>
     </message>
+    <message>
+        <source>Brimvale is not running, and it cannot start here: no display is available (DISPLAY and WAYLAND_DISPLAY are not set).</source>
+        <translation>Brimvale läuft nicht und kann hier nicht starten: Es ist keine Anzeige verfügbar (DISPLAY und WAYLAND_DISPLAY sind nicht gesetzt).</translation>
+    </message>
 </context>
 </TS>
