@@ -34,7 +34,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # dpkg-shlibdeps sees the libraries linked, not Qt's plugins: the xcb platform
 # plugin is in its own package (the SVG icon engine comes with libqt6svg6).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+# The Wayland platform plugin: without it, a Wayland session that runs no
+# XWayland leaves Qt nothing to draw on.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "clipboard history in the system tray")
 set(CPACK_PACKAGE_DESCRIPTION
     "Brimvale keeps every plain text you copy, sorted into URLs, code and other\ntext, and lets you search, preview, copy back, export and clear the history\nfrom a panel opened from the tray. Texts marked secret by a password manager\nare never recorded, and Privacy Mode pauses recording.")

@@ -197,13 +197,6 @@
     </message>
 </context>
 <context>
-    <name>Larkspan</name>
-    <message>
-        <source>Brimvale</source>
-        <translation>Brimvale</translation>
-    </message>
-</context>
-<context>
     <name>PanelWindow</name>
     <message>
         <source>Show in Dock</source>
@@ -404,6 +397,21 @@
     </message>
 </context>
 <context>
+    <name>StatusIcon</name>
+    <message>
+        <source>Brimvale — 1 item</source>
+        <translation>Brimvale — 1 Eintrag</translation>
+    </message>
+    <message>
+        <source>Brimvale — %1 items</source>
+        <translation>Brimvale — %1 Einträge</translation>
+    </message>
+    <message>
+        <source>%1 · Privacy Mode on</source>
+        <translation>%1 · Privatmodus an</translation>
+    </message>
+</context>
+<context>
     <name>TrayMenu</name>
     <message>
         <source>Privacy Mode</source>
@@ -458,6 +466,10 @@
     <message>
         <source>Start without opening the panel, even without a system tray; do nothing when Brimvale runs already.</source>
         <translation>Starten, ohne das Fenster zu öffnen, auch ohne Systemleiste; nichts tun, wenn Brimvale schon läuft.</translation>
+    </message>
+    <message>
+        <source>Brimvale is not running, and it cannot start here: no display is available (DISPLAY and WAYLAND_DISPLAY are not set).</source>
+        <translation>Brimvale läuft nicht und kann hier nicht starten: Es ist keine Anzeige verfügbar (DISPLAY und WAYLAND_DISPLAY sind nicht gesetzt).</translation>
     </message>
 </context>
 </TS>

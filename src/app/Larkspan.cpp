@@ -45,11 +45,14 @@ Larkspan::Larkspan(std::unique_ptr<SystemServices> system, const Services *servi
       m_statusIcon(new StatusIcon(m_services.preferences, this))
 {
     m_statusIcon->showOn(m_panel.get());
+    m_statusIcon->countItemsOf({&m_manager->urls(), &m_manager->codes(), &m_manager->texts()});
     if (m_services.autostart) {
-        const StoreStatus offered =
-            offerAutostartOnFirstStart(*m_services.autostart, m_services.preferences);
-        if (!offered.ok())
-            qCWarning(lcApp, "%s", qPrintable(offered.error()));
+        for (const StoreStatus &status :
+             {offerAutostartOnFirstStart(*m_services.autostart, m_services.preferences),
+              renewOutdatedAutostart(*m_services.autostart)}) {
+            if (!status.ok())
+                qCWarning(lcApp, "%s", qPrintable(status.error()));
+        }
         m_panel->addStartAtLogin(*m_services.autostart);
     }
     if (options.trayAvailable) {
@@ -133,7 +136,6 @@ void Larkspan::createTrayIcon()
 {
     m_tray = new QSystemTrayIcon(this);
     m_statusIcon->showOn(m_tray);
-    m_tray->setToolTip(tr("Brimvale"));
     connect(m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)

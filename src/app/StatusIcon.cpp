@@ -2,7 +2,9 @@
 
 #include "Preferences.h"
 
+#include <QAbstractItemModel>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -99,6 +101,39 @@ void StatusIcon::showOn(QWidget *window)
     apply();
 }
 
+void StatusIcon::countItemsOf(const QList<QAbstractItemModel *> &lists)
+{
+    for (QAbstractItemModel *list : lists) {
+        m_lists.append(list);
+        for (const auto change :
+             {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
+            connect(list, change, this, &StatusIcon::recount);
+        }
+        connect(list, &QAbstractItemModel::modelReset, this, &StatusIcon::recount);
+    }
+    recount();
+}
+
+QString StatusIcon::toolTip() const
+{
+    const QString items = m_itemCount == 1
+                              ? tr("Brimvale — 1 item")
+                              : tr("Brimvale — %1 items").arg(QLocale().toString(m_itemCount));
+    return m_privacyMode ? tr("%1 · Privacy Mode on").arg(items) : items;
+}
+
+void StatusIcon::recount()
+{
+    int count = 0;
+    for (const QPointer<QAbstractItemModel> &list : std::as_const(m_lists)) {
+        if (list)
+            count += list->rowCount();
+    }
+    m_itemCount = count;
+    if (m_tray)
+        m_tray->setToolTip(toolTip());
+}
+
 void StatusIcon::update()
 {
     const bool privacyMode = m_preferences.privacyMode();
@@ -111,8 +146,10 @@ void StatusIcon::update()
 
 void StatusIcon::apply()
 {
-    if (m_tray)
+    if (m_tray) {
         m_tray->setIcon(m_icon);
+        m_tray->setToolTip(toolTip());
+    }
     for (const QPointer<QWidget> &window : std::as_const(m_windows)) {
         if (window)
             window->setWindowIcon(m_icon);

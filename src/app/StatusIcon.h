@@ -7,6 +7,7 @@
 #include <QString>
 
 class Preferences;
+class QAbstractItemModel;
 class QSystemTrayIcon;
 class QWidget;
 
@@ -25,7 +26,8 @@ QIcon builtIn(bool privacyMode);
 
 } // namespace AppIcon
 
-// Keeps the tray icon and the panel window's icon in step with Privacy Mode.
+// Keeps the tray icon and the panel window's icon in step with Privacy Mode, and
+// the tray's tooltip with the number of items kept and Privacy Mode.
 class StatusIcon final : public QObject
 {
     Q_OBJECT
@@ -37,16 +39,22 @@ public:
 
     void showOn(QSystemTrayIcon *tray);
     void showOn(QWidget *window);
+    // The items counted are the rows of `lists`, followed as they change.
+    void countItemsOf(const QList<QAbstractItemModel *> &lists);
     bool showsPrivacyMode() const { return m_privacyMode; }
     QIcon icon() const { return m_icon; }
+    QString toolTip() const;
 
 private:
     void update();
+    void recount();
     void apply();
 
     Preferences &m_preferences;
     QPointer<QSystemTrayIcon> m_tray;
     QList<QPointer<QWidget>> m_windows;
+    QList<QPointer<QAbstractItemModel>> m_lists;
     QIcon m_icon;
     bool m_privacyMode = false;
+    int m_itemCount = 0;
 };

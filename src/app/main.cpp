@@ -14,7 +14,84 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
+
+namespace {
+
+struct Options
+{
+    QCommandLineOption show{QStringLiteral("show"),
+                            QCoreApplication::translate("main", "Open the panel at launch.")};
+    QCommandLineOption toggle{
+        QStringLiteral("toggle"),
+        QCoreApplication::translate("main",
+                                    "Show the running Brimvale's panel, or hide it when it "
+                                    "is shown; with none running, start with the panel open.")};
+    QCommandLineOption quit{QStringLiteral("quit"),
+                            QCoreApplication::translate("main", "End the running Brimvale.")};
+    QCommandLineOption background{
+        QStringLiteral("background"),
+        QCoreApplication::translate("main",
+                                    "Start without opening the panel, even without a system "
+                                    "tray; do nothing when Brimvale runs already.")};
+};
+
+void describe(QCommandLineParser &parser, const Options &options)
+{
+    parser.setApplicationDescription(
+        QCoreApplication::translate("main", "Keeps a history of the texts you copy."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    for (const QCommandLineOption &option :
+         {options.show, options.toggle, options.quit, options.background})
+        parser.addOption(option);
+}
+
+QStringList argumentList(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+// Read before any application object exists, untranslated: the commands that
+// only print, or only hand a request to the running Brimvale, never open a window.
+bool opensNoWindow(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const Options options;
+    describe(parser, options);
+    // Qt's own options (-platform) are not known here; the real parse decides.
+    if (!parser.parse(arguments))
+        return false;
+    // --help-all lists Qt's GUI options only with the GUI there.
+    for (const char *name : {"help", "version"}) {
+        if (parser.isSet(QLatin1StringView(name)))
+            return true;
+    }
+    return parser.isSet(options.quit);
+}
+
+// Whether Qt's platform will find a display server to draw on; the GUI ends the
+// program with an abort when it finds none, as from an SSH shell.
+bool displayExpected(const QStringList &arguments)
+{
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || arguments.contains(u"-platform"))
+        return true;
+    // offscreen, minimal, vnc and the like draw without one.
+    const QString platforms = qEnvironmentVariable("QT_QPA_PLATFORM");
+    for (const QString &entry : platforms.split(u';', Qt::SkipEmptyParts)) {
+        const QString name = entry.section(u':', 0, 0);
+        if (!name.startsWith(u"xcb") && !name.startsWith(u"wayland"))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -24,45 +101,32 @@ int main(int argc, char *argv[])
     std::signal(SIGPIPE, SIG_IGN);
     // Before anything can have a word to say.
     installBrimvaleMessageHandler();
-    QApplication app(argc, argv);
+    const QStringList arguments = argumentList(argc, argv);
+    const bool canOpenWindows = !opensNoWindow(arguments) && displayExpected(arguments);
+    const std::unique_ptr<QCoreApplication> app =
+        canOpenWindows ? std::make_unique<QApplication>(argc, argv)
+                       : std::make_unique<QCoreApplication>(argc, argv);
     const StopSignals stopSignals; // SIGTERM, SIGINT and SIGHUP quit as Quit does
-    QApplication::setApplicationName(QStringLiteral("brimvale"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Brimvale"));
-    QApplication::setApplicationVersion(QStringLiteral(BRIMVALE_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("io.github.brimvale.Brimvale"));
-    installSessionTranslations(&app);
+    // Also the tray item's title, which Qt takes from the name.
+    QCoreApplication::setApplicationName(QStringLiteral("Brimvale"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Brimvale"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BRIMVALE_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.brimvale.Brimvale"));
+    installSessionTranslations(app.get());
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QApplication::translate("main", "Keeps a history of the texts you copy."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption showOption(
-        QStringLiteral("show"), QApplication::translate("main", "Open the panel at launch."));
-    parser.addOption(showOption);
-    const QCommandLineOption toggleOption(
-        QStringLiteral("toggle"),
-        QApplication::translate("main", "Show the running Brimvale's panel, or hide it when it "
-                                        "is shown; with none running, start with the panel open."));
-    parser.addOption(toggleOption);
-    const QCommandLineOption quitOption(
-        QStringLiteral("quit"), QApplication::translate("main", "End the running Brimvale."));
-    parser.addOption(quitOption);
-    const QCommandLineOption backgroundOption(
-        QStringLiteral("background"),
-        QApplication::translate("main", "Start without opening the panel, even without a system "
-                                        "tray; do nothing when Brimvale runs already."));
-    parser.addOption(backgroundOption);
-    parser.process(app);
+    const Options options;
+    describe(parser, options);
+    parser.process(*app);
 
     // Two running copies would record every copy twice; a later start hands its
     // request to the one that runs and leaves before it touches the history.
     std::optional<InstanceCommand> command = InstanceCommand::Show;
-    if (parser.isSet(quitOption))
+    if (parser.isSet(options.quit))
         command = InstanceCommand::Quit;
-    else if (parser.isSet(toggleOption))
+    else if (parser.isSet(options.toggle))
         command = InstanceCommand::Toggle;
-    else if (parser.isSet(backgroundOption) && !parser.isSet(showOption))
+    else if (parser.isSet(options.background) && !parser.isSet(options.show))
         command = std::nullopt;
     SingleInstance instance(InstanceLock::defaultPath(), InstanceLock::fallbackPath(),
                             instanceSocketPath());
@@ -78,15 +142,22 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(instance.message()));
         return 1;
     }
+    if (!canOpenWindows) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QCoreApplication::translate(
+                         "main", "Brimvale is not running, and it cannot start here: no display "
+                                 "is available (DISPLAY and WAYLAND_DISPLAY are not set).")));
+        return 1;
+    }
     InstanceServer server;
     for (const QString &problem : server.listen())
         qCWarning(lcApp, "%s", qPrintable(problem));
 
-    LaunchOptions options;
-    options.showPanel = parser.isSet(showOption) || parser.isSet(toggleOption);
-    options.background = parser.isSet(backgroundOption) && !options.showPanel;
-    options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
-    Larkspan larkspan(brimvaleStoreFile(), options);
+    LaunchOptions launchOptions;
+    launchOptions.showPanel = parser.isSet(options.show) || parser.isSet(options.toggle);
+    launchOptions.background = parser.isSet(options.background) && !launchOptions.showPanel;
+    launchOptions.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    Larkspan larkspan(brimvaleStoreFile(), launchOptions);
     larkspan.setLateTrayProbe({.isAvailable = &QSystemTrayIcon::isSystemTrayAvailable});
     QObject::connect(&server, &InstanceServer::commandReceived, &larkspan, &Larkspan::obey);
     larkspan.launch();

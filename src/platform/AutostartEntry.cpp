@@ -14,3 +14,10 @@ StoreStatus offerAutostartOnFirstStart(AutostartEntry &entry, Preferences &prefe
     preferences.setValue(Preference::AutostartOffered, true);
     return {};
 }
+
+StoreStatus renewOutdatedAutostart(AutostartEntry &entry)
+{
+    if (!entry.exists() || !entry.isEnabled() || !entry.isOutdated())
+        return {};
+    return entry.setEnabled(true);
+}

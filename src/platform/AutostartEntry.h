@@ -17,6 +17,9 @@ public:
     // The user's own entry exists, whatever it says.
     virtual bool exists() const = 0;
     virtual StoreStatus setEnabled(bool on) = 0;
+    // The user's own entry was written by an earlier Brimvale and lacks what this
+    // one writes.
+    virtual bool isOutdated() const = 0;
 
 protected:
     AutostartEntry() = default;
@@ -28,3 +31,7 @@ protected:
 // session; an entry already there (a desktop's, or one switched off) is left as
 // it is. Later starts leave the entry to the user.
 StoreStatus offerAutostartOnFirstStart(AutostartEntry &entry, Preferences &preferences);
+
+// An entry switched on that an earlier Brimvale wrote is written again as this one
+// writes it; an entry switched off, or none, is left as it is.
+StoreStatus renewOutdatedAutostart(AutostartEntry &entry);

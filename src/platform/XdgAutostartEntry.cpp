@@ -4,21 +4,23 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <optional>
+
 namespace {
 
-// The desktop file's [Desktop Entry] says it is switched off: Hidden=true (the
-// freedesktop rule, written by Xfce and KDE) or GNOME's
-// X-GNOME-Autostart-enabled=false.
-bool switchedOff(const QString &path)
+// The keys of the desktop file's [Desktop Entry] group, the last of each winning;
+// nullopt when the file cannot be read.
+std::optional<QHash<QByteArray, QByteArray>> mainGroup(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return true;
+        return std::nullopt;
+    QHash<QByteArray, QByteArray> keys;
     bool inMainGroup = false;
-    bool off = false;
     while (!file.atEnd()) {
         const QByteArray line = file.readLine().trimmed();
         if (line.startsWith('[')) {
@@ -28,16 +30,19 @@ bool switchedOff(const QString &path)
         if (!inMainGroup || line.startsWith('#'))
             continue;
         const qsizetype equals = line.indexOf('=');
-        if (equals < 0)
-            continue;
-        const QByteArray key = line.left(equals).trimmed();
-        const QByteArray value = line.mid(equals + 1).trimmed();
-        if (key == "Hidden")
-            off = value == "true";
-        else if (key == "X-GNOME-Autostart-enabled" && value == "false")
-            off = true;
+        if (equals >= 0)
+            keys.insert(line.left(equals).trimmed(), line.mid(equals + 1).trimmed());
     }
-    return off;
+    return keys;
+}
+
+// The desktop file says it is switched off: Hidden=true (the freedesktop rule,
+// written by Xfce and KDE) or GNOME's X-GNOME-Autostart-enabled=false.
+bool switchedOff(const QString &path)
+{
+    const auto keys = mainGroup(path);
+    return !keys || keys->value("Hidden") == "true" ||
+           keys->value("X-GNOME-Autostart-enabled") == "false";
 }
 
 // An Exec argument, quoted as the desktop entry rules ask when it needs it.
@@ -56,15 +61,38 @@ QString execArgument(const QString &argument)
     return u'"' + quoted + u'"';
 }
 
-QByteArray entryText(const QString &command, bool hidden)
+// A string value as the desktop entry rules escape it.
+QByteArray stringValue(const QString &value)
+{
+    QString escaped = value;
+    escaped.replace(u'\\', QLatin1StringView("\\\\"));
+    escaped.replace(u'\n', QLatin1StringView("\\n"));
+    escaped.replace(u'\t', QLatin1StringView("\\t"));
+    escaped.replace(u'\r', QLatin1StringView("\\r"));
+    if (escaped.startsWith(u' '))
+        escaped.replace(0, 1, QLatin1StringView("\\s"));
+    return escaped.toUtf8();
+}
+
+QString commandFor(const QString &program)
+{
+    return execArgument(program) + QLatin1StringView(" --background");
+}
+
+// TryExec lets the session skip the entry once the program is gone (the package
+// removed, the build deleted), instead of failing to start it at every login.
+QByteArray entryText(const QString &program, bool hidden)
 {
     QByteArray text = "[Desktop Entry]\n"
                       "Type=Application\n"
                       "Name=Brimvale\n"
                       "Comment=Keep a history of the texts you copy\n"
                       "Icon=io.github.brimvale.Brimvale\n"
+                      "TryExec=" +
+                      stringValue(program) +
+                      "\n"
                       "Exec=" +
-                      command.toUtf8() +
+                      commandFor(program).toUtf8() +
                       "\n"
                       "Terminal=false\n"
                       "X-GNOME-Autostart-enabled=true\n";
@@ -75,8 +103,8 @@ QByteArray entryText(const QString &command, bool hidden)
 
 } // namespace
 
-XdgAutostartEntry::XdgAutostartEntry(QString path, QStringList systemDirs, QString command)
-    : m_path(std::move(path)), m_systemDirs(std::move(systemDirs)), m_command(std::move(command))
+XdgAutostartEntry::XdgAutostartEntry(QString path, QStringList systemDirs, QString program)
+    : m_path(std::move(path)), m_systemDirs(std::move(systemDirs)), m_program(std::move(program))
 {
 }
 
@@ -107,14 +135,18 @@ QStringList XdgAutostartEntry::defaultSystemDirs()
     return result;
 }
 
-QString XdgAutostartEntry::defaultCommand()
+QString XdgAutostartEntry::defaultProgram()
 {
     const QString self = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
     const QString onPath = QStandardPaths::findExecutable(QStringLiteral("brimvale"));
-    const QString program = !onPath.isEmpty() && QFileInfo(onPath).canonicalFilePath() == self
-                                ? QStringLiteral("brimvale")
-                                : execArgument(self);
-    return program + QLatin1StringView(" --background");
+    return !onPath.isEmpty() && QFileInfo(onPath).canonicalFilePath() == self
+               ? QStringLiteral("brimvale")
+               : self;
+}
+
+QString XdgAutostartEntry::defaultCommand()
+{
+    return commandFor(defaultProgram());
 }
 
 bool XdgAutostartEntry::isEnabled() const
@@ -145,11 +177,17 @@ StoreStatus XdgAutostartEntry::setEnabled(bool on)
             QCoreApplication::translate("XdgAutostartEntry", "cannot create the folder %1")
                 .arg(dir)};
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(entryText(m_command, !on)) < 0 ||
+    if (!file.open(QIODevice::WriteOnly) || file.write(entryText(m_program, !on)) < 0 ||
         !file.commit())
         return StoreError{QCoreApplication::translate("XdgAutostartEntry", "cannot write %1: %2")
                               .arg(m_path, file.errorString())};
     return {};
+}
+
+bool XdgAutostartEntry::isOutdated() const
+{
+    const auto keys = mainGroup(m_path);
+    return keys && !keys->contains("TryExec");
 }
 
 QString XdgAutostartEntry::systemEntry() const

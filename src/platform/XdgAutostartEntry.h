@@ -12,22 +12,27 @@
 class XdgAutostartEntry final : public AutostartEntry
 {
 public:
-    // `command` is the Exec line; it starts Brimvale without opening its panel.
+    // `program` is what the entry starts, without opening the panel, once the
+    // session finds it (see defaultProgram()).
     explicit XdgAutostartEntry(QString path = defaultPath(),
                                QStringList systemDirs = defaultSystemDirs(),
-                               QString command = defaultCommand());
+                               QString program = defaultProgram());
 
     static QString fileName();
     // $XDG_CONFIG_HOME/autostart/<fileName()>, ~/.config when unset or relative.
     static QString defaultPath();
     static QStringList defaultSystemDirs();
-    // "brimvale --background" when the running binary is the one on PATH, else
-    // the binary's absolute path (a build that was never installed).
+    // "brimvale" when the running binary is the one on PATH, else the binary's
+    // absolute path (a build that was never installed).
+    static QString defaultProgram();
+    // The Exec line of the entry: the default program with --background.
     static QString defaultCommand();
 
     bool isEnabled() const override;
     bool exists() const override;
     StoreStatus setEnabled(bool on) override;
+    // The user's own entry lacks TryExec, as entries written by Brimvale 0.1 do.
+    bool isOutdated() const override;
 
     QString path() const { return m_path; }
 
@@ -36,5 +41,5 @@ private:
 
     QString m_path;
     QStringList m_systemDirs;
-    QString m_command;
+    QString m_program;
 };

@@ -1,6 +1,7 @@
 #include "FileSaveDialog.h"
 
 #include <QAbstractItemView>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -67,7 +68,10 @@ private:
 
 } // namespace
 
-FileSaveDialog::FileSaveDialog(QWidget *parentWindow) : m_parentWindow(parentWindow) {}
+FileSaveDialog::FileSaveDialog(QWidget *parentWindow)
+    : m_parentWindow(parentWindow), m_folder(std::make_shared<QString>(QDir::homePath()))
+{
+}
 
 void FileSaveDialog::ask(const QString &suggestedName, const QStringList &fileTypes,
                          Completion done)
@@ -85,19 +89,22 @@ void FileSaveDialog::ask(const QString &suggestedName, const QStringList &fileTy
     // added on accepting when the name ends in none of the offered ones (Qt's
     // default suffix would only go to a name without any).
     dialog->setDefaultSuffix(QString());
+    dialog->setDirectory(*m_folder);
     dialog->selectFile(suggestedName);
 
     auto answered = std::make_shared<bool>(false);
     QObject::connect(dialog, &QFileDialog::finished, dialog,
-                     [dialog, answered, done = std::move(done)](int result) {
+                     [dialog, answered, folder = m_folder, done = std::move(done)](int result) {
                          if (*answered)
                              return;
                          *answered = true;
                          const QStringList files = dialog->selectedFiles();
-                         if (result == QDialog::Accepted && !files.isEmpty())
-                             done(Choice{files.constFirst(), dialog->selectedType()});
-                         else
+                         if (result != QDialog::Accepted || files.isEmpty()) {
                              done(std::nullopt);
+                             return;
+                         }
+                         *folder = QFileInfo(files.constFirst()).absolutePath();
+                         done(Choice{files.constFirst(), dialog->selectedType()});
                      });
     dialog->open();
 }

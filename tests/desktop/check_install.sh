@@ -56,6 +56,9 @@ echo "== desktop-file-validate"
 desktop-file-validate "$root/usr/share/applications/$app.desktop"
 grep -qx "Icon=$app" "$root/usr/share/applications/$app.desktop" || fail "the desktop entry names another icon"
 grep -qx "Exec=brimvale.*" "$root/usr/share/applications/$app.desktop" || fail "the desktop entry runs another program"
+for key in 'Name\[de\]' 'Comment\[de\]' 'Keywords\[de\]'; do
+  grep -q "^$key=." "$root/usr/share/applications/$app.desktop" || fail "the desktop entry has no $key"
+done
 echo "== appstreamcli validate --no-net"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$app.metainfo.xml"
 
@@ -81,6 +84,8 @@ depends=$(dpkg-deb --field "$deb" Depends)
 for lib in libqt6widgets6 libsqlite3-0 libqt6svg6 qt6-qpa-plugins; do
   grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib: $depends"
 done
+recommends=$(dpkg-deb --field "$deb" Recommends)
+grep -q qt6-wayland <<<"$recommends" || fail "the package does not recommend qt6-wayland: $recommends"
 
 # Lintian takes a minute or more; one build of the two that scripts/test.sh makes is enough.
 if [ "${2:-}" = --lintian ]; then

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QLocale>
 #include <QPainter>
+#include <QStringListModel>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -30,6 +32,7 @@ private slots:
     void icon_isSharpAtGridSizes();
     void privacyVariant_differsAtAGlance();
     void trayAndWindowIcon_followPrivacyMode();
+    void trayToolTip_countsItems_andSaysPrivacyMode();
     void installedThemeIcon_isOfferedByName();
 };
 
@@ -290,6 +293,27 @@ void TestStatusIcon::trayAndWindowIcon_followPrivacyMode()
     QSystemTrayIcon secondTray;
     fromStart.showOn(&secondTray);
     QCOMPARE(shown(secondTray.icon()), privateMode);
+}
+
+void TestStatusIcon::trayToolTip_countsItems_andSaysPrivacyMode()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    MemoryPreferences preferences;
+    QStringListModel urls;
+    QStringListModel texts(QStringList{QStringLiteral("kept before")});
+    QSystemTrayIcon tray;
+    StatusIcon status(preferences);
+    status.countItemsOf({&urls, &texts});
+    status.showOn(&tray);
+    QCOMPARE(tray.toolTip(), QStringLiteral("Brimvale — 1 item"));
+    QVERIFY(urls.insertRows(0, 1));
+    texts.setStringList(QStringList(1233, QStringLiteral("a text")));
+    preferences.setPrivacyMode(true);
+    QVERIFY(preferences.flush().ok());
+    QCOMPARE(tray.toolTip(), QStringLiteral("Brimvale — 1,234 items · Privacy Mode on"));
+    QVERIFY(texts.removeRows(0, 1233));
+    QCOMPARE(tray.toolTip(), QStringLiteral("Brimvale — 1 item · Privacy Mode on"));
+    QLocale::setDefault(QLocale::system());
 }
 
 // Installed, the icons are found in hicolor by name, so an SNI host is told the

@@ -19,6 +19,7 @@ struct Finished
 {
     int exitCode = -1;
     QByteArray standardError;
+    QByteArray standardOutput;
 };
 
 // A later start of the real binary in the session's environment, run to its end.
@@ -33,7 +34,7 @@ Finished runBrimvale(const QProcessEnvironment &env, const QStringList &argument
         return {};
     }
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardError()};
+            process.readAllStandardError(), process.readAllStandardOutput()};
 }
 
 // A private session bus, as a desktop session has one.
@@ -330,6 +331,34 @@ private slots:
                  errors.constData());
         QVERIFY2(errors.contains("Permission denied"), errors.constData());
         QVERIFY2(!errors.contains("already running"), errors.constData());
+    }
+
+    // From an SSH shell: what needs no window works, what does says why it cannot.
+    void withoutADisplay_commandsPrintOrReachTheRunningOne()
+    {
+        E2eSession session;
+        QVERIFY(session.startBrimvale());
+        const std::optional<XdoWindow> panel =
+            XdoWindow::find(session.brimvale().processId(), panelTitle);
+        QVERIFY(panel);
+        QProcessEnvironment noDisplay = session.environment();
+        for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+            noDisplay.remove(name);
+
+        for (const QString &option : {u"--help"_s, u"--version"_s}) {
+            const Finished printed = runBrimvale(noDisplay, {option});
+            QCOMPARE(printed.exitCode, 0);
+            QVERIFY(printed.standardOutput.contains("Brimvale"));
+        }
+        QCOMPARE(runBrimvale(noDisplay, {u"--toggle"_s}).exitCode, 0);
+        QVERIFY(WindowMapState::waitForMapped(panel->id(), false));
+        QCOMPARE(runBrimvale(noDisplay, {u"--quit"_s}).exitCode, 0);
+        QVERIFY(session.brimvale().waitForFinished(10000));
+
+        const Finished start = runBrimvale(noDisplay, {u"--toggle"_s});
+        QCOMPARE(start.exitCode, 1);
+        QVERIFY2(start.standardError.contains("no display is available"),
+                 start.standardError.constData());
     }
 
     void help_listsEveryOption()

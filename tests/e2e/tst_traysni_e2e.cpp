@@ -208,6 +208,10 @@ private slots:
         QVERIFY2(!item->menuPath.isEmpty() && item->menuPath != u"/"_s,
                  "the StatusNotifierItem offers no menu");
 
+        // What a panel shows for the item; the tooltip follows Privacy Mode below.
+        QCOMPARE(itemProperty(bus, *item, u"Title"_s), u"(<'Brimvale'>,)"_s);
+        QVERIFY(itemProperty(bus, *item, u"ToolTip"_s).contains(u"'Brimvale — 0 items'"_s));
+
         QList<MenuEntry> entries = layout(bus, *item);
         QCOMPARE(entries.size(), 4);
         // A tray is there, so the panel waits in it, closed.
@@ -224,6 +228,12 @@ private slots:
                 const std::optional<MenuEntry> privacy =
                     entryLabelled(layout(bus, *item), u"Privacy Mode"_s);
                 return privacy && privacy->toggleState == 1;
+            },
+            5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return itemProperty(bus, *item, u"ToolTip"_s)
+                    .contains(u"'Brimvale — 0 items · Privacy Mode on'"_s);
             },
             5000));
 
@@ -283,6 +293,15 @@ private:
             },
             10000);
         return registered ? found : std::nullopt;
+    }
+
+    // As gdbus prints it, e.g. "(<'Brimvale'>,)".
+    static QString itemProperty(SniBus &bus, const TrayItem &item, const QString &name)
+    {
+        return bus
+            .call(item.service, item.path, u"org.freedesktop.DBus.Properties.Get"_s,
+                  {u"org.kde.StatusNotifierItem"_s, name})
+            .text;
     }
 
     static QList<MenuEntry> layout(SniBus &bus, const TrayItem &item)

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,7 +14,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString command = u"brimvale --background"_s;
+const QString program = u"brimvale"_s;
 
 bool writeFile(const QString &path, const QByteArray &content)
 {
@@ -60,7 +61,7 @@ private slots:
 
     void switchedOn_writesAnEntryThatStartsWithoutThePanel_switchedOff_removesIt()
     {
-        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        XdgAutostartEntry entry(m_path, {m_systemDir}, program);
         QVERIFY(!entry.isEnabled());
         QVERIFY(!entry.exists());
 
@@ -70,7 +71,16 @@ private slots:
         QVERIFY2(text.startsWith("[Desktop Entry]\n"), text.constData());
         QVERIFY2(text.contains("\nType=Application\n"), text.constData());
         QVERIFY2(text.contains("\nExec=brimvale --background\n"), text.constData());
+        // Once the program is gone, the session skips the entry.
+        QVERIFY2(text.contains("\nTryExec=brimvale\n"), text.constData());
         QVERIFY2(!text.contains("Hidden"), text.constData());
+        QVERIFY(!entry.isOutdated());
+        QProcess validate; // desktop-file-utils, as scripts/install-deps.sh installs it
+        validate.setProcessChannelMode(QProcess::MergedChannels);
+        validate.start(u"desktop-file-validate"_s, {m_path});
+        const bool validated = validate.waitForFinished(10000) && validate.exitCode() == 0;
+        const QByteArray complaints = validate.readAll();
+        QVERIFY2(validated && complaints.isEmpty(), complaints.constData());
 
         QVERIFY(entry.setEnabled(false).ok());
         QVERIFY(!QFileInfo::exists(m_path));
@@ -91,7 +101,7 @@ private slots:
         QVERIFY(writeFile(m_path, "[Desktop Entry]\nType=Application\nName=Brimvale\n"
                                   "Exec=brimvale --background\n" +
                                       line + "\n"));
-        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        XdgAutostartEntry entry(m_path, {m_systemDir}, program);
         QVERIFY(entry.exists());
         QVERIFY(!entry.isEnabled());
         QVERIFY(entry.setEnabled(true).ok());
@@ -103,7 +113,7 @@ private slots:
     {
         QVERIFY(writeFile(m_path, "[Desktop Entry]\nType=Application\nExec=brimvale\n"
                                   "Hidden=false\n[Desktop Action x]\nHidden=true\n"));
-        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        XdgAutostartEntry entry(m_path, {m_systemDir}, program);
         QVERIFY(entry.isEnabled());
     }
 
@@ -112,7 +122,7 @@ private slots:
     {
         const QString system = m_systemDir + u"/io.github.brimvale.Brimvale.desktop"_s;
         QVERIFY(writeFile(system, "[Desktop Entry]\nType=Application\nExec=brimvale\n"));
-        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        XdgAutostartEntry entry(m_path, {m_systemDir}, program);
         QVERIFY(entry.isEnabled());
         QVERIFY(entry.setEnabled(false).ok());
         QVERIFY(!entry.isEnabled());
@@ -124,9 +134,12 @@ private slots:
 
     void execLine_quotesAPathThatNeedsIt()
     {
-        XdgAutostartEntry entry(m_path, {m_systemDir}, u"\"/opt/my apps/brimvale\" --background"_s);
+        XdgAutostartEntry entry(m_path, {m_systemDir}, u"/opt/my apps/brimvale"_s);
         QVERIFY(entry.setEnabled(true).ok());
-        QVERIFY(readFile(m_path).contains("\nExec=\"/opt/my apps/brimvale\" --background\n"));
+        const QByteArray text = readFile(m_path);
+        QVERIFY2(text.contains("\nExec=\"/opt/my apps/brimvale\" --background\n"),
+                 text.constData());
+        QVERIFY2(text.contains("\nTryExec=/opt/my apps/brimvale\n"), text.constData());
     }
 
     void defaultCommand_startsInTheBackground()
@@ -137,7 +150,7 @@ private slots:
     void unwritableFolder_isAnError()
     {
         QVERIFY(writeFile(m_dir->filePath(u"config/autostart"_s), "a file, not a folder"));
-        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        XdgAutostartEntry entry(m_path, {m_systemDir}, program);
         const StoreStatus status = entry.setEnabled(true);
         QVERIFY(!status.ok());
         QVERIFY2(status.error().contains(m_dir->filePath(u"config/autostart"_s)),
@@ -148,7 +161,7 @@ private slots:
     void firstStart_makesTheEntry_laterStartsLeaveItToTheUser()
     {
         MemoryPreferences preferences;
-        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        XdgAutostartEntry entry(m_path, {m_systemDir}, program);
         QVERIFY(offerAutostartOnFirstStart(entry, preferences).ok());
         QVERIFY(entry.isEnabled());
         QCOMPARE(preferences.storedValue(Preference::AutostartOffered), std::optional<bool>(true));
@@ -159,12 +172,33 @@ private slots:
         QVERIFY(!entry.isEnabled());
     }
 
+    // An entry of Brimvale 0.1 has no TryExec and outlives the program: it is
+    // written again at the next start, while one switched off, or none, is not.
+    void entryWithoutTryExec_isRenewed_onlyWhenSwitchedOn()
+    {
+        XdgAutostartEntry entry(m_path, {m_systemDir}, program);
+        QVERIFY(renewOutdatedAutostart(entry).ok());
+        QVERIFY(!entry.exists());
+
+        const QByteArray earlier =
+            "[Desktop Entry]\nType=Application\nName=Brimvale\nExec=brimvale --background\n";
+        QVERIFY(writeFile(m_path, earlier + "Hidden=true\n"));
+        QVERIFY(entry.isOutdated());
+        QVERIFY(renewOutdatedAutostart(entry).ok());
+        QCOMPARE(readFile(m_path), earlier + "Hidden=true\n");
+
+        QVERIFY(writeFile(m_path, earlier));
+        QVERIFY(renewOutdatedAutostart(entry).ok());
+        QVERIFY(entry.isEnabled());
+        QVERIFY(readFile(m_path).contains("\nTryExec=brimvale\n"));
+    }
+
     void firstStart_leavesAnEntrySwitchedOffByTheDesktop()
     {
         QVERIFY(
             writeFile(m_path, "[Desktop Entry]\nType=Application\nExec=brimvale\nHidden=true\n"));
         MemoryPreferences preferences;
-        XdgAutostartEntry entry(m_path, {m_systemDir}, command);
+        XdgAutostartEntry entry(m_path, {m_systemDir}, program);
         QVERIFY(offerAutostartOnFirstStart(entry, preferences).ok());
         QVERIFY(!entry.isEnabled());
         QVERIFY(readFile(m_path).contains("Hidden=true"));

@@ -11,6 +11,7 @@ public:
     bool isEnabled() const override { return m_exists && m_enabled; }
     bool exists() const override { return m_exists; }
     StoreStatus setEnabled(bool on) override;
+    bool isOutdated() const override { return false; }
 
     // As a desktop's settings would leave it: present, switched on or off.
     void setOnDisk(bool exists, bool enabled)

@@ -113,7 +113,7 @@ void TestAppLaunch::trayAppearingAfterLaunch_takesThePanelIn()
     trayThere = true;
     QTRY_VERIFY(app.hasTray());
     QVERIFY(!QApplication::quitOnLastWindowClosed());
-    QCOMPARE(app.trayIcon()->toolTip(), QStringLiteral("Brimvale"));
+    QCOMPARE(app.trayIcon()->toolTip(), QStringLiteral("Brimvale — 0 items"));
     // Still open where the user sees it, now a popup as "Show in Dock" is off.
     QVERIFY(panel.isVisible());
     QVERIFY(panel.isPopup());
@@ -181,7 +181,11 @@ void TestAppLaunch::trayIcon_isTitledBrimvaleWithAppIcon()
 {
     Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
     QVERIFY(app.trayIcon());
-    QCOMPARE(app.trayIcon()->toolTip(), QStringLiteral("Brimvale"));
+    QCOMPARE(app.trayIcon()->toolTip(), QStringLiteral("Brimvale — 0 items"));
+    // The tooltip counts what the history holds.
+    m_fakes->clipboard.setText(QStringLiteral("counted"));
+    m_fakes->timers.tickAll();
+    QTRY_COMPARE(app.trayIcon()->toolTip(), QStringLiteral("Brimvale — 1 item"));
     const QImage shown = app.trayIcon()->icon().pixmap(QSize(24, 24), 1.0).toImage();
     const QImage appIcon = AppIcon::icon(false).pixmap(QSize(24, 24), 1.0).toImage();
     QCOMPARE(shown, appIcon);

@@ -23,6 +23,7 @@ private slots:
     void nameWithoutOfferedExtension_getsSelectedFiltersType();
     void replacing_isAskedAboutTheNameSavedTo();
     void earlierExport_isShownByTheFilterNextTime();
+    void opensAtHome_thenInTheFolderLastSavedTo();
 
 private:
     static QFileDialog *openDialog();
@@ -241,6 +242,29 @@ void TestFileSaveDialog::earlierExport_isShownByTheFilterNextTime()
     };
     QTRY_COMPARE(listed(), QStringList{QStringLiteral("clipboard_export.url.txt")});
     dialog->reject();
+}
+
+// Not the working folder (the test's build folder here): it means nothing to the user.
+void TestFileSaveDialog::opensAtHome_thenInTheFolderLastSavedTo()
+{
+    QTemporaryDir home;
+    QTemporaryDir elsewhere;
+    const QByteArray savedHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    FileSaveDialog saveDialog;
+    QStringList openedIn;
+    // Saved to elsewhere, then cancelled at home: a cancel changes nothing.
+    for (const QString &folder : {elsewhere.path(), home.path(), QString()}) {
+        saveDialog.ask(QStringLiteral("links.txt"), {QStringLiteral("txt")},
+                       [](const std::optional<SaveDialog::Choice> &) {});
+        QFileDialog *dialog = openDialog();
+        QVERIFY(dialog);
+        openedIn.append(dialog->directory().absolutePath());
+        dialog->setDirectory(folder);
+        folder == elsewhere.path() ? static_cast<QDialog *>(dialog)->accept() : dialog->reject();
+    }
+    qputenv("HOME", savedHome);
+    QCOMPARE(openedIn, QStringList({home.path(), elsewhere.path(), elsewhere.path()}));
 }
 
 QTEST_MAIN(TestFileSaveDialog)
