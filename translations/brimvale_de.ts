@@ -53,10 +53,6 @@
         <translation>Möchten Sie wirklich den gesamten Verlauf der Zwischenablage löschen? Dies kann nicht rückgängig gemacht werden.</translation>
     </message>
     <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
         <source>Clear</source>
         <translation>Löschen</translation>
     </message>
@@ -77,6 +73,13 @@
     <message>
         <source>Show or hide the full text</source>
         <translation>Den ganzen Text zeigen oder verbergen</translation>
+    </message>
+</context>
+<context>
+    <name>ConfirmationCard</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 <context>
