@@ -11,8 +11,10 @@
 #include "ToggleSwitch.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -103,6 +105,9 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
     showPrivacyMode(privacy);
 
     connect(m_picker, &CategoryPicker::chosen, this, &ContentView::selectCategory);
+    // A click on a segment and then typing searches.
+    for (const Category category : allCategories)
+        m_picker->segment(category)->installEventFilter(this);
     connect(m_privacySwitch, &ToggleSwitch::toggled, this, [this](bool on) {
         // Kept for the session even when it cannot be written; the store writes it
         // once its file can be written again.
@@ -135,6 +140,13 @@ QWidget *ContentView::firstFocusable() const
 QWidget *ContentView::lastFocusable() const
 {
     return m_clearButton;
+}
+
+bool ContentView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && watched->parent() == m_picker)
+        return m_list->typeIntoSearch(static_cast<QKeyEvent *>(event));
+    return QWidget::eventFilter(watched, event);
 }
 
 void ContentView::showEvent(QShowEvent *event)
@@ -172,6 +184,9 @@ void ContentView::selectCategory(Category category)
     if (category == m_selectedCategory)
         return;
     m_selectedCategory = category;
+    // A click on a segment does not take the focus; it would go with the old list.
+    const QWidget *focused = QApplication::focusWidget();
+    const bool focusInList = focused && (focused == m_list || m_list->isAncestorOf(focused));
 
     // A fresh list per category: search text and selection do not carry over.
     auto *fresh = new CategoryView(m_manager, category, this);
@@ -184,6 +199,8 @@ void ContentView::selectCategory(Category category)
     m_list->show();
     updateTabOrder();
     m_confirmation->raise();
+    if (focusInList)
+        m_list->setFocus(Qt::OtherFocusReason);
 }
 
 void ContentView::updateTabOrder()

@@ -1,9 +1,12 @@
+#include "CategoryPicker.h"
+#include "ClipListView.h"
 #include "ClipboardManager.h"
 #include "ContentView.h"
 #include "Larkspan.h"
 #include "PanelTestHelpers.h"
 #include "PanelWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
 #include <QtTest>
@@ -25,10 +28,19 @@ private slots:
     void typeDownReturn_copiesRowAndClosesPopup();
     void returnInWindowMode_copiesAndKeepsPanelOpen();
     void escape_emptiesSearchThenClosesPopup();
+    void typingAndReturn_searchAndCopyFromAnywhereInTheList();
 
 private:
     void openWith(const QStringList &urls, bool popup);
     QLineEdit *search() const { return child<QLineEdit>(m_shell->panel(), "searchField"); }
+    QAbstractButton *segment(Category category) const
+    {
+        return child<CategoryPicker>(m_shell->panel(), "categoryPicker")->segment(category);
+    }
+    static void press(QKeyCombination keys)
+    {
+        QTest::keyClick(QApplication::focusWidget(), keys.key(), keys.keyboardModifiers());
+    }
 
     std::unique_ptr<FakeServices> m_fakes;
     std::unique_ptr<Larkspan> m_shell;
@@ -108,6 +120,44 @@ void TestPanelKeyboard::escape_emptiesSearchThenClosesPopup()
     QVERIFY(m_shell->panel().isVisible());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QVERIFY(!m_shell->panel().isVisible());
+}
+
+void TestPanelKeyboard::typingAndReturn_searchAndCopyFromAnywhereInTheList()
+{
+    openWith({u"https://one.example"_s, u"https://two.example"_s, u"https://six.example"_s}, true);
+    auto *list = child<ClipListView>(m_shell->panel(), "clipList");
+    // After a click on a row, typing searches; a shortcut stays with the list.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->textRect(1).center());
+    press(Qt::CTRL | Qt::Key_A);
+    QCOMPARE(QApplication::focusWidget(), list);
+    QTest::keyClicks(QApplication::focusWidget(), u"nothing"_s);
+    QCOMPARE(QApplication::focusWidget(), search());
+    QCOMPARE(search()->text(), u"nothing"_s);
+    press(Qt::Key_Return);
+    QCOMPARE(m_fakes->clipboard.text(), std::nullopt);
+    QVERIFY(m_shell->panel().isVisible());
+    // A click on a segment leaves the focus in the (new) field. Space on a
+    // segment presses it; a letter goes on into the search.
+    QTest::mouseClick(segment(Category::Text), Qt::LeftButton);
+    QTest::keyClicks(QApplication::focusWidget(), u"t"_s);
+    QCOMPARE(search()->text(), u"t"_s);
+    segment(Category::Url)->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Space);
+    QCOMPARE(m_shell->panel().contentView().selectedCategory(), Category::Url);
+    QTest::keyClicks(QApplication::focusWidget(), u"o"_s);
+    QCOMPARE(search()->text(), u"o"_s);
+    // Return in the field copies the current row, else the first match.
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+    QTest::mouseClick(search(), Qt::LeftButton);
+    press(Qt::Key_Enter | Qt::KeypadModifier);
+    QCOMPARE(m_fakes->clipboard.text(), std::optional(u"https://one.example"_s));
+    QVERIFY(!m_shell->panel().isVisible());
+    m_shell->openPanel();
+    search()->clear();
+    QTest::keyClicks(search(), u"i"_s);
+    press(Qt::Key_Return);
+    QCOMPARE(m_fakes->clipboard.text(), std::optional(u"https://six.example"_s));
 }
 
 QTEST_MAIN(TestPanelKeyboard)
