@@ -22,6 +22,10 @@
         <source>TEXT</source>
         <translation>TEXT</translation>
     </message>
+    <message>
+        <source>%1 (%2; %3 goes to the next category)</source>
+        <translation>%1 (%2; %3 wechselt zur nächsten Kategorie)</translation>
+    </message>
 </context>
 <context>
     <name>CategoryView</name>

@@ -82,6 +82,7 @@ PanelWindow::PanelWindow(ClipboardManager &manager, Preferences &preferences, QW
     layout->addLayout(dockRow);
     layout->addWidget(PanelStyle::makeDivider(this));
     layout->addLayout(quitRow);
+    m_quitButton->installEventFilter(this);
 
     setTabOrder(m_content->lastFocusable(), m_dockSwitch);
     setTabOrder(m_dockSwitch, m_quitButton);
@@ -195,6 +196,14 @@ bool PanelWindow::event(QEvent *event)
     return QWidget::event(event);
 }
 
+bool PanelWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_quitButton &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        update(); // the ring around it
+    return QWidget::eventFilter(watched, event);
+}
+
 void PanelWindow::keyPressEvent(QKeyEvent *event)
 {
     if (m_popup && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -207,9 +216,11 @@ void PanelWindow::keyPressEvent(QKeyEvent *event)
 void PanelWindow::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
+    QPainter painter(this);
+    if (m_quitButton->hasFocus())
+        PanelStyle::drawFocusRing(painter, this, m_quitButton);
     if (!m_popup)
         return;
-    QPainter painter(this);
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }

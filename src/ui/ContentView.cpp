@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
@@ -105,6 +106,18 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
     showPrivacyMode(privacy);
 
     connect(m_picker, &CategoryPicker::chosen, this, &ContentView::selectCategory);
+    // Window-wide, so they work from the panel's own rows below this view too.
+    for (std::size_t i = 0; i < allCategories.size(); ++i) {
+        const QKeySequence keys(Qt::ALT | Qt::Key(Qt::Key_1 + int(i)));
+        new QShortcut(keys, this, [this, i] { chooseCategoryByKey(allCategories[i]); });
+    }
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this,
+                  [this] { chooseNeighbourCategory(1); });
+    auto *previous = new QShortcut(this);
+    // X sends Shift+Tab as Backtab; either spelling may arrive.
+    previous->setKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)});
+    connect(previous, &QShortcut::activated, this, [this] { chooseNeighbourCategory(-1); });
     // A click on a segment and then typing searches.
     for (const Category category : allCategories)
         m_picker->segment(category)->installEventFilter(this);
@@ -134,7 +147,7 @@ bool ContentView::isClearConfirmationShown() const
 
 QWidget *ContentView::firstFocusable() const
 {
-    return m_picker->segment(Category::Url);
+    return m_picker->segment(m_picker->selected());
 }
 
 QWidget *ContentView::lastFocusable() const
@@ -201,6 +214,23 @@ void ContentView::selectCategory(Category category)
     m_confirmation->raise();
     if (focusInList)
         m_list->setFocus(Qt::OtherFocusReason);
+}
+
+void ContentView::chooseCategoryByKey(Category category)
+{
+    // Nothing moves beneath the clear card.
+    if (m_confirmation->isPresented())
+        return;
+    m_picker->segment(category)->setChecked(true);
+    selectCategory(category);
+}
+
+void ContentView::chooseNeighbourCategory(int step)
+{
+    const auto count = int(allCategories.size());
+    const auto at = int(std::find(allCategories.begin(), allCategories.end(), m_selectedCategory) -
+                        allCategories.begin());
+    chooseCategoryByKey(allCategories[std::size_t((at + step + count) % count)]);
 }
 
 void ContentView::updateTabOrder()

@@ -9,13 +9,16 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
+
+#include <cmath>
 
 using namespace PanelTest;
 using namespace Qt::StringLiterals;
 
 // The panel worked with the keyboard alone, as from the tray: open, type, go
-// down, Return, and paste elsewhere.
+// down, Return, and paste elsewhere; switch categories.
 class TestPanelKeyboard final : public QObject
 {
     Q_OBJECT
@@ -29,6 +32,8 @@ private slots:
     void returnInWindowMode_copiesAndKeepsPanelOpen();
     void escape_emptiesSearchThenClosesPopup();
     void typingAndReturn_searchAndCopyFromAnywhereInTheList();
+    void categories_followAltDigitsAndCtrlTab();
+    void focusRings_standOutFromWhatIsBeneath();
 
 private:
     void openWith(const QStringList &urls, bool popup);
@@ -158,6 +163,80 @@ void TestPanelKeyboard::typingAndReturn_searchAndCopyFromAnywhereInTheList()
     QTest::keyClicks(search(), u"i"_s);
     press(Qt::Key_Return);
     QCOMPARE(m_fakes->clipboard.text(), std::optional(u"https://six.example"_s));
+}
+
+void TestPanelKeyboard::categories_followAltDigitsAndCtrlTab()
+{
+    openWith({}, false);
+    const std::pair<QKeyCombination, Category> steps[] = {
+        {Qt::ALT | Qt::Key_2, Category::Code},
+        {Qt::ALT | Qt::Key_3, Category::Text},
+        {Qt::ALT | Qt::Key_1, Category::Url},
+        {Qt::CTRL | Qt::Key_Tab, Category::Code},
+        {Qt::CTRL | Qt::Key_Tab, Category::Text},
+        {Qt::CTRL | Qt::Key_Tab, Category::Url},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, Category::Text},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, Category::Code},
+    };
+    for (const auto &[keys, category] : steps) {
+        press(keys);
+        QCOMPARE(m_shell->panel().contentView().selectedCategory(), category);
+        QVERIFY(segment(category)->isChecked());
+        QCOMPARE(QApplication::focusWidget(), search());
+    }
+    // Nothing changes beneath the clear card.
+    QTest::mouseClick(child<QPushButton>(m_shell->panel(), "clearHistoryButton"), Qt::LeftButton);
+    press(Qt::ALT | Qt::Key_1);
+    press(Qt::Key_X);
+    QCOMPARE(m_shell->panel().contentView().selectedCategory(), Category::Code);
+    QCOMPARE(search()->text(), QString());
+}
+
+namespace {
+double luminance(QColor color)
+{
+    auto channel = [](float c) {
+        return c <= 0.04045f ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
+           0.0722 * channel(color.blueF());
+}
+
+// Pixels around `widget` that its focus changed by a contrast of 3:1 or more.
+int ringPixels(QWidget *widget)
+{
+    QWidget *window = widget->window();
+    const QRect around =
+        QRect(widget->mapTo(window, QPoint()), widget->size()).adjusted(-6, -6, 6, 6);
+    const QImage focused = window->grab(around).toImage();
+    widget->clearFocus();
+    const QImage unfocused = window->grab(around).toImage();
+    widget->setFocus(Qt::TabFocusReason);
+    int count = 0;
+    for (int y = 0; y < focused.height(); ++y) {
+        for (int x = 0; x < focused.width(); ++x) {
+            const double a = luminance(focused.pixelColor(x, y));
+            const double b = luminance(unfocused.pixelColor(x, y));
+            count += (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05) >= 3.0 ? 1 : 0;
+        }
+    }
+    return count;
+}
+} // namespace
+
+void TestPanelKeyboard::focusRings_standOutFromWhatIsBeneath()
+{
+    openWith({}, false);
+    const QList<QWidget *> ringed{segment(Category::Url), segment(Category::Code),
+                                  child<QPushButton>(m_shell->panel(), "quitButton")};
+    for (QWidget *widget : ringed) {
+        widget->setFocus(Qt::TabFocusReason);
+        // All the way round, at least one pixel thick.
+        const int perimeter = 2 * (widget->width() + widget->height());
+        const int ring = ringPixels(widget);
+        QVERIFY2(ring >= perimeter,
+                 qPrintable(u"%1: %2 of %3"_s.arg(widget->objectName()).arg(ring).arg(perimeter)));
+    }
 }
 
 QTEST_MAIN(TestPanelKeyboard)
