@@ -217,6 +217,14 @@
         <source>Brimvale</source>
         <translation>Brimvale</translation>
     </message>
+    <message>
+        <source>Quit Brimvale?</source>
+        <translation>Brimvale beenden?</translation>
+    </message>
+    <message>
+        <source>Recording stops.</source>
+        <translation>Die Aufzeichnung endet.</translation>
+    </message>
 </context>
 <context>
     <name>SingleInstance</name>

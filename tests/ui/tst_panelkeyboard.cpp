@@ -18,7 +18,8 @@ using namespace PanelTest;
 using namespace Qt::StringLiterals;
 
 // The panel worked with the keyboard alone, as from the tray: open, type, go
-// down, Return, and paste elsewhere; switch categories.
+// down, Return, and paste elsewhere; switch categories; and never quit by a key
+// meant for something else.
 class TestPanelKeyboard final : public QObject
 {
     Q_OBJECT
@@ -34,6 +35,7 @@ private slots:
     void typingAndReturn_searchAndCopyFromAnywhereInTheList();
     void categories_followAltDigitsAndCtrlTab();
     void focusRings_standOutFromWhatIsBeneath();
+    void quit_isLastStopAndAsksWhenPressedByKey();
 
 private:
     void openWith(const QStringList &urls, bool popup);
@@ -237,6 +239,44 @@ void TestPanelKeyboard::focusRings_standOutFromWhatIsBeneath()
         QVERIFY2(ring >= perimeter,
                  qPrintable(u"%1: %2 of %3"_s.arg(widget->objectName()).arg(ring).arg(perimeter)));
     }
+}
+
+void TestPanelKeyboard::quit_isLastStopAndAsksWhenPressedByKey()
+{
+    openWith({}, true);
+    PanelWindow &panel = m_shell->panel();
+    QSignalSpy quit(&panel, &PanelWindow::quitRequested);
+    auto *quitButton = child<QPushButton>(panel, "quitButton");
+    QList<QWidget *> backwards;
+    for (int i = 0; i < 8; ++i) {
+        press(Qt::SHIFT | Qt::Key_Backtab);
+        backwards << QApplication::focusWidget();
+    }
+    QVERIFY(!backwards.contains(quitButton));
+    QCOMPARE(backwards.back(), panel.contentView().firstFocusable());
+    QList<QWidget *> forwards;
+    while (forwards.size() < 12 && !forwards.contains(quitButton)) {
+        press(Qt::Key_Tab);
+        forwards << QApplication::focusWidget();
+    }
+    QCOMPARE(forwards.back(), quitButton);
+    // Space asks, with Cancel focused; Escape goes back and the popup stays.
+    press(Qt::Key_Space);
+    QCOMPARE(QApplication::focusWidget(), child<QPushButton>(panel, "quitCancelButton"));
+    press(Qt::Key_Escape);
+    QCOMPARE(QApplication::focusWidget(), quitButton);
+    QVERIFY(panel.isVisible());
+    // Return asks too; only the card's Quit quits, and a click at once.
+    press(Qt::Key_Return);
+    QCOMPARE(quit.size(), 0);
+    press(Qt::Key_Tab);
+    press(Qt::Key_Return);
+    QCOMPARE(quit.size(), 1);
+    QTRY_VERIFY(!child<QWidget>(panel, "quitConfirmation")->isVisible());
+    QTest::mouseClick(quitButton, Qt::LeftButton);
+    QCOMPARE(quit.size(), 2);
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), panel.contentView().firstFocusable());
 }
 
 QTEST_MAIN(TestPanelKeyboard)
