@@ -22,6 +22,10 @@
         <source>TEXT</source>
         <translation>TEXT</translation>
     </message>
+    <message>
+        <source>%1 (%2; %3 goes to the next category)</source>
+        <translation>%1 (%2; %3 wechselt zur nächsten Kategorie)</translation>
+    </message>
 </context>
 <context>
     <name>CategoryView</name>
@@ -53,10 +57,6 @@
         <translation>Möchten Sie wirklich den gesamten Verlauf der Zwischenablage löschen? Dies kann nicht rückgängig gemacht werden.</translation>
     </message>
     <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
         <source>Clear</source>
         <translation>Löschen</translation>
     </message>
@@ -77,6 +77,13 @@
     <message>
         <source>Show or hide the full text</source>
         <translation>Den ganzen Text zeigen oder verbergen</translation>
+    </message>
+</context>
+<context>
+    <name>ConfirmationCard</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 <context>
@@ -209,6 +216,14 @@
     <message>
         <source>Brimvale</source>
         <translation>Brimvale</translation>
+    </message>
+    <message>
+        <source>Quit Brimvale?</source>
+        <translation>Brimvale beenden?</translation>
+    </message>
+    <message>
+        <source>Recording stops.</source>
+        <translation>Die Aufzeichnung endet.</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 #include "PanelWindow.h"
 
+#include "ConfirmationCard.h"
 #include "ContentView.h"
 #include "FileSaveDialog.h"
 #include "IconLabel.h"
@@ -83,6 +84,13 @@ PanelWindow::PanelWindow(ClipboardManager &manager, Preferences &preferences, QW
     layout->addWidget(PanelStyle::makeDivider(this));
     layout->addLayout(quitRow);
 
+    // Last child, so it lies above everything else when shown.
+    m_quitConfirmation =
+        new ConfirmationCard({tr("Quit Brimvale?"), tr("Recording stops."), tr("Quit")},
+                             QStringLiteral("quitConfirmation"), QStringLiteral("quitCancelButton"),
+                             QStringLiteral("quitConfirmButton"), this);
+    m_quitButton->installEventFilter(this);
+
     setTabOrder(m_content->lastFocusable(), m_dockSwitch);
     setTabOrder(m_dockSwitch, m_quitButton);
 
@@ -110,6 +118,7 @@ PanelWindow::PanelWindow(ClipboardManager &manager, Preferences &preferences, QW
         emit showInDockChanged(value);
     });
     connect(m_quitButton, &QPushButton::clicked, this, &PanelWindow::quitRequested);
+    connect(m_quitConfirmation, &ConfirmationCard::confirmed, this, &PanelWindow::quitRequested);
     // A row chosen with Return is on the clipboard: the popup gets out of the way
     // for the paste, as after Escape.
     connect(m_content, &ContentView::itemChosen, this, [this] {
@@ -195,6 +204,43 @@ bool PanelWindow::event(QEvent *event)
     return QWidget::event(event);
 }
 
+bool PanelWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_quitButton)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+        update(); // the ring around it
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return QWidget::eventFilter(watched, event);
+    const auto *press = static_cast<QKeyEvent *>(event);
+    switch (press->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The release of the Space that asked must not press the button after all.
+        if (event->type() == QEvent::KeyPress && !press->isAutoRepeat())
+            m_quitConfirmation->present();
+        return true;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+}
+
+bool PanelWindow::focusNextPrevChild(bool next)
+{
+    if (next || !focusWidget())
+        return QWidget::focusNextPrevChild(next);
+    // Backwards from the first stop the chain wraps round to "Quit": stay.
+    for (QWidget *widget = focusWidget()->previousInFocusChain(); widget != focusWidget();
+         widget = widget->previousInFocusChain()) {
+        const bool stop = (widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy() &&
+                          widget->isVisibleTo(this) && widget->isEnabled();
+        if (stop)
+            return widget == m_quitButton || QWidget::focusNextPrevChild(next);
+    }
+    return QWidget::focusNextPrevChild(next);
+}
+
 void PanelWindow::keyPressEvent(QKeyEvent *event)
 {
     if (m_popup && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -207,9 +253,11 @@ void PanelWindow::keyPressEvent(QKeyEvent *event)
 void PanelWindow::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
+    QPainter painter(this);
+    if (m_quitButton->hasFocus())
+        PanelStyle::drawFocusRing(painter, this, m_quitButton);
     if (!m_popup)
         return;
-    QPainter painter(this);
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
@@ -217,6 +265,7 @@ void PanelWindow::paintEvent(QPaintEvent *event)
 void PanelWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    m_quitConfirmation->setGeometry(rect());
     // The size given on showing (no old size) is ours, not the user's.
     if (!m_popup && !m_applyingSize && isVisible() && event->oldSize().isValid())
         m_windowSizeSaver->start();
@@ -225,6 +274,8 @@ void PanelWindow::resizeEvent(QResizeEvent *event)
 void PanelWindow::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
+    // Asked once: a panel opened again starts without the question.
+    m_quitConfirmation->cancel();
     if (m_windowSizeSaver->isActive()) {
         m_windowSizeSaver->stop();
         saveWindowSize();

@@ -6,6 +6,7 @@
 
 class AutostartEntry;
 class ClipboardManager;
+class ConfirmationCard;
 class ContentView;
 class FileSaveDialog;
 class IconLabel;
@@ -18,6 +19,10 @@ class ToggleSwitch;
 // The panel opened from the tray: the main content view, the "Show in Dock"
 // switch and "Quit". It is either an ordinary window with a task-bar entry, or a
 // popup without one that closes on Escape and when it loses focus.
+//
+// "Quit" is the last stop of Tab and is not reached backwards from the first.
+// Clicked, it quits; pressed with Space or Return, it asks first, since a key
+// meant for another control must not end recording.
 class PanelWindow final : public QWidget
 {
     Q_OBJECT
@@ -50,6 +55,8 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -69,6 +76,7 @@ private:
     IconLabel *m_dockLabel;
     ToggleSwitch *m_dockSwitch;
     QPushButton *m_quitButton;
+    ConfirmationCard *m_quitConfirmation;
     QTimer *m_activationGrace;
     // A drag resizes many times; the size is stored once it rests.
     QTimer *m_windowSizeSaver;

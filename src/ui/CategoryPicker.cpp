@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QToolButton>
 
 #include <array>
@@ -35,9 +36,19 @@ const QLatin1String
                  "QToolButton:hover { background: palette(midlight); }"
                  "QToolButton:checked { background: palette(highlight); }"
                  "QToolButton:focus { border: 2px solid palette(highlight); }"
-                 "QToolButton:checked:focus { border: 2px solid palette(dark); }");
+                 "QToolButton:checked:focus { border: 2px solid palette(window-text); }");
 
 } // namespace
+
+QString CategoryPicker::tooltip(const char *name, std::size_t index)
+{
+    // The keys of ContentView, where a mouse user looks for them.
+    const QKeySequence choose(Qt::ALT | Qt::Key(Qt::Key_1 + int(index)));
+    const QKeySequence next(Qt::CTRL | Qt::Key_Tab);
+    return tr("%1 (%2; %3 goes to the next category)")
+        .arg(tr(name), choose.toString(QKeySequence::NativeText),
+             next.toString(QKeySequence::NativeText));
+}
 
 CategoryPicker::CategoryPicker(QWidget *parent) : QWidget(parent), m_group(new QButtonGroup(this))
 {
@@ -53,7 +64,7 @@ CategoryPicker::CategoryPicker(QWidget *parent) : QWidget(parent), m_group(new Q
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setIconSize(QSize(18, 18));
-        button->setToolTip(tr(segment.tooltip));
+        button->setToolTip(tooltip(segment.tooltip, i));
         button->setAccessibleName(tr(segment.tooltip));
         button->setObjectName(QStringLiteral("segment") + categoryName(segment.category));
         if (i == 0)
@@ -64,6 +75,15 @@ CategoryPicker::CategoryPicker(QWidget *parent) : QWidget(parent), m_group(new Q
         m_group->addButton(button, static_cast<int>(segment.category));
         layout->addWidget(button);
     }
+    // One Tab stop for the segments, as for radio buttons: the chosen one, also
+    // when it was chosen by a key (the button group moves it only on focus).
+    connect(m_group, &QButtonGroup::idToggled, this, [this] {
+        for (QAbstractButton *button : m_group->buttons()) {
+            const int policy = button->focusPolicy();
+            button->setFocusPolicy(Qt::FocusPolicy(button->isChecked() ? policy | Qt::TabFocus
+                                                                       : policy & ~Qt::TabFocus));
+        }
+    });
     segment(Category::Url)->setChecked(true);
     updateIcons();
 

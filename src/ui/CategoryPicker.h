@@ -8,7 +8,8 @@ class QAbstractButton;
 class QButtonGroup;
 
 // The three-segment control that chooses which category the panel shows. Each
-// segment is an icon with a tooltip, named after its category.
+// segment is an icon with a tooltip, named after its category and saying which
+// keys choose it.
 class CategoryPicker final : public QWidget
 {
     Q_OBJECT
@@ -28,6 +29,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // The category's name and the keys that choose it.
+    static QString tooltip(const char *name, std::size_t index);
     void updateIcons();
 
     QButtonGroup *m_group;

@@ -5,6 +5,7 @@
 #include "SearchFilterModel.h"
 #include "TextSelectionModel.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,12 +47,17 @@ CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget
     m_list->installEventFilter(this);
 
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString &text) {
-        m_downWhenShown = false;
+        m_whenShown = WhenShown::Nothing;
         m_filtered->setSearchText(text);
     });
     connect(m_filtered, &QAbstractItemModel::modelReset, this, [this] {
-        if (std::exchange(m_downWhenShown, false) && m_search->hasFocus())
+        const WhenShown pending = std::exchange(m_whenShown, WhenShown::Nothing);
+        if (!m_search->hasFocus())
+            return;
+        if (pending == WhenShown::EnterList)
             enterList();
+        else if (pending == WhenShown::Choose)
+            chooseCurrentOrFirst();
     });
     connect(m_list, &ClipListView::textActivated, this, &CategoryView::toggleSelection);
     connect(m_list, &ClipListView::copyRequested, this, &CategoryView::copyItem);
@@ -74,7 +80,9 @@ bool CategoryView::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::KeyPress || (watched != m_search && watched != m_list))
         return QWidget::eventFilter(watched, event);
-    const auto *key = static_cast<QKeyEvent *>(event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (watched == m_list && typeIntoSearch(key))
+        return true;
     if (key->modifiers() != Qt::NoModifier && key->modifiers() != Qt::KeypadModifier)
         return QWidget::eventFilter(watched, event);
     switch (key->key()) {
@@ -91,10 +99,20 @@ bool CategoryView::eventFilter(QObject *watched, QEvent *event)
         // While a long search runs, the rows shown are the last search's: Return
         // on the first of them would copy a text that does not match.
         if (m_filtered->isSearching()) {
-            m_downWhenShown = true;
+            m_whenShown = WhenShown::EnterList;
             return true;
         }
         return enterList();
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (watched != m_search)
+            return false;
+        // The same wait as for Down: the rows shown are still the last search's.
+        if (m_filtered->isSearching())
+            m_whenShown = WhenShown::Choose;
+        else
+            chooseCurrentOrFirst();
+        return true;
     case Qt::Key_Up:
         if (watched != m_list || m_list->currentIndex().row() != 0)
             return false;
@@ -114,6 +132,24 @@ bool CategoryView::enterList()
     m_list->setFocus(Qt::TabFocusReason);
     m_list->setCurrentIndex(m_filtered->index(0, 0));
     return true;
+}
+
+bool CategoryView::typeIntoSearch(QKeyEvent *key)
+{
+    const QString text = key->text();
+    if ((key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) ||
+        text.isEmpty() || !text.front().isPrint() || text.front().isSpace())
+        return false;
+    m_list->verticalScrollBar()->setValue(0);
+    m_search->setFocus(Qt::OtherFocusReason);
+    QCoreApplication::sendEvent(m_search, key);
+    return true;
+}
+
+void CategoryView::chooseCurrentOrFirst()
+{
+    const QModelIndex current = m_list->currentIndex();
+    m_list->choose(current.isValid() ? current.row() : 0);
 }
 
 void CategoryView::toggleSelection(int row)

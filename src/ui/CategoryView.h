@@ -8,6 +8,7 @@
 
 class ClipboardManager;
 class ClipListView;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class SearchFilterModel;
@@ -24,7 +25,9 @@ class TextSelectionModel;
 //
 // Keyboard: Down in the search field goes to the first row, Up on the first row
 // back to the field; Escape empties a search that is not empty (and does nothing
-// else then); Return on a row copies it and reports itemChosen().
+// else then); Return on a row copies it and reports itemChosen(), and so does
+// Return in the field, for the current row or else the first. A character typed
+// on the rows goes into the field.
 class CategoryView final : public QWidget
 {
     Q_OBJECT
@@ -36,6 +39,9 @@ public:
     Category category() const { return m_category; }
     QString searchText() const;
     std::optional<QString> selectedText() const;
+    // A key that types a character (not Space, not a shortcut) goes into the
+    // search field, which takes the focus; false for any other key.
+    bool typeIntoSearch(QKeyEvent *key);
 
 signals:
     // The user chose a row with Return; it is on the clipboard now.
@@ -47,6 +53,8 @@ protected:
 private:
     // Moves the focus to the first row shown; false when there is none.
     bool enterList();
+    // Copies the current row, or the first when there is none, as Return on it.
+    void chooseCurrentOrFirst();
     void toggleSelection(int row);
     void copyItem(int row);
     void deleteItem(int row);
@@ -60,6 +68,8 @@ private:
     TextSelectionModel *m_selection;
     QLineEdit *m_search;
     QLabel *m_empty;
-    // Down was pressed in the search field while a long search ran.
-    bool m_downWhenShown = false;
+    // A key pressed in the search field while a long search ran, done once that
+    // search's rows are shown.
+    enum class WhenShown { Nothing, EnterList, Choose };
+    WhenShown m_whenShown = WhenShown::Nothing;
 };

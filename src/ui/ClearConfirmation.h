@@ -1,71 +1,15 @@
 #pragma once
 
-#include <QPixmap>
-#include <QPointer>
-#include <QWidget>
-
-#include <vector>
+#include "ConfirmationCard.h"
 
 class ClipboardManager;
-class QGraphicsOpacityEffect;
-class QPropertyAnimation;
-class QPushButton;
 
-// Asks before all history is cleared. It is a layer over its parent view: a dimmed
-// backdrop that swallows every click, and a card with "Cancel" and "Clear". While
-// it is shown the keyboard stays on the card: Tab goes round its buttons, the
-// focused one is ringed, and Return presses that one only.
-class ClearConfirmation final : public QWidget
+// Asks before all history is cleared, with "Cancel" and "Clear".
+class ClearConfirmation final : public ConfirmationCard
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ClearConfirmation)
 
 public:
-    static constexpr int fadeDurationMs = 250;
-
     ClearConfirmation(ClipboardManager &manager, QWidget *parent);
-
-    // Shows at once, over the whole parent, with the focus on "Cancel".
-    void present();
-    // True from present() until a button or Escape dismisses it; the fade that
-    // follows does not count.
-    bool isPresented() const { return m_presented; }
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    // Tab and Shift+Tab go round the card's two buttons while it is shown.
-    bool focusNextPrevChild(bool next) override;
-
-private:
-    void cancel();
-    void clear();
-    void fadeOut();
-    void finishFade();
-    void keepFocusAboveParent(bool above);
-
-    ClipboardManager &m_manager;
-    QWidget *m_card;
-    QPushButton *m_cancelButton;
-    QPushButton *m_clearButton;
-    QGraphicsOpacityEffect *m_opacity;
-    QPropertyAnimation *m_fade;
-    // What the layer looked like when the fade began; the fade draws this picture
-    // instead of the card, whose own shadow effect cannot nest inside the fade's.
-    QPixmap m_snapshot;
-    bool m_presented = false;
-    QPointer<QWidget> m_focusBefore;
-
-    // Focus policies of the parent's controls, taken away while the card shows so
-    // that Tab cannot reach what the backdrop covers.
-    struct SavedFocus
-    {
-        QPointer<QWidget> widget;
-        Qt::FocusPolicy policy;
-    };
-    std::vector<SavedFocus> m_savedFocus;
 };

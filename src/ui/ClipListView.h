@@ -45,6 +45,8 @@ public:
     bool isAnimating() const;
     // What a click on that part of the row does; a copy marks the row as copied.
     void activate(int row, ClipDelegate::Element element);
+    // What Return on the row does: copies it, marks it, and reports rowChosen().
+    void choose(int row);
 
 signals:
     // The user clicked the row's text, or pressed Return or Space on it.

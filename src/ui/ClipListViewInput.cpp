@@ -25,8 +25,7 @@ void ClipListView::keyPressEvent(QKeyEvent *event)
         case Qt::Key_Return:
         case Qt::Key_Enter:
             if (plain) {
-                activate(row, ClipDelegate::Element::CopyButton);
-                emit rowChosen(row);
+                choose(row);
                 return;
             }
             break;
@@ -110,6 +109,14 @@ void ClipListView::activate(int row, ClipDelegate::Element element)
     case ClipDelegate::Element::None:
         break;
     }
+}
+
+void ClipListView::choose(int row)
+{
+    if (!model() || row < 0 || row >= model()->rowCount(rootIndex()))
+        return;
+    activate(row, ClipDelegate::Element::CopyButton);
+    emit rowChosen(row);
 }
 
 void ClipListView::mouseDoubleClickEvent(QMouseEvent *event)

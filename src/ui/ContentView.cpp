@@ -11,10 +11,13 @@
 #include "ToggleSwitch.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
@@ -103,6 +106,21 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
     showPrivacyMode(privacy);
 
     connect(m_picker, &CategoryPicker::chosen, this, &ContentView::selectCategory);
+    // Window-wide, so they work from the panel's own rows below this view too.
+    for (std::size_t i = 0; i < allCategories.size(); ++i) {
+        const QKeySequence keys(Qt::ALT | Qt::Key(Qt::Key_1 + int(i)));
+        new QShortcut(keys, this, [this, i] { chooseCategoryByKey(allCategories[i]); });
+    }
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this,
+                  [this] { chooseNeighbourCategory(1); });
+    auto *previous = new QShortcut(this);
+    // X sends Shift+Tab as Backtab; either spelling may arrive.
+    previous->setKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)});
+    connect(previous, &QShortcut::activated, this, [this] { chooseNeighbourCategory(-1); });
+    // A click on a segment and then typing searches.
+    for (const Category category : allCategories)
+        m_picker->segment(category)->installEventFilter(this);
     connect(m_privacySwitch, &ToggleSwitch::toggled, this, [this](bool on) {
         // Kept for the session even when it cannot be written; the store writes it
         // once its file can be written again.
@@ -129,12 +147,19 @@ bool ContentView::isClearConfirmationShown() const
 
 QWidget *ContentView::firstFocusable() const
 {
-    return m_picker->segment(Category::Url);
+    return m_picker->segment(m_picker->selected());
 }
 
 QWidget *ContentView::lastFocusable() const
 {
     return m_clearButton;
+}
+
+bool ContentView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && watched->parent() == m_picker)
+        return m_list->typeIntoSearch(static_cast<QKeyEvent *>(event));
+    return QWidget::eventFilter(watched, event);
 }
 
 void ContentView::showEvent(QShowEvent *event)
@@ -172,6 +197,9 @@ void ContentView::selectCategory(Category category)
     if (category == m_selectedCategory)
         return;
     m_selectedCategory = category;
+    // A click on a segment does not take the focus; it would go with the old list.
+    const QWidget *focused = QApplication::focusWidget();
+    const bool focusInList = focused && (focused == m_list || m_list->isAncestorOf(focused));
 
     // A fresh list per category: search text and selection do not carry over.
     auto *fresh = new CategoryView(m_manager, category, this);
@@ -184,6 +212,25 @@ void ContentView::selectCategory(Category category)
     m_list->show();
     updateTabOrder();
     m_confirmation->raise();
+    if (focusInList)
+        m_list->setFocus(Qt::OtherFocusReason);
+}
+
+void ContentView::chooseCategoryByKey(Category category)
+{
+    // Nothing moves beneath the clear card.
+    if (m_confirmation->isPresented())
+        return;
+    m_picker->segment(category)->setChecked(true);
+    selectCategory(category);
+}
+
+void ContentView::chooseNeighbourCategory(int step)
+{
+    const auto count = int(allCategories.size());
+    const auto at = int(std::find(allCategories.begin(), allCategories.end(), m_selectedCategory) -
+                        allCategories.begin());
+    chooseCategoryByKey(allCategories[std::size_t((at + step + count) % count)]);
 }
 
 void ContentView::updateTabOrder()

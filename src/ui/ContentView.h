@@ -40,7 +40,8 @@ public:
     CategoryView *categoryView() const { return m_list; }
     bool isClearConfirmationShown() const;
 
-    // The first and last controls in Tab order, for the frame around this view.
+    // The first and last controls in Tab order, for the frame around this view;
+    // the first is the chosen category's segment, the segments' one stop.
     QWidget *firstFocusable() const;
     QWidget *lastFocusable() const;
 
@@ -55,12 +56,16 @@ signals:
     void itemChosen();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void selectCategory(Category category);
+    // Alt+1, 2, 3 and Ctrl+(Shift+)Tab: the segment follows.
+    void chooseCategoryByKey(Category category);
+    void chooseNeighbourCategory(int step);
     void updateTabOrder();
     void showPrivacyMode(bool on);
     void showClearConfirmation();

@@ -1,12 +1,15 @@
 #include "PanelStyle.h"
 
 #include <QFrame>
+#include <QPainter>
 #include <QPalette>
 #include <QPushButton>
 
 namespace PanelStyle {
 
 namespace {
+constexpr int focusRingGap = 3;
+
 bool isDark(const QPalette &palette)
 {
     return palette.color(QPalette::Window).lightness() < 128;
@@ -46,6 +49,18 @@ void makeProminentDestructive(QPushButton *button)
             "QPushButton:disabled { background-color: %4; }")
             .arg(fill.name(), fill.darker(130).name(), fill.lighter(112).name(),
                  fill.lighter(150).name()));
+}
+
+void drawFocusRing(QPainter &painter, const QWidget *host, const QWidget *target)
+{
+    const QRect around = QRect(target->mapTo(host, QPoint(0, 0)), target->size())
+                             .adjusted(-focusRingGap, -focusRingGap, focusRingGap, focusRingGap);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(host->palette().color(QPalette::Highlight), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(around).adjusted(1, 1, -1, -1), 6, 6);
+    painter.restore();
 }
 
 } // namespace PanelStyle

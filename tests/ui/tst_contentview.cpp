@@ -130,7 +130,7 @@ void TestContentView::choosingCodeSegment_selectsCodeWithTooltipCode()
     QCOMPARE(view.selectedCategory(), Category::Code);
     QVERIFY(code->isChecked());
     QVERIFY(!segment(view, "URL")->isChecked());
-    QCOMPARE(code->toolTip(), QStringLiteral("CODE"));
+    QCOMPARE(code->toolTip(), QStringLiteral("CODE (Alt+2; Ctrl+Tab goes to the next category)"));
 
     QTest::mouseClick(segment(view, "Text"), Qt::LeftButton);
     QCOMPARE(view.selectedCategory(), Category::Text);
@@ -140,9 +140,11 @@ void TestContentView::segments_showIconsWithTooltipsOnly()
 {
     Services services;
     ContentView view(services.manager(), services.preferences(), services.dialog);
-    const QList<std::pair<const char *, QString>> expected{{"URL", QStringLiteral("URL")},
-                                                           {"Code", QStringLiteral("CODE")},
-                                                           {"Text", QStringLiteral("TEXT")}};
+    // The category's name, and the keys that choose it.
+    const QString keys = QStringLiteral(" (Alt+%1; Ctrl+Tab goes to the next category)");
+    const QList<std::pair<const char *, QString>> expected{{"URL", u"URL"_qs + keys.arg(1)},
+                                                           {"Code", u"CODE"_qs + keys.arg(2)},
+                                                           {"Text", u"TEXT"_qs + keys.arg(3)}};
     for (const auto &[name, tooltip] : expected) {
         QAbstractButton *button = segment(view, name);
         QCOMPARE(button->toolTip(), tooltip);

@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(m_ui->list()->currentIndex().row(), 0);
     }
 
-    void downWhileALongSearchRuns_entersItsRowsOnceShown()
+    void downOrReturnWhileALongSearchRuns_actOnItsRowsOnceShown()
     {
         // Long enough to be searched beside the GUI thread; the first row does not
         // match, so Return on the rows shown before would copy the wrong text.
@@ -117,6 +117,13 @@ private slots:
         QCOMPARE(m_ui->list()->currentIndex().row(), 0);
         QTest::keyClick(m_ui->list(), Qt::Key_Return);
         QCOMPARE(m_ui->clipboard().text(), std::optional(u"https://1.example/new"_s));
+        // Return in the field copies the first row of the search typed, when shown.
+        m_ui->search()->setFocus();
+        m_ui->search()->selectAll();
+        QTest::keyClicks(m_ui->search(), u"old"_s);
+        QVERIFY(filter->isSearching());
+        QTest::keyClick(m_ui->search(), Qt::Key_Return);
+        QTRY_COMPARE(m_ui->clipboard().text(), std::optional(u"https://0.example/old"_s));
     }
 
     void escape_emptiesSearchFirst()
