@@ -1,5 +1,6 @@
 #include "WaylandClipboard.h"
 
+#include "ClipboardTextPolicy.h"
 #include "Logging.h"
 #include "OfferTypes.h"
 #include "PipeTransfer.h"
@@ -98,44 +99,44 @@ void WaylandClipboard::take(OfferKey offer)
     // the manager has seen it already.
     if (OfferTypes::isOwnCopy(types))
         return publish(m_ownText, false);
-    const std::optional<QByteArray> textType = OfferTypes::preferredTextType(types);
-    if (!textType)
+    const QList<ClipboardTextPolicy::TextType> textTypes = ClipboardTextPolicy::textTypes(types);
+    if (textTypes.isEmpty())
         return publish(std::nullopt);
-    if (OfferTypes::hasPasswordManagerHint(types))
-        return readHintThenText(offer, *textType);
-    readTextOf(offer, *textType);
+    if (const std::optional<qsizetype> hint = ClipboardTextPolicy::hintType(types))
+        return readHintThenText(offer, types.at(*hint), textTypes.first());
+    readTextOf(offer, textTypes.first());
 }
 
-void WaylandClipboard::readHintThenText(OfferKey offer, const QByteArray &textType)
+void WaylandClipboard::readHintThenText(OfferKey offer, const QByteArray &hintType,
+                                        const ClipboardTextPolicy::TextType &textType)
 {
     // The hint is a few bytes; the secret itself is never read.
-    const bool started = receive(offer, OfferTypes::passwordManagerHint,
-                                 [this, offer, textType](std::optional<QByteArray> hint) {
-                                     if (!hint || OfferTypes::hintSaysSecret(*hint))
-                                         return publish(std::nullopt);
-                                     readTextOf(offer, textType);
-                                 });
+    const bool started =
+        receive(offer, hintType, [this, offer, textType](std::optional<QByteArray> hint) {
+            if (!hint || ClipboardTextPolicy::hintSaysSecret(*hint))
+                return publish(std::nullopt);
+            readTextOf(offer, textType);
+        });
     if (!started)
         publish(std::nullopt);
 }
 
-void WaylandClipboard::readTextOf(OfferKey offer, const QByteArray &textType)
+void WaylandClipboard::readTextOf(OfferKey offer, const ClipboardTextPolicy::TextType &textType)
 {
-    const bool started = receive(offer, textType, [this](std::optional<QByteArray> bytes) {
-        if (!bytes) {
-            if (!m_toldSlowOwner)
-                qCWarning(lcPlatform,
-                          "a program did not hand over its copied text within %lld s; "
-                          "that copy was not recorded (such copies are skipped silently "
-                          "from now on)",
-                          static_cast<long long>(readLimit.count()));
-            m_toldSlowOwner = true;
-            return publish(std::nullopt);
-        }
-        // The same conversion Qt applies to text/plain on X11: exact for UTF-8,
-        // NUL characters kept, invalid sequences replaced.
-        publish(QString::fromUtf8(*bytes));
-    });
+    const bool started =
+        receive(offer, textType.name, [this, textType](std::optional<QByteArray> bytes) {
+            if (!bytes) {
+                if (!m_toldSlowOwner)
+                    qCWarning(lcPlatform,
+                              "a program did not hand over its copied text within %lld s; "
+                              "that copy was not recorded (such copies are skipped silently "
+                              "from now on)",
+                              static_cast<long long>(readLimit.count()));
+                m_toldSlowOwner = true;
+                return publish(std::nullopt);
+            }
+            publish(ClipboardTextPolicy::decode(*bytes, textType.encoding));
+        });
     if (!started)
         publish(std::nullopt);
 }

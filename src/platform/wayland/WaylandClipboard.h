@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clipboard.h"
+#include "ClipboardTextPolicy.h"
 #include "DataControlConnection.h"
 
 #include <QPointer>
@@ -43,8 +44,9 @@ private:
     void attach(std::unique_ptr<DataControlConnection> connection);
     void onSelection(OfferKey offer);
     void take(OfferKey offer);
-    void readHintThenText(OfferKey offer, const QByteArray &textType);
-    void readTextOf(OfferKey offer, const QByteArray &textType);
+    void readHintThenText(OfferKey offer, const QByteArray &hintType,
+                          const ClipboardTextPolicy::TextType &textType);
+    void readTextOf(OfferKey offer, const ClipboardTextPolicy::TextType &textType);
     bool receive(OfferKey offer, const QByteArray &type,
                  std::function<void(std::optional<QByteArray>)> done);
     void publish(std::optional<QString> text, bool announce = true);
