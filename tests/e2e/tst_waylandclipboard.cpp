@@ -132,6 +132,22 @@ private slots:
         silent.waitForFinished();
     }
 
+    // A writer that takes longer than the limit in all, but is never silent that
+    // long, is waited for: the limit is on silence, not on the whole transfer.
+    void slowWriter_neverSilentForLong_readWhole()
+    {
+        QProcess slow;
+        slow.setProcessEnvironment(m_sway.clientEnvironment());
+        slow.start(QStringLiteral(WAYLAND_OFFER_HELPER),
+                   {u"--pause"_s, u"1200"_s, u"text/plain"_s, u"slow but steady"_s});
+        QVERIFY(slow.waitForReadyRead(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_clipboard->readText(), std::optional(u"slow but steady"_s),
+                                  8000);
+        QCOMPARE(texts().value(0), u"slow but steady"_s);
+        slow.kill();
+        slow.waitForFinished();
+    }
+
 private:
     QStringList texts() const { return m_manager->list(Category::Text).toStringList(); }
 

@@ -15,8 +15,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// An owner that has not sent its text by then is not waited for.
-constexpr auto readLimit = 2s;
+// An owner that has sent nothing for this long is not waited for; one that
+// keeps sending, however slowly, is.
+constexpr auto readSilence = 2s;
+// The hint is a word; more than this is no hint of a password manager's.
+constexpr qsizetype hintAtMost = 256;
 // A paster that takes longer than this for our text is given up on.
 constexpr auto writeLimit = 10s;
 constexpr auto reconnectInterval = 1s;
@@ -111,9 +114,14 @@ void WaylandClipboard::readHintThenText(OfferKey offer, const QByteArray &hintTy
                                         const ClipboardTextPolicy::TextType &textType)
 {
     // The hint is a few bytes; the secret itself is never read.
-    const bool started =
-        receive(offer, hintType, [this, offer, textType](std::optional<QByteArray> hint) {
-            if (!hint || ClipboardTextPolicy::hintSaysSecret(*hint))
+    auto hint = std::make_shared<QByteArray>();
+    const bool started = receive(
+        offer, hintType,
+        [hint](QByteArrayView piece) {
+            hint->append(piece.first(std::min(piece.size(), hintAtMost - hint->size())));
+        },
+        [this, offer, hint, textType](bool complete) {
+            if (!complete || ClipboardTextPolicy::hintSaysSecret(*hint))
                 return publish(std::nullopt);
             readTextOf(offer, textType);
         });
@@ -123,26 +131,30 @@ void WaylandClipboard::readHintThenText(OfferKey offer, const QByteArray &hintTy
 
 void WaylandClipboard::readTextOf(OfferKey offer, const ClipboardTextPolicy::TextType &textType)
 {
-    const bool started =
-        receive(offer, textType.name, [this, textType](std::optional<QByteArray> bytes) {
-            if (!bytes) {
+    // Decoded as the pieces come, so that a large text never holds up the event
+    // loop in one long step.
+    auto decoder = std::make_shared<ClipboardTextDecoder>(textType.encoding);
+    const bool started = receive(
+        offer, textType.name, [decoder](QByteArrayView piece) { decoder->append(piece); },
+        [this, decoder](bool complete) {
+            if (!complete) {
                 if (!m_toldSlowOwner)
                     qCWarning(lcPlatform,
-                              "a program did not hand over its copied text within %lld s; "
+                              "a program stopped handing over its copied text for %lld s; "
                               "that copy was not recorded (such copies are skipped silently "
                               "from now on)",
-                              static_cast<long long>(readLimit.count()));
+                              static_cast<long long>(readSilence.count()));
                 m_toldSlowOwner = true;
                 return publish(std::nullopt);
             }
-            publish(ClipboardTextPolicy::decode(*bytes, textType.encoding));
+            publish(decoder->finish());
         });
     if (!started)
         publish(std::nullopt);
 }
 
-bool WaylandClipboard::receive(OfferKey offer, const QByteArray &type,
-                               std::function<void(std::optional<QByteArray>)> done)
+bool WaylandClipboard::receive(OfferKey offer, const QByteArray &type, PipeReader::Piece piece,
+                               PipeReader::Done done)
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
@@ -151,7 +163,7 @@ bool WaylandClipboard::receive(OfferKey offer, const QByteArray &type,
     // A reader that is done may still be in its callback: let it return first.
     if (m_reader)
         m_reader->deleteLater();
-    m_reader = new PipeReader(fds[0], readLimit, std::move(done), this);
+    m_reader = new PipeReader(fds[0], readSilence, std::move(piece), std::move(done), this);
     return true;
 }
 

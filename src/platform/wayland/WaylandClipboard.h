@@ -3,14 +3,13 @@
 #include "Clipboard.h"
 #include "ClipboardTextPolicy.h"
 #include "DataControlConnection.h"
+#include "PipeTransfer.h"
 
 #include <QPointer>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
-class PipeReader;
 class QTimer;
 
 // The clipboard through the compositor's data-control protocol, on a Wayland
@@ -47,8 +46,8 @@ private:
     void readHintThenText(OfferKey offer, const QByteArray &hintType,
                           const ClipboardTextPolicy::TextType &textType);
     void readTextOf(OfferKey offer, const ClipboardTextPolicy::TextType &textType);
-    bool receive(OfferKey offer, const QByteArray &type,
-                 std::function<void(std::optional<QByteArray>)> done);
+    bool receive(OfferKey offer, const QByteArray &type, PipeReader::Piece piece,
+                 PipeReader::Done done);
     void publish(std::optional<QString> text, bool announce = true);
     void serve(const QByteArray &mimeType, int fd);
     void onLost();
