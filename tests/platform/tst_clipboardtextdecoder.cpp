@@ -59,6 +59,11 @@ private slots:
             }
             const auto as = static_cast<Encoding>(encoding);
             QCOMPARE(decodeInPieces(bytes, as, random), decodeWhole(bytes, as));
+            // A byte at a time, so that runs of NULs at the end span pieces too.
+            ClipboardTextDecoder bytewise(as);
+            for (const char byte : std::as_const(bytes))
+                bytewise.append(QByteArrayView(&byte, 1));
+            QCOMPARE(bytewise.finish(), decodeWhole(bytes, as));
         }
     }
 
