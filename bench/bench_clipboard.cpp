@@ -6,10 +6,11 @@
 //   - the longest the GUI thread went without running a 5 ms timer while a 20 MB
 //     text was read from xclip;
 //   - the CPU time of an idle manager over 60 s (first argument: other seconds).
-// `bench_clipboard copy qt|xcb [megabytes]` measures, with a manager attached,
-// the longest the GUI thread went without running a 5 ms timer from xclip
-// taking the clipboard with a text of that size (20 by default) until the
-// manager has it classified and committed to its store.
+// `bench_clipboard copy qt|xcb|wayland [megabytes]` measures, with a manager
+// attached, the longest the GUI thread went without running a 5 ms timer from
+// xclip (wl-copy for wayland, on the data-control compositor of
+// WAYLAND_DISPLAY) taking the clipboard with a text of that size (20 by
+// default) until the manager has it classified and committed to its store.
 // `bench_clipboard idle qt|xcb [seconds]` measures only the idle time, of one
 // reader in a process of its own, and says which threads spent it: run the two
 // readers alternately, as a process that read 20 MB before is no idle baseline.
@@ -22,6 +23,7 @@
 #include "SqlitePreferences.h"
 #include "SqliteStoreFile.h"
 #include "StallMeter.h"
+#include "WaylandClipboard.h"
 #include "XcbClipboard.h"
 
 #include <QDeadlineTimer>
@@ -285,7 +287,7 @@ void measureLargeRead(const char *name, Clipboard &clipboard)
     std::fflush(stdout);
 }
 
-void measureCopyRecorded(const char *name, Clipboard &clipboard, int megabytes)
+void measureCopyRecorded(const char *name, Clipboard &clipboard, int megabytes, bool wayland)
 {
     Services services;
     ClipboardManager manager(clipboard, services.preferences, services.history, services.timers);
@@ -300,11 +302,27 @@ void measureCopyRecorded(const char *name, Clipboard &clipboard, int megabytes)
         return;
     file.close();
     StallMeter stalls;
+    // The read alone, until the clipboard reports the new text, apart from what
+    // the manager does with it afterwards.
+    StallMeter readStalls;
+    qint64 readLongest = -1;
+    const QMetaObject::Connection read = QObject::connect(&clipboard, &Clipboard::changed, [&] {
+        if (readLongest < 0 && clipboard.readText().value_or(QString()).size() == bytes.size())
+            readLongest = readStalls.stop();
+    });
     QElapsedTimer total;
     total.start();
-    QProcess xclip;
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                          QStringLiteral("-i"), file.fileName()});
+    QProcess copier;
+    if (wayland) {
+        // wl-copy goes on serving from the background once it has read the file.
+        copier.setStandardInputFile(file.fileName());
+        copier.start(QStringLiteral("wl-copy"),
+                     {QStringLiteral("--type"), QStringLiteral("text/plain")});
+    } else {
+        copier.start(QStringLiteral("xclip"),
+                     {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                      QStringLiteral("-i"), file.fileName()});
+    }
     const QDeadlineTimer deadline(120000);
     // What an earlier owner left on the clipboard may be recorded first.
     const auto recorded = [&] {
@@ -315,12 +333,18 @@ void measureCopyRecorded(const char *name, Clipboard &clipboard, int megabytes)
         wait(5);
     const qint64 longest = stalls.stop();
     const bool committed = recorded() && manager.texts().storeIdAt(0) > 0;
-    std::printf("%s: %d MB copied by xclip %s in %lld ms; GUI thread held up at most %lld ms\n",
-                name, megabytes, committed ? "recorded and committed" : "NOT RECORDED",
-                static_cast<long long>(total.elapsed()), static_cast<long long>(longest));
+    QObject::disconnect(read);
+    std::printf("%s: %d MB copied by %s %s in %lld ms; GUI thread held up at most %lld ms, "
+                "%lld ms until the text was read\n",
+                name, megabytes, wayland ? "wl-copy" : "xclip",
+                committed ? "recorded and committed" : "NOT RECORDED",
+                static_cast<long long>(total.elapsed()), static_cast<long long>(longest),
+                static_cast<long long>(readLongest));
     std::fflush(stdout);
-    xclip.kill();
-    xclip.waitForFinished();
+    copier.kill();
+    copier.waitForFinished();
+    if (wayland)
+        QProcess::execute(QStringLiteral("wl-copy"), {QStringLiteral("--clear")});
 }
 
 } // namespace
@@ -336,10 +360,19 @@ int main(int argc, char **argv)
         const int amount = argc > 3 ? std::max(1, std::atoi(argv[3])) : mode == "copy" ? 20 : 60;
         const auto measure = [&](const char *name, Clipboard &clipboard) {
             if (mode == "copy")
-                measureCopyRecorded(name, clipboard, amount);
+                measureCopyRecorded(name, clipboard, amount, false);
             else
                 measureManager(name, clipboard, owner, amount);
         };
+        if (mode == "copy" && std::string(argv[2]) == "wayland") {
+            auto connected = DataControlConnection::open();
+            auto *connection = std::get_if<std::unique_ptr<DataControlConnection>>(&connected);
+            if (!connection)
+                return 1;
+            WaylandClipboard wayland(std::move(*connection));
+            measureCopyRecorded("WaylandClipboard", wayland, amount, true);
+            return 0;
+        }
         if (std::string(argv[2]) == "qt") {
             QtClipboard qt;
             measure("QtClipboard", qt);

@@ -2,10 +2,19 @@
 
 #include <QMimeData>
 
-ClipboardTextDecoder::ClipboardTextDecoder(Encoding encoding, bool dropTrailingNul)
-    : m_encoding(encoding), m_dropTrailingNul(dropTrailingNul)
+namespace {
+
+qsizetype countTrailingNuls(QByteArrayView bytes)
 {
+    qsizetype count = 0;
+    while (count < bytes.size() && bytes.at(bytes.size() - 1 - count) == '\0')
+        ++count;
+    return count;
 }
+
+} // namespace
+
+ClipboardTextDecoder::ClipboardTextDecoder(Encoding encoding) : m_encoding(encoding) {}
 
 void ClipboardTextDecoder::expect(qsizetype bytes)
 {
@@ -19,20 +28,22 @@ void ClipboardTextDecoder::append(QByteArrayView bytes)
 {
     if (bytes.isEmpty())
         return;
-    // Earlier bytes held back offered no place to cut, except possibly the last.
-    const qsizetype searchFrom = std::max<qsizetype>(0, m_pending.size() - 1);
+    // Earlier bytes held back offered no place to cut, except among their NULs.
+    const qsizetype searchFrom = m_pending.size() - m_trailingNuls;
+    const qsizetype newNuls = countTrailingNuls(bytes);
+    m_trailingNuls = newNuls == bytes.size() ? m_trailingNuls + newNuls : newNuls;
     m_pending.append(bytes);
     if (m_encoding == Encoding::UriList)
         return;
-    const qsizetype last = m_pending.size() - 1;
+    const qsizetype kept = m_pending.size() - m_trailingNuls;
     // Cut right after an ASCII byte: no UTF-8 sequence spans it, so decoding the
     // two sides apart gives what decoding them together would, even around
     // invalid bytes. Latin-1 may be cut anywhere.
     qsizetype cut = -1;
     if (m_encoding == Encoding::Latin1) {
-        cut = last;
+        cut = kept;
     } else {
-        for (qsizetype i = last - 1; i >= searchFrom; --i) {
+        for (qsizetype i = kept - 1; i >= searchFrom; --i) {
             if (static_cast<unsigned char>(m_pending.at(i)) < 0x80) {
                 cut = i + 1;
                 break;
@@ -47,8 +58,8 @@ void ClipboardTextDecoder::append(QByteArrayView bytes)
 
 QString ClipboardTextDecoder::finish()
 {
-    if (m_dropTrailingNul && m_pending.endsWith('\0'))
-        m_pending.chop(1);
+    m_pending.chop(m_trailingNuls);
+    m_trailingNuls = 0;
     if (m_encoding == Encoding::UriList) {
         QMimeData urls;
         urls.setData(QStringLiteral("text/uri-list"), m_pending);

@@ -1,16 +1,10 @@
 #include "QtClipboard.h"
 
+#include "ClipboardTextPolicy.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-
-namespace {
-
-// Password managers (KeePassXC, KDE's) mark their copies this way so that
-// clipboard histories leave them out.
-const QString passwordManagerHint = QStringLiteral("x-kde-passwordManagerHint");
-
-} // namespace
 
 QtClipboard::QtClipboard(QObject *parent)
     : Clipboard(parent), m_clipboard(QGuiApplication::clipboard()),
@@ -47,11 +41,24 @@ void QtClipboard::writeText(const QString &text)
 std::optional<QString> QtClipboard::fetchText() const
 {
     const QMimeData *data = m_clipboard->mimeData(QClipboard::Clipboard);
-    if (!data || !data->hasText())
+    if (!data)
         return std::nullopt;
-    if (data->hasFormat(passwordManagerHint) && data->data(passwordManagerHint) == "secret")
+    // The formats as Qt names them: on X11 it lists the X string types as
+    // text/plain and hands their text over as UTF-8.
+    const QStringList formats = data->formats();
+    QList<QByteArray> offered;
+    offered.reserve(formats.size());
+    for (const QString &format : formats)
+        offered.append(format.toUtf8());
+    const QList<ClipboardTextPolicy::TextType> textTypes = ClipboardTextPolicy::textTypes(offered);
+    if (textTypes.isEmpty())
         return std::nullopt;
-    return data->text();
+    if (const std::optional<qsizetype> hint = ClipboardTextPolicy::hintType(offered)) {
+        if (ClipboardTextPolicy::hintSaysSecret(data->data(formats.at(*hint))))
+            return std::nullopt;
+    }
+    const ClipboardTextPolicy::TextType &best = textTypes.first();
+    return ClipboardTextPolicy::decode(data->data(formats.at(best.offeredAt)), best.encoding);
 }
 
 void QtClipboard::remember(const std::optional<QString> &text)

@@ -1,5 +1,6 @@
 #include "SelectionRead.h"
 
+#include "ClipboardTextPolicy.h"
 #include "XcbConnection.h"
 
 #include <xcb/xcbext.h>
@@ -16,8 +17,6 @@ namespace {
 // and decoded in well under a millisecond, and the event loop runs in between.
 constexpr uint32_t sliceUnits = 16 * 1024;
 
-const QByteArray secretHint = QByteArrayLiteral("secret");
-
 } // namespace
 
 SelectionRead::SelectionRead(XcbConnection &connection, xcb_window_t window, xcb_timestamp_t time)
@@ -30,6 +29,8 @@ SelectionRead::~SelectionRead()
 {
     if (m_pendingProperty)
         xcb_discard_reply(m_connection.get(), *m_pendingProperty);
+    for (const unsigned int sequence : std::as_const(m_nameRequests))
+        xcb_discard_reply(m_connection.get(), sequence);
 }
 
 void SelectionRead::request(xcb_atom_t target)
@@ -60,7 +61,7 @@ SelectionRead::Progress SelectionRead::handle(const xcb_generic_event_t &event)
 SelectionRead::Progress SelectionRead::onSelectionNotify(const xcb_selection_notify_event_t &event)
 {
     if (event.requestor != m_window || event.selection != m_connection.atoms().clipboard ||
-        event.target != m_target || m_incremental || m_pendingProperty)
+        event.target != m_target || m_incremental || m_pendingProperty || m_stage == Stage::Names)
         return Progress::None;
     if (event.property == XCB_NONE)
         return transferDone(false);
@@ -91,6 +92,8 @@ void SelectionRead::requestProperty()
 
 SelectionRead::Progress SelectionRead::pollReply()
 {
+    if (m_stage == Stage::Names && !m_finished)
+        return pollNames();
     if (m_finished || !m_pendingProperty)
         return Progress::None;
     void *reply = nullptr;
@@ -152,46 +155,79 @@ SelectionRead::Progress SelectionRead::transferDone(bool received)
         // An owner that names no targets offers nothing Brimvale can read.
         return received ? afterTargets() : finish(std::nullopt);
     case Stage::Hint:
-        if (received && m_bytes == secretHint)
+        if (received && ClipboardTextPolicy::hintSaysSecret(m_bytes))
             return finish(std::nullopt);
         return requestNextText();
     case Stage::Text:
         if (received)
             return finish(m_decoder->finish());
         return requestNextText();
+    case Stage::Names:
+        // No transfer runs while the names are asked for.
+        break;
     }
     return finish(std::nullopt);
 }
 
 SelectionRead::Progress SelectionRead::afterTargets()
 {
-    const XcbAtoms &atoms = m_connection.atoms();
-    QList<xcb_atom_t> offered;
     const qsizetype count = m_bytes.size() / qsizetype(sizeof(xcb_atom_t));
-    offered.resize(count);
-    std::memcpy(offered.data(), m_bytes.constData(), std::size_t(count) * sizeof(xcb_atom_t));
-
-    // What Qt's QMimeData::text() takes on X11, in its order, less a C terminator:
-    // the X string types, then text/plain; with none of those, a URL list's URLs.
-    // (Qt 6.4 passes over text/plain;charset=utf-8.)
-    using Encoding = ClipboardTextDecoder::Encoding;
-    const TextTarget preference[] = {
-        {atoms.utf8String, Encoding::Utf8, true},
-        {XCB_ATOM_STRING, Encoding::Latin1, true},
-        {atoms.text, Encoding::Latin1, true},
-        {atoms.textPlain, Encoding::Utf8, true},
-    };
-    for (const TextTarget &candidate : preference) {
-        if (offered.contains(candidate.target))
-            m_textTargets.append(candidate);
+    m_offered.resize(count);
+    std::memcpy(m_offered.data(), m_bytes.constData(), std::size_t(count) * sizeof(xcb_atom_t));
+    // Which targets hold text is decided by their names, compared as the policy
+    // compares them; atoms would only match the exact spelling.
+    for (const xcb_atom_t atom : std::as_const(m_offered)) {
+        if (m_connection.knownAtomName(atom) || m_unnamed.contains(atom))
+            continue;
+        m_unnamed.append(atom);
+        m_nameRequests.append(xcb_get_atom_name(m_connection.get(), atom).sequence);
     }
-    if (m_textTargets.isEmpty() && offered.contains(atoms.uriList))
-        m_textTargets.append({atoms.uriList, Encoding::UriList, true});
+    if (m_nameRequests.isEmpty())
+        return chooseTargets();
+    m_stage = Stage::Names;
+    m_connection.flush();
+    return Progress::Some;
+}
+
+SelectionRead::Progress SelectionRead::pollNames()
+{
+    bool named = false;
+    // Replies come in the order asked.
+    while (!m_nameRequests.isEmpty()) {
+        void *reply = nullptr;
+        xcb_generic_error_t *error = nullptr;
+        if (xcb_poll_for_reply(m_connection.get(), m_nameRequests.first(), &reply, &error) == 0)
+            break;
+        std::free(error);
+        const XcbReply<xcb_get_atom_name_reply_t> name(
+            static_cast<xcb_get_atom_name_reply_t *>(reply));
+        m_connection.rememberAtomName(m_unnamed.takeFirst(),
+                                      name ? QByteArray(xcb_get_atom_name_name(name.get()),
+                                                        xcb_get_atom_name_name_length(name.get()))
+                                           : QByteArray());
+        m_nameRequests.removeFirst();
+        named = true;
+    }
+    if (m_nameRequests.isEmpty())
+        return chooseTargets();
+    return named ? Progress::Some : Progress::None;
+}
+
+SelectionRead::Progress SelectionRead::chooseTargets()
+{
+    QList<QByteArray> names;
+    names.reserve(m_offered.size());
+    for (const xcb_atom_t atom : std::as_const(m_offered)) {
+        const QByteArray *name = m_connection.knownAtomName(atom);
+        names.append(name ? *name : QByteArray());
+    }
+    for (const ClipboardTextPolicy::TextType &type : ClipboardTextPolicy::textTypes(names))
+        m_textTargets.append({m_offered.at(type.offeredAt), type.encoding});
     if (m_textTargets.isEmpty())
         return finish(std::nullopt);
-    if (offered.contains(atoms.passwordManagerHint)) {
+    if (const std::optional<qsizetype> hint = ClipboardTextPolicy::hintType(names)) {
         m_stage = Stage::Hint;
-        request(atoms.passwordManagerHint);
+        request(m_offered.at(*hint));
         return Progress::Some;
     }
     return requestNextText();
@@ -203,7 +239,7 @@ SelectionRead::Progress SelectionRead::requestNextText()
         return finish(std::nullopt);
     const TextTarget next = m_textTargets.takeFirst();
     m_stage = Stage::Text;
-    m_decoder.emplace(next.encoding, next.dropTrailingNul);
+    m_decoder.emplace(next.encoding);
     request(next.target);
     return Progress::Some;
 }

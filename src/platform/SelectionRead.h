@@ -14,8 +14,8 @@ class XcbConnection;
 
 // One read of CLIPBOARD's plain text from its current owner, driven by the events
 // of our own connection so that nothing ever waits for the owner: first the
-// targets it offers, then the password manager's hint when there is one, then
-// the text, each as one answer or in INCR pieces. It asks on the window it is
+// targets it offers and their names, then the password manager's hint when there
+// is one, then the text, each as one answer or in INCR pieces. It asks on the window it is
 // given and ignores whatever arrives on any other, so an abandoned read's window
 // must not be given to the next one while a late answer may still come.
 class SelectionRead final
@@ -41,12 +41,11 @@ public:
     xcb_window_t window() const { return m_window; }
 
 private:
-    enum class Stage { Targets, Hint, Text };
+    enum class Stage { Targets, Names, Hint, Text };
     struct TextTarget
     {
         xcb_atom_t target;
         ClipboardTextDecoder::Encoding encoding;
-        bool dropTrailingNul;
     };
 
     void request(xcb_atom_t target);
@@ -59,6 +58,8 @@ private:
     void keep(QByteArrayView bytes);
     Progress transferDone(bool received);
     Progress afterTargets();
+    Progress pollNames();
+    Progress chooseTargets();
     Progress requestNextText();
     Progress finish(std::optional<QString> text);
 
@@ -74,6 +75,11 @@ private:
     std::optional<unsigned int> m_pendingProperty;
     bool m_finished = false;
     QByteArray m_bytes;
+    QList<xcb_atom_t> m_offered;
+    // The offered atoms whose names are asked for, and the sequence numbers of
+    // those requests, in the order they were sent.
+    QList<xcb_atom_t> m_unnamed;
+    QList<unsigned int> m_nameRequests;
     QList<TextTarget> m_textTargets;
     std::optional<ClipboardTextDecoder> m_decoder;
     std::optional<QString> m_text;

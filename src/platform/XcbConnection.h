@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <xcb/xcb.h>
@@ -15,17 +17,13 @@ template <typename Reply> struct XcbFreeReply
 };
 template <typename Reply> using XcbReply = std::unique_ptr<Reply, XcbFreeReply<Reply>>;
 
-// The atoms the clipboard reader asks for or compares with, interned once.
+// The atoms of the selection protocol itself, interned once. The owner's data
+// types are told apart by their names (ClipboardTextPolicy).
 struct XcbAtoms
 {
     xcb_atom_t clipboard = XCB_NONE;
     xcb_atom_t targets = XCB_NONE;
     xcb_atom_t incr = XCB_NONE;
-    xcb_atom_t utf8String = XCB_NONE;
-    xcb_atom_t text = XCB_NONE;
-    xcb_atom_t textPlain = XCB_NONE;
-    xcb_atom_t uriList = XCB_NONE;
-    xcb_atom_t passwordManagerHint = XCB_NONE;
     // Where owners put what we asked for, on our own window.
     xcb_atom_t transferProperty = XCB_NONE;
 };
@@ -58,6 +56,11 @@ public:
     xcb_window_t clipboardOwner();
     void flush() { xcb_flush(m_connection); }
 
+    // Atom names as the server gave them, asked once per atom: an atom keeps its
+    // name as long as the server runs. Empty for an atom the server did not name.
+    const QByteArray *knownAtomName(xcb_atom_t atom) const;
+    void rememberAtomName(xcb_atom_t atom, QByteArray name);
+
 private:
     explicit XcbConnection(xcb_connection_t *connection, xcb_window_t root);
     bool internAtoms();
@@ -65,5 +68,6 @@ private:
     xcb_connection_t *m_connection;
     xcb_window_t m_root;
     XcbAtoms m_atoms;
+    QHash<xcb_atom_t, QByteArray> m_atomNames;
     uint8_t m_selectionNoticeType = 0;
 };

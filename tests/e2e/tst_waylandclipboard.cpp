@@ -60,6 +60,26 @@ private slots:
                                   5000);
     }
 
+    // The rules every reader shares: types by name in any case, every NUL at the
+    // end dropped, a hint secret whatever its case and spaces.
+    void offersOfEveryKind_readAsEveryReaderReadsThem()
+    {
+        QVERIFY(m_sway.copy(QByteArray("text\0\0", 6), u"Text/Plain; Charset=UTF-8"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_clipboard->readText(), std::optional(u"text"_s), 5000);
+
+        QProcess secret;
+        secret.setProcessEnvironment(m_sway.clientEnvironment());
+        secret.start(QStringLiteral(WAYLAND_OFFER_HELPER),
+                     {u"x-kde-passwordManagerHint"_s, u"SECRET "_s, u"text/plain"_s, u"hunter2"_s});
+        QVERIFY(secret.waitForReadyRead(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_clipboard->readText(), std::nullopt, 5000);
+        // Left out for its hint alone: the text is there for any paster.
+        QCOMPARE(m_sway.paste(), std::optional(QByteArray("hunter2")));
+        QVERIFY(!texts().contains(u"hunter2"_s));
+        secret.kill();
+        secret.waitForFinished();
+    }
+
     void copyBack_pastedExactly_notReadAgain()
     {
         QVERIFY(m_sway.copy("someone else's"));
@@ -110,6 +130,22 @@ private slots:
         QVERIFY(!texts().contains(u"never sent"_s));
         silent.kill();
         silent.waitForFinished();
+    }
+
+    // A writer that takes longer than the limit in all, but is never silent that
+    // long, is waited for: the limit is on silence, not on the whole transfer.
+    void slowWriter_neverSilentForLong_readWhole()
+    {
+        QProcess slow;
+        slow.setProcessEnvironment(m_sway.clientEnvironment());
+        slow.start(QStringLiteral(WAYLAND_OFFER_HELPER),
+                   {u"--pause"_s, u"1200"_s, u"text/plain"_s, u"slow but steady"_s});
+        QVERIFY(slow.waitForReadyRead(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_clipboard->readText(), std::optional(u"slow but steady"_s),
+                                  8000);
+        QCOMPARE(texts().value(0), u"slow but steady"_s);
+        slow.kill();
+        slow.waitForFinished();
     }
 
 private:

@@ -1,19 +1,35 @@
 // Another program for the Wayland tests: takes the clipboard over data-control
 // with the given MIME types and contents, which wl-copy cannot do for several.
 //
-//   wayland_offer_helper [--silent] TYPE CONTENT [TYPE CONTENT...]
+//   wayland_offer_helper [--silent | --pause MS] TYPE CONTENT [TYPE CONTENT...]
 //
 // Prints "ready" once the compositor reports its offer as the selection, answers
-// every paste with the content of the type asked for (or, with --silent, never
-// answers), and exits when another program takes the clipboard.
+// every paste with the content of the type asked for (with --silent, never; with
+// --pause, in three pieces MS ms apart), and exits when another program takes
+// the clipboard.
 #include "DataControlConnection.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
 #include <vector>
+
+namespace {
+
+void writeAll(int fd, QByteArrayView bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t put = ::write(fd, bytes.data() + done, std::size_t(bytes.size() - done));
+        if (put <= 0)
+            break;
+        done += qsizetype(put);
+    }
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -25,8 +41,14 @@ int main(int argc, char **argv)
         !arguments.isEmpty() && arguments.constFirst() == QLatin1StringView("--silent");
     if (silent)
         arguments.removeFirst();
+    int pauseMs = 0;
+    if (arguments.size() > 1 && arguments.constFirst() == QLatin1StringView("--pause")) {
+        pauseMs = arguments.at(1).toInt();
+        arguments.remove(0, 2);
+    }
     if (arguments.isEmpty() || arguments.size() % 2 != 0) {
-        std::fputs("usage: wayland_offer_helper [--silent] TYPE CONTENT [TYPE CONTENT...]\n",
+        std::fputs("usage: wayland_offer_helper [--silent | --pause MS] TYPE CONTENT "
+                   "[TYPE CONTENT...]\n",
                    stderr);
         return 2;
     }
@@ -72,14 +94,21 @@ int main(int argc, char **argv)
                 return;
             }
             const QByteArray content = contents.value(types.indexOf(type));
-            for (qsizetype done = 0; done < content.size();) {
-                const ssize_t put =
-                    ::write(fd, content.constData() + done, std::size_t(content.size() - done));
-                if (put <= 0)
-                    break;
-                done += qsizetype(put);
+            if (pauseMs == 0) {
+                writeAll(fd, content);
+                ::close(fd);
+                return;
             }
-            ::close(fd);
+            // Thirds, each after a pause: a slow writer, never silent for long.
+            const qsizetype third = (content.size() + 2) / 3;
+            for (int piece = 0; piece < 3; ++piece) {
+                QTimer::singleShot(pauseMs * piece, &app,
+                                   [fd, piece, part = content.mid(third * piece, third)] {
+                                       writeAll(fd, part);
+                                       if (piece == 2)
+                                           ::close(fd);
+                                   });
+            }
         });
     QObject::connect(&wayland, &DataControlConnection::lost, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

@@ -1,9 +1,10 @@
 // An owner of CLIPBOARD for the clipboard tests, on plain XCB, that can offer any
 // targets with any bytes, and can also misbehave the ways real owners do:
 //
-//   clipboard_owner serve [--chunk BYTES] TARGET[=VALUE]...
+//   clipboard_owner serve [--chunk BYTES] TARGET[==VALUE]...
 //       offers each TARGET with the bytes of standard input (or VALUE), in INCR
-//       pieces of BYTES when the data is longer than that
+//       pieces of BYTES when the data is longer than that (a doubled '=', as a
+//       single one is part of names like text/plain;charset=utf-8)
 //   clipboard_owner silent             takes the clipboard and never answers
 //   clipboard_owner incr-then-exit     offers UTF8_STRING, starts INCR, exits
 //   clipboard_owner slow MS TEXT       answers every request after MS ms
@@ -177,11 +178,11 @@ int main(int argc, char **argv)
                 chunk = std::stoul(args[++i]);
                 continue;
             }
-            const std::size_t equals = args[i].find('=');
+            const std::size_t equals = args[i].find("==");
             if (equals == std::string::npos)
                 offers[atom(args[i])] = input;
             else
-                offers[atom(args[i].substr(0, equals))] = args[i].substr(equals + 1);
+                offers[atom(args[i].substr(0, equals))] = args[i].substr(equals + 2);
         }
     } else if (mode == "incr-then-exit") {
         offers[atom("UTF8_STRING")] = "never sent";

@@ -122,7 +122,7 @@ private slots:
     {
         // The hint itself comes in pieces; the text is offered but must not be read.
         QProcess &owner = startOwner({u"serve"_s, u"--chunk"_s, u"2"_s,
-                                      u"x-kde-passwordManagerHint=secret"_s, u"UTF8_STRING"_s},
+                                      u"x-kde-passwordManagerHint==secret"_s, u"UTF8_STRING"_s},
                                      "hunter2");
         QVERIFY2(readsSoon(std::nullopt), describe(m_clipboard->readText()));
         QTRY_VERIFY(!m_clipboard->reading());

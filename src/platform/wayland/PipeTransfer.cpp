@@ -18,15 +18,17 @@ void makeNonBlocking(int fd)
 
 } // namespace
 
-PipeReader::PipeReader(int fd, std::chrono::milliseconds limit, Done done, QObject *parent)
-    : QObject(parent), m_fd(fd), m_done(std::move(done)),
-      m_notifier(new QSocketNotifier(fd, QSocketNotifier::Read, this)), m_timer(new QTimer(this))
+PipeReader::PipeReader(int fd, std::chrono::milliseconds silence, Piece piece, Done done,
+                       QObject *parent)
+    : QObject(parent), m_fd(fd), m_piece(std::move(piece)), m_done(std::move(done)),
+      m_silence(silence), m_notifier(new QSocketNotifier(fd, QSocketNotifier::Read, this)),
+      m_timer(new QTimer(this))
 {
     makeNonBlocking(fd);
     connect(m_notifier, &QSocketNotifier::activated, this, &PipeReader::readAvailable);
     m_timer->setSingleShot(true);
-    connect(m_timer, &QTimer::timeout, this, [this] { finish(std::nullopt); });
-    m_timer->start(limit);
+    connect(m_timer, &QTimer::timeout, this, [this] { finish(false); });
+    m_timer->start(m_silence);
 }
 
 PipeReader::~PipeReader()
@@ -38,24 +40,29 @@ PipeReader::~PipeReader()
 void PipeReader::readAvailable()
 {
     constexpr qsizetype chunk = 1 << 16;
-    for (;;) {
-        const qsizetype size = m_data.size();
-        m_data.resize(size + chunk);
-        const ssize_t got = ::read(m_fd, m_data.data() + size, std::size_t(chunk));
-        m_data.resize(size + (got > 0 ? qsizetype(got) : 0));
-        if (got > 0)
+    // A writer faster than we decode would otherwise keep us here until it is
+    // done; the rest waits for the next turn of the event loop.
+    constexpr int chunksPerTurn = 16;
+    m_buffer.resize(chunk);
+    for (int turn = 0; turn < chunksPerTurn;) {
+        const ssize_t got = ::read(m_fd, m_buffer.data(), std::size_t(chunk));
+        if (got > 0) {
+            m_timer->start(m_silence);
+            m_piece(QByteArrayView(m_buffer.constData(), qsizetype(got)));
+            ++turn;
             continue;
+        }
         if (got == 0)
-            return finish(std::move(m_data));
+            return finish(true);
         if (errno == EINTR)
             continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK)
             return;
-        return finish(std::nullopt);
+        return finish(false);
     }
 }
 
-void PipeReader::finish(std::optional<QByteArray> result)
+void PipeReader::finish(bool complete)
 {
     if (!m_done)
         return;
@@ -66,7 +73,7 @@ void PipeReader::finish(std::optional<QByteArray> result)
     // The callback may delete us; nothing of ours is touched after it.
     Done done = std::move(m_done);
     m_done = nullptr;
-    done(std::move(result));
+    done(complete);
 }
 
 PipeWriter::PipeWriter(int fd, QByteArray data, std::chrono::milliseconds limit, QObject *parent)

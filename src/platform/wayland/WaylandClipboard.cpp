@@ -1,5 +1,6 @@
 #include "WaylandClipboard.h"
 
+#include "ClipboardTextPolicy.h"
 #include "Logging.h"
 #include "OfferTypes.h"
 #include "PipeTransfer.h"
@@ -14,8 +15,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// An owner that has not sent its text by then is not waited for.
-constexpr auto readLimit = 2s;
+// An owner that has sent nothing for this long is not waited for; one that
+// keeps sending, however slowly, is.
+constexpr auto readSilence = 2s;
+// The hint is a word; more than this is no hint of a password manager's.
+constexpr qsizetype hintAtMost = 256;
 // A paster that takes longer than this for our text is given up on.
 constexpr auto writeLimit = 10s;
 constexpr auto reconnectInterval = 1s;
@@ -98,50 +102,59 @@ void WaylandClipboard::take(OfferKey offer)
     // the manager has seen it already.
     if (OfferTypes::isOwnCopy(types))
         return publish(m_ownText, false);
-    const std::optional<QByteArray> textType = OfferTypes::preferredTextType(types);
-    if (!textType)
+    const QList<ClipboardTextPolicy::TextType> textTypes = ClipboardTextPolicy::textTypes(types);
+    if (textTypes.isEmpty())
         return publish(std::nullopt);
-    if (OfferTypes::hasPasswordManagerHint(types))
-        return readHintThenText(offer, *textType);
-    readTextOf(offer, *textType);
+    if (const std::optional<qsizetype> hint = ClipboardTextPolicy::hintType(types))
+        return readHintThenText(offer, types.at(*hint), textTypes.first());
+    readTextOf(offer, textTypes.first());
 }
 
-void WaylandClipboard::readHintThenText(OfferKey offer, const QByteArray &textType)
+void WaylandClipboard::readHintThenText(OfferKey offer, const QByteArray &hintType,
+                                        const ClipboardTextPolicy::TextType &textType)
 {
     // The hint is a few bytes; the secret itself is never read.
-    const bool started = receive(offer, OfferTypes::passwordManagerHint,
-                                 [this, offer, textType](std::optional<QByteArray> hint) {
-                                     if (!hint || OfferTypes::hintSaysSecret(*hint))
-                                         return publish(std::nullopt);
-                                     readTextOf(offer, textType);
-                                 });
+    auto hint = std::make_shared<QByteArray>();
+    const bool started = receive(
+        offer, hintType,
+        [hint](QByteArrayView piece) {
+            hint->append(piece.first(std::min(piece.size(), hintAtMost - hint->size())));
+        },
+        [this, offer, hint, textType](bool complete) {
+            if (!complete || ClipboardTextPolicy::hintSaysSecret(*hint))
+                return publish(std::nullopt);
+            readTextOf(offer, textType);
+        });
     if (!started)
         publish(std::nullopt);
 }
 
-void WaylandClipboard::readTextOf(OfferKey offer, const QByteArray &textType)
+void WaylandClipboard::readTextOf(OfferKey offer, const ClipboardTextPolicy::TextType &textType)
 {
-    const bool started = receive(offer, textType, [this](std::optional<QByteArray> bytes) {
-        if (!bytes) {
-            if (!m_toldSlowOwner)
-                qCWarning(lcPlatform,
-                          "a program did not hand over its copied text within %lld s; "
-                          "that copy was not recorded (such copies are skipped silently "
-                          "from now on)",
-                          static_cast<long long>(readLimit.count()));
-            m_toldSlowOwner = true;
-            return publish(std::nullopt);
-        }
-        // The same conversion Qt applies to text/plain on X11: exact for UTF-8,
-        // NUL characters kept, invalid sequences replaced.
-        publish(QString::fromUtf8(*bytes));
-    });
+    // Decoded as the pieces come, so that a large text never holds up the event
+    // loop in one long step.
+    auto decoder = std::make_shared<ClipboardTextDecoder>(textType.encoding);
+    const bool started = receive(
+        offer, textType.name, [decoder](QByteArrayView piece) { decoder->append(piece); },
+        [this, decoder](bool complete) {
+            if (!complete) {
+                if (!m_toldSlowOwner)
+                    qCWarning(lcPlatform,
+                              "a program stopped handing over its copied text for %lld s; "
+                              "that copy was not recorded (such copies are skipped silently "
+                              "from now on)",
+                              static_cast<long long>(readSilence.count()));
+                m_toldSlowOwner = true;
+                return publish(std::nullopt);
+            }
+            publish(decoder->finish());
+        });
     if (!started)
         publish(std::nullopt);
 }
 
-bool WaylandClipboard::receive(OfferKey offer, const QByteArray &type,
-                               std::function<void(std::optional<QByteArray>)> done)
+bool WaylandClipboard::receive(OfferKey offer, const QByteArray &type, PipeReader::Piece piece,
+                               PipeReader::Done done)
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
@@ -150,7 +163,7 @@ bool WaylandClipboard::receive(OfferKey offer, const QByteArray &type,
     // A reader that is done may still be in its callback: let it return first.
     if (m_reader)
         m_reader->deleteLater();
-    m_reader = new PipeReader(fds[0], readLimit, std::move(done), this);
+    m_reader = new PipeReader(fds[0], readSilence, std::move(piece), std::move(done), this);
     return true;
 }
 

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "Clipboard.h"
+#include "ClipboardTextPolicy.h"
 #include "DataControlConnection.h"
+#include "PipeTransfer.h"
 
 #include <QPointer>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
-class PipeReader;
 class QTimer;
 
 // The clipboard through the compositor's data-control protocol, on a Wayland
@@ -43,10 +43,11 @@ private:
     void attach(std::unique_ptr<DataControlConnection> connection);
     void onSelection(OfferKey offer);
     void take(OfferKey offer);
-    void readHintThenText(OfferKey offer, const QByteArray &textType);
-    void readTextOf(OfferKey offer, const QByteArray &textType);
-    bool receive(OfferKey offer, const QByteArray &type,
-                 std::function<void(std::optional<QByteArray>)> done);
+    void readHintThenText(OfferKey offer, const QByteArray &hintType,
+                          const ClipboardTextPolicy::TextType &textType);
+    void readTextOf(OfferKey offer, const ClipboardTextPolicy::TextType &textType);
+    bool receive(OfferKey offer, const QByteArray &type, PipeReader::Piece piece,
+                 PipeReader::Done done);
     void publish(std::optional<QString> text, bool announce = true);
     void serve(const QByteArray &mimeType, int fd);
     void onLost();
