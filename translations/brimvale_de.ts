@@ -22,6 +22,14 @@
         <source>TEXT</source>
         <translation>TEXT</translation>
     </message>
+    <message>
+        <source>Code</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
 </context>
 <context>
     <name>CategoryView</name>

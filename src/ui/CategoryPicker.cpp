@@ -1,5 +1,6 @@
 #include "CategoryPicker.h"
 
+#include "CategoryPickerAccessible.h"
 #include "Icons.h"
 
 #include <QButtonGroup>
@@ -15,13 +16,18 @@ struct Segment
 {
     Category category;
     IconName icon;
+    // The design draws the tooltip in capitals; a screen reader would spell them.
     const char *tooltip;
+    const char *name;
 };
 
 constexpr std::array<Segment, 3> segments{{
-    {Category::Url, IconName::Globe, QT_TRANSLATE_NOOP("CategoryPicker", "URL")},
-    {Category::Code, IconName::CodeBrackets, QT_TRANSLATE_NOOP("CategoryPicker", "CODE")},
-    {Category::Text, IconName::Document, QT_TRANSLATE_NOOP("CategoryPicker", "TEXT")},
+    {Category::Url, IconName::Globe, QT_TRANSLATE_NOOP("CategoryPicker", "URL"),
+     QT_TRANSLATE_NOOP("CategoryPicker", "URL")},
+    {Category::Code, IconName::CodeBrackets, QT_TRANSLATE_NOOP("CategoryPicker", "CODE"),
+     QT_TRANSLATE_NOOP("CategoryPicker", "Code")},
+    {Category::Text, IconName::Document, QT_TRANSLATE_NOOP("CategoryPicker", "TEXT"),
+     QT_TRANSLATE_NOOP("CategoryPicker", "Text")},
 }};
 
 // Adjacent buttons drawn as one rounded bar; the selected one is filled.
@@ -41,6 +47,7 @@ const QLatin1String
 
 CategoryPicker::CategoryPicker(QWidget *parent) : QWidget(parent), m_group(new QButtonGroup(this))
 {
+    CategoryPickerAccessible::install();
     m_group->setExclusive(true);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -54,7 +61,7 @@ CategoryPicker::CategoryPicker(QWidget *parent) : QWidget(parent), m_group(new Q
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setIconSize(QSize(18, 18));
         button->setToolTip(tr(segment.tooltip));
-        button->setAccessibleName(tr(segment.tooltip));
+        button->setAccessibleName(tr(segment.name));
         button->setObjectName(QStringLiteral("segment") + categoryName(segment.category));
         if (i == 0)
             button->setProperty("segment", QStringLiteral("first"));

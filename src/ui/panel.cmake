@@ -4,6 +4,7 @@ list(APPEND BRIMVALE_UI_SOURCES
   ToggleSwitch.h ToggleSwitch.cpp
   IconLabel.h IconLabel.cpp
   CategoryPicker.h CategoryPicker.cpp
+  CategoryPickerAccessible.h CategoryPickerAccessible.cpp
   ClearConfirmation.h ClearConfirmation.cpp
   ContentView.h ContentView.cpp
   FileSaveDialog.h FileSaveDialog.cpp

@@ -1,8 +1,10 @@
 #include "CategoryPicker.h"
 #include "CategoryView.h"
+#include "ClipListView.h"
 #include "ClipboardManager.h"
 #include "ContentView.h"
 #include "FakeSaveDialog.h"
+#include "FilterRows.h"
 #include "IconLabel.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
@@ -15,6 +17,7 @@
 #include "ToggleSwitch.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -38,6 +41,7 @@ private slots:
     void arrowKeyOnSegments_selectsNextCategory();
     void switchingCategory_replacesListView();
     void searchText_isEmptyAfterSwitchingAwayAndBack();
+    void segments_arePageTabsThatSwitchTheList();
     void previouslySelectedCategory_isNotRemembered();
 
     // Privacy mode
@@ -202,6 +206,36 @@ void TestContentView::searchText_isEmptyAfterSwitchingAwayAndBack()
     search = view.categoryView()->findChild<QLineEdit *>();
     QVERIFY(search);
     QCOMPARE(search->text(), QString());
+}
+
+void TestContentView::segments_arePageTabsThatSwitchTheList()
+{
+    Services services;
+    QVERIFY(services.store.history()
+                .replaceList(listKey(Category::Code), {QStringLiteral("git status")})
+                .ok());
+    ContentView view(services.manager(), services.preferences(), services.dialog);
+    view.show();
+    QAccessibleInterface *tabs =
+        QAccessible::queryAccessibleInterface(child<QWidget>(view, "categoryPicker"));
+    QVERIFY(tabs);
+    QCOMPARE(tabs->role(), QAccessible::PageTabList);
+    QStringList names;
+    for (int i = 0; i < tabs->childCount(); ++i) {
+        QCOMPARE(tabs->child(i)->role(), QAccessible::PageTab);
+        names << tabs->child(i)->text(QAccessible::Name);
+    }
+    QCOMPARE(names,
+             QStringList({QStringLiteral("URL"), QStringLiteral("Code"), QStringLiteral("Text")}));
+
+    QAccessibleInterface *code = QAccessible::queryAccessibleInterface(segment(view, "Code"));
+    QVERIFY(!code->state().selected);
+    code->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(view.selectedCategory(), Category::Code);
+    QCOMPARE(view.categoryView()->category(), Category::Code);
+    QCOMPARE(shown(*view.categoryView()->findChild<ClipListView *>()->model()),
+             QStringList({QStringLiteral("git status")}));
+    QVERIFY(code->state().selected);
 }
 
 void TestContentView::previouslySelectedCategory_isNotRemembered()
