@@ -30,6 +30,17 @@
         <source>Text</source>
         <translation>Text</translation>
     </message>
+    <message>
+        <source>%1, 1 match</source>
+        <translation>%1, 1 Treffer</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1, %n matches</source>
+        <translation>
+            <numerusform>%1, %n Treffer</numerusform>
+            <numerusform>%1, %n Treffer</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>CategoryView</name>

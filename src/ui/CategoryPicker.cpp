@@ -6,8 +6,12 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QLocale>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -43,6 +47,48 @@ const QLatin1String
                  "QToolButton:focus { border: 2px solid palette(highlight); }"
                  "QToolButton:checked:focus { border: 2px solid palette(dark); }");
 
+// A segment draws its count of matches small, beside its icon, the two centred
+// together: a tool button would put its text and icon at its left edge.
+class SegmentButton final : public QToolButton
+{
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        const QString count = text();
+        if (count.isEmpty()) {
+            painter.drawComplexControl(QStyle::CC_ToolButton, option);
+            return;
+        }
+        const QIcon icon = option.icon;
+        option.icon = QIcon();
+        option.text.clear();
+        painter.drawComplexControl(QStyle::CC_ToolButton, option);
+
+        QFont small = font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        const QFontMetrics metrics(small);
+        constexpr int gap = 3;
+        const int width = iconSize().width() + gap + metrics.horizontalAdvance(count);
+        const QRect iconRect(
+            QPoint(rect().center().x() - width / 2, rect().center().y() - iconSize().height() / 2),
+            iconSize());
+        icon.paint(&painter, iconRect, Qt::AlignCenter,
+                   isEnabled() ? QIcon::Normal : QIcon::Disabled,
+                   isChecked() ? QIcon::On : QIcon::Off);
+        painter.setFont(small);
+        painter.setPen(
+            palette().color(isChecked() ? QPalette::HighlightedText : QPalette::ButtonText));
+        const QRect countRect(iconRect.right() + 1 + gap, 0, width, height());
+        painter.drawText(countRect, Qt::AlignLeft | Qt::AlignVCenter, count);
+    }
+};
+
 } // namespace
 
 CategoryPicker::CategoryPicker(QWidget *parent) : QWidget(parent), m_group(new QButtonGroup(this))
@@ -55,7 +101,7 @@ CategoryPicker::CategoryPicker(QWidget *parent) : QWidget(parent), m_group(new Q
 
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const Segment &segment = segments[i];
-        auto *button = new QToolButton(this);
+        auto *button = new SegmentButton(this);
         button->setCheckable(true);
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -86,6 +132,24 @@ Category CategoryPicker::selected() const
 QAbstractButton *CategoryPicker::segment(Category category) const
 {
     return m_group->button(static_cast<int>(category));
+}
+
+void CategoryPicker::setMatchCount(Category category, std::optional<int> count)
+{
+    const auto entry = std::find_if(segments.begin(), segments.end(), [category](const Segment &s) {
+        return s.category == category;
+    });
+    QAbstractButton *button = segment(category);
+    const QString name = tr(entry->name);
+    if (!count) {
+        button->setText(QString());
+        button->setAccessibleName(name);
+        return;
+    }
+    button->setText(QLocale().toString(*count));
+    // One match is said apart, so that English needs no translation of its own.
+    button->setAccessibleName(*count == 1 ? tr("%1, 1 match").arg(name)
+                                          : tr("%1, %n matches", nullptr, *count).arg(name));
 }
 
 void CategoryPicker::changeEvent(QEvent *event)

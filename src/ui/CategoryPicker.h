@@ -4,11 +4,14 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class QAbstractButton;
 class QButtonGroup;
 
 // The three-segment control that chooses which category the panel shows. Each
-// segment is an icon with a tooltip, named after its category.
+// segment is an icon with a tooltip, named after its category; while a search is
+// typed, a segment also shows how many of its category's items match.
 class CategoryPicker final : public QWidget
 {
     Q_OBJECT
@@ -19,6 +22,9 @@ public:
 
     Category selected() const;
     QAbstractButton *segment(Category category) const;
+    // Shows `count` matches beside the category's icon and in its name; none
+    // shows the icon alone.
+    void setMatchCount(Category category, std::optional<int> count);
 
 signals:
     // The user chose a segment (also when it was already selected).

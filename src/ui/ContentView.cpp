@@ -2,6 +2,7 @@
 
 #include "CaptureReachNote.h"
 #include "CategoryPicker.h"
+#include "CategorySearch.h"
 #include "CategoryView.h"
 #include "ClearConfirmation.h"
 #include "ClipboardManager.h"
@@ -25,7 +26,8 @@
 ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
                          SaveDialog &saveDialog, QWidget *parent)
     : QWidget(parent), m_manager(manager), m_preferences(preferences), m_saveDialog(saveDialog),
-      m_picker(new CategoryPicker(this)), m_privacyLabel(new IconLabel(tr("Privacy Mode"), this)),
+      m_search(new CategorySearch(manager, this)), m_picker(new CategoryPicker(this)),
+      m_privacyLabel(new IconLabel(tr("Privacy Mode"), this)),
       m_privacySwitch(new ToggleSwitch(this)),
       m_exportButton(new QPushButton(tr("Export Items"), this)),
       m_clearButton(new QPushButton(tr("Clear History"), this)), m_exportFailure(new QLabel(this)),
@@ -76,9 +78,8 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
     connect(m_exportFailureTimer, &QTimer::timeout, m_exportFailure, &QWidget::hide);
     connect(&m_manager, &ClipboardManager::exportFailed, this, &ContentView::showExportFailure);
 
-    m_list = new CategoryView(m_manager, Category::Url, this);
+    m_list = makeList(Category::Url);
     m_list->setFixedHeight(listHeight);
-    connect(m_list, &CategoryView::itemChosen, this, &ContentView::itemChosen);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -103,6 +104,9 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
     showPrivacyMode(privacy);
 
     connect(m_picker, &CategoryPicker::chosen, this, &ContentView::selectCategory);
+    connect(m_search, &CategorySearch::matchCountChanged, this, [this](Category category) {
+        m_picker->setMatchCount(category, m_search->matchCount(category));
+    });
     connect(m_privacySwitch, &ToggleSwitch::toggled, this, [this](bool on) {
         // Kept for the session even when it cannot be written; the store writes it
         // once its file can be written again.
@@ -120,6 +124,12 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
     connect(m_exportButton, &QPushButton::clicked, this,
             [this] { m_manager.exportItems(m_selectedCategory, m_saveDialog); });
     connect(m_clearButton, &QPushButton::clicked, this, &ContentView::showClearConfirmation);
+}
+
+ContentView::~ContentView()
+{
+    // The list shows the search's filters, which would otherwise go first.
+    delete m_list;
 }
 
 bool ContentView::isClearConfirmationShown() const
@@ -173,9 +183,10 @@ void ContentView::selectCategory(Category category)
         return;
     m_selectedCategory = category;
 
-    // A fresh list per category: search text and selection do not carry over.
-    auto *fresh = new CategoryView(m_manager, category, this);
-    connect(fresh, &CategoryView::itemChosen, this, &ContentView::itemChosen);
+    // A fresh list per category, so no open preview carries over; its filter,
+    // and so the search, does.
+    m_search->setShown(category);
+    CategoryView *fresh = makeList(category);
     delete layout()->replaceWidget(m_list, fresh);
     delete m_list;
     m_list = fresh;
@@ -184,6 +195,14 @@ void ContentView::selectCategory(Category category)
     m_list->show();
     updateTabOrder();
     m_confirmation->raise();
+}
+
+CategoryView *ContentView::makeList(Category category)
+{
+    auto *list = new CategoryView(m_manager, category, m_search->filter(category), this);
+    connect(list, &CategoryView::itemChosen, this, &ContentView::itemChosen);
+    connect(list, &CategoryView::searchTextChanged, m_search, &CategorySearch::setText);
+    return list;
 }
 
 void ContentView::updateTabOrder()

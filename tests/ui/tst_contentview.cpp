@@ -40,7 +40,7 @@ private slots:
     void segments_showIconsWithTooltipsOnly();
     void arrowKeyOnSegments_selectsNextCategory();
     void switchingCategory_replacesListView();
-    void searchText_isEmptyAfterSwitchingAwayAndBack();
+    void search_isKeptAcrossCategoriesWithMatchesOnSegments();
     void segments_arePageTabsThatSwitchTheList();
     void previouslySelectedCategory_isNotRemembered();
 
@@ -190,22 +190,51 @@ void TestContentView::switchingCategory_replacesListView()
     QCOMPARE(view.categoryView(), codeList.data());
 }
 
-void TestContentView::searchText_isEmptyAfterSwitchingAwayAndBack()
+void TestContentView::search_isKeptAcrossCategoriesWithMatchesOnSegments()
 {
     Services services;
+    const QStringList urls{QStringLiteral("https://github.com/brimvale"),
+                           QStringLiteral("https://example.org")};
+    const QStringList codes{QStringLiteral("git status"), QStringLiteral("git log --oneline"),
+                            QStringLiteral("make all")};
+    const QStringList texts{QStringLiteral("the GitHub page"), QStringLiteral("lunch")};
+    for (const auto &[category, items] :
+         {std::pair{Category::Url, urls}, {Category::Code, codes}, {Category::Text, texts}})
+        QVERIFY(services.store.history().replaceList(listKey(category), items).ok());
     ContentView view(services.manager(), services.preferences(), services.dialog);
     view.show();
-    auto *search = view.categoryView()->findChild<QLineEdit *>();
-    QVERIFY(search);
-    QTest::keyClicks(search, QStringLiteral("github"));
-    QCOMPARE(search->text(), QStringLiteral("github"));
+    const auto rows = [&view] {
+        return shown(*view.categoryView()->findChild<ClipListView *>()->model());
+    };
+    const auto segmentSays = [&view](const char *name) {
+        QAbstractButton *button = segment(view, name);
+        return button->text() + u'|' + button->accessibleName();
+    };
+    const auto field = [&view] { return view.categoryView()->findChild<QLineEdit *>(); };
 
+    QCOMPARE(segmentSays("Code"), QStringLiteral("|Code"));
+    QTest::keyClicks(field(), QStringLiteral("git"));
+    QCOMPARE(rows(), passing(urls, QStringLiteral("git")));
+    QCOMPARE(segmentSays("URL"), QStringLiteral("1|URL, 1 match"));
+    QCOMPARE(segmentSays("Code"), QStringLiteral("2|Code, 2 matches"));
+    QCOMPARE(segmentSays("Text"), QStringLiteral("1|Text, 1 match"));
+
+    // The search stays with the panel, and the other list shows what it finds.
     QTest::mouseClick(segment(view, "Code"), Qt::LeftButton);
-    QTest::mouseClick(segment(view, "URL"), Qt::LeftButton);
-    QCOMPARE(view.selectedCategory(), Category::Url);
-    search = view.categoryView()->findChild<QLineEdit *>();
-    QVERIFY(search);
-    QCOMPARE(search->text(), QString());
+    QCOMPARE(field()->text(), QStringLiteral("git"));
+    QCOMPARE(rows(), passing(codes, QStringLiteral("git")));
+    QTest::keyClicks(field(), QStringLiteral("hub"));
+    QCOMPARE(rows(), QStringList());
+    QCOMPARE(segmentSays("URL"), QStringLiteral("1|URL, 1 match"));
+    QCOMPARE(segmentSays("Code"), QStringLiteral("0|Code, 0 matches"));
+    QTest::mouseClick(segment(view, "Text"), Qt::LeftButton);
+    QCOMPARE(rows(), QStringList({QStringLiteral("the GitHub page")}));
+
+    // An empty search counts nothing.
+    QTest::keyClick(field(), Qt::Key_Escape);
+    QCOMPARE(rows(), texts);
+    for (const char *name : {"URL", "Code", "Text"})
+        QCOMPARE(segmentSays(name), u'|' + QString::fromLatin1(name));
 }
 
 void TestContentView::segments_arePageTabsThatSwitchTheList()
