@@ -3,7 +3,12 @@
 #include "ClipboardManager.h"
 #include "SearchFilterModel.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+
 namespace {
+
+const auto followShownEvent = QEvent::Type(QEvent::registerEventType());
 
 std::size_t slot(Category category)
 {
@@ -25,7 +30,7 @@ CategorySearch::CategorySearch(ClipboardManager &manager, QObject *parent) : QOb
         connect(filter, &QAbstractItemModel::rowsRemoved, this, update);
         connect(filter, &QAbstractItemModel::modelReset, this, [this, category] {
             if (category == m_shown)
-                followShown();
+                followShownLater();
         });
     }
 }
@@ -48,7 +53,7 @@ void CategorySearch::setText(const QString &text)
         }
     }
     filter(m_shown).setSearchText(text);
-    followShown();
+    followShownLater();
     for (const Category category : allCategories)
         updateCount(category);
 }
@@ -65,12 +70,27 @@ void CategorySearch::setShown(Category category)
                 filter(other).setHeld(true);
         }
     }
-    followShown();
+    followShownLater();
 }
 
 std::optional<int> CategorySearch::matchCount(Category category) const
 {
     return m_counts[slot(category)];
+}
+
+bool CategorySearch::event(QEvent *event)
+{
+    if (event->type() != followShownEvent)
+        return QObject::event(event);
+    followShown();
+    return true;
+}
+
+void CategorySearch::followShownLater()
+{
+    // Behind the frame that paints the shown rows, which comes at low priority:
+    // the others' searches would take the cores from its painting.
+    QCoreApplication::postEvent(this, new QEvent(followShownEvent), Qt::LowEventPriority - 1);
 }
 
 void CategorySearch::followShown()

@@ -14,8 +14,8 @@ class SearchFilterModel;
 // The panel's one search, through every category's list: each list has its own
 // filter, which a category's view shows, so that switching shows the new list
 // already filtered. The shown list searches first, at its own pace; the others
-// wait until its rows are in, so that counting their matches never holds up the
-// rows being read.
+// wait until its rows are in and painted, so that counting their matches never
+// holds up the rows being read.
 class CategorySearch final : public QObject
 {
     Q_OBJECT
@@ -37,7 +37,11 @@ public:
 signals:
     void matchCountChanged(Category category);
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
+    void followShownLater();
     void followShown();
     void updateCount(Category category);
 
