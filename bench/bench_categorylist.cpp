@@ -1,7 +1,9 @@
 // The category list with the text list of a history of 100,000 items (or as many
 // as the first argument says) in a real store file, loaded by the history as at the
 // program's start: first frame, search keystrokes, a new item, the preview of a
-// 50 MB item, a deletion, and scrolling.
+// 50 MB item, a deletion, and scrolling; and search keystrokes with every item in
+// its category's list, as the panel searches all three.
+#include "CategorySearch.h"
 #include "CategoryView.h"
 #include "Classifier.h"
 #include "ClipListView.h"
@@ -17,6 +19,7 @@
 #include "SqliteStoreFile.h"
 #include "TextSearch.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -30,6 +33,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <utility>
 
 namespace {
 
@@ -48,6 +53,19 @@ const QStringList &history()
     return items;
 }
 
+// Every item of the generated history in its category's list, as capture sorts
+// them.
+const std::map<Category, QStringList> &sortedHistory()
+{
+    static const std::map<Category, QStringList> lists = [] {
+        std::map<Category, QStringList> sorted;
+        for (const QString &text : HistoryGenerator::history(historySize))
+            sorted[categorize(text)].append(text);
+        return sorted;
+    }();
+    return lists;
+}
+
 // A 50 MB text either of 80-character lines or of one line of words.
 QString hugeText(bool lines)
 {
@@ -59,14 +77,16 @@ QString hugeText(bool lines)
     return text;
 }
 
-// Writes `items` as the stored text list of a new store file at `path`.
-QString writtenHistory(const QString &path, const QStringList &items)
+// Writes `lists` as the stored lists of a new store file at `path`.
+QString writtenHistory(const QString &path, const std::map<Category, QStringList> &lists)
 {
     SqliteStoreFile file(path);
     SqliteHistoryStore history(file);
-    if (const StoreStatus written = history.replaceList(listKey(Category::Text), items).status();
-        !written.ok())
-        qFatal("could not write the history: %s", qPrintable(written.error()));
+    for (const auto &[category, items] : lists) {
+        if (const StoreStatus written = history.replaceList(listKey(category), items).status();
+            !written.ok())
+            qFatal("could not write the history: %s", qPrintable(written.error()));
+    }
     return path;
 }
 
@@ -75,13 +95,17 @@ QString writtenHistory(const QString &path, const QStringList &items)
 // the others' lists as they were.
 struct Session
 {
-    explicit Session(const QStringList &items)
-        : file(writtenHistory(dir.filePath(QStringLiteral("brimvale.sqlite3")), items)),
+    explicit Session(const QStringList &items) : Session({{Category::Text, items}}) {}
+    explicit Session(const std::map<Category, QStringList> &lists)
+        : file(writtenHistory(dir.filePath(QStringLiteral("brimvale.sqlite3")), lists)),
           manager(clipboard, preferences, history, timers)
     {
         waitUntilLoaded(manager);
-        if (manager.texts().size() != items.size())
-            qFatal("the history loaded %d of %d items", manager.texts().size(), int(items.size()));
+        for (const auto &[category, items] : lists) {
+            if (manager.list(category).size() != items.size())
+                qFatal("the history loaded %d of %d items", manager.list(category).size(),
+                       int(items.size()));
+        }
         // New items come through addItem() only, as the benchmark says.
         manager.stopMonitoring();
     }
@@ -183,10 +207,48 @@ double waitForRows(CategoryView &view)
     return double(taking.nsecsElapsed()) / 1e9;
 }
 
+// The GUI thread's time at work from its construction on: all but its sleeps in
+// the event loop.
+class BusyMeter final
+{
+public:
+    BusyMeter()
+    {
+        QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+        m_connections[0] =
+            QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [this] {
+                if (!std::exchange(m_asleep, true))
+                    m_busy += m_awake.nsecsElapsed();
+            });
+        m_connections[1] = QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [this] {
+            if (std::exchange(m_asleep, false))
+                m_awake.start();
+        });
+        m_awake.start();
+    }
+    ~BusyMeter()
+    {
+        for (const QMetaObject::Connection &connection : m_connections)
+            QObject::disconnect(connection);
+    }
+    BusyMeter(const BusyMeter &) = delete;
+    BusyMeter &operator=(const BusyMeter &) = delete;
+
+    // Seconds at work so far; called while at work.
+    double busy() const { return double(m_busy + m_awake.nsecsElapsed()) / 1e9; }
+
+private:
+    QElapsedTimer m_awake;
+    qint64 m_busy = 0;
+    bool m_asleep = false;
+    std::array<QMetaObject::Connection, 2> m_connections;
+};
+
 // Search text before and after one keystroke, a fixed number of times: typing the
 // text before may take a whole search through a long list. The time is until the filtered rows
 // are painted; the counters tell the GUI thread's stretches for the keystroke: the
-// keystroke and its frame, or the rows' arrival and their frame.
+// keystroke and its frame, or the rows' arrival and their frame, and busy_ms all
+// its time at work until the rows are painted.
 void searchKeystroke(benchmark::State &state, const QString &before, const QString &after)
 {
     Session session(history());
@@ -196,17 +258,20 @@ void searchKeystroke(benchmark::State &state, const QString &before, const QStri
     double keystrokes = 0;
     double arrivals = 0;
     double longest = 0;
+    double busy = 0;
     for (auto _ : state) {
         search->setText(before);
         paint(*view);
         waitForRows(*view);
         QElapsedTimer shown;
         shown.start();
+        const BusyMeter meter;
         search->setText(after);
         paint(*view);
         const double keystroke = double(shown.nsecsElapsed()) / 1e9;
         const double arrival = waitForRows(*view);
         state.SetIterationTime(double(shown.nsecsElapsed()) / 1e9);
+        busy += meter.busy();
         keystrokes += keystroke;
         arrivals += arrival;
         longest = std::max({longest, keystroke, arrival});
@@ -217,6 +282,7 @@ void searchKeystroke(benchmark::State &state, const QString &before, const QStri
     state.counters["keystroke_ms"] = perKeystroke(keystrokes);
     state.counters["arrival_ms"] = perKeystroke(arrivals);
     state.counters["longest_ms"] = longest * 1e3;
+    state.counters["busy_ms"] = perKeystroke(busy);
     state.counters["rows"] = double(listOf(*view)->model()->rowCount());
 }
 
@@ -255,6 +321,79 @@ void BM_SearchCleared(benchmark::State &state)
     searchKeystroke(state, QStringLiteral("x"), QString());
 }
 BENCHMARK(BM_SearchCleared)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+
+// As searchKeystroke(), with every item in its category's list and the text list
+// shown, searched as the panel searches: the others' counts come once the text
+// list's rows are in. The time is until the text list's rows are painted;
+// counted_ms is the time until every count is in, and busy_ms the GUI thread's
+// time at work for the keystroke until then.
+void panelSearchKeystroke(benchmark::State &state, const QString &before, const QString &after)
+{
+    Session session(sortedHistory());
+    CategorySearch search(session.manager);
+    search.setShown(Category::Text);
+    auto view = std::make_unique<CategoryView>(session.manager, Category::Text,
+                                               search.filter(Category::Text));
+    QObject::connect(view.get(), &CategoryView::searchTextChanged, &search,
+                     &CategorySearch::setText);
+    view->resize(350, 300);
+    view->show();
+    paint(*view);
+    QLineEdit *field = searchOf(*view);
+    const auto allCounted = [&search] {
+        return std::none_of(allCategories.begin(), allCategories.end(),
+                            [&search](Category c) { return search.filter(c).isSearching(); });
+    };
+    const auto waitForCounts = [&] {
+        while (!allCounted())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    };
+    double counted = 0;
+    double busy = 0;
+    for (auto _ : state) {
+        field->setText(before);
+        paint(*view);
+        waitForRows(*view);
+        waitForCounts();
+        QElapsedTimer shown;
+        shown.start();
+        const BusyMeter meter;
+        field->setText(after);
+        paint(*view);
+        waitForRows(*view);
+        state.SetIterationTime(double(shown.nsecsElapsed()) / 1e9);
+        waitForCounts();
+        counted += double(shown.nsecsElapsed()) / 1e9;
+        busy += meter.busy();
+    }
+    const auto perKeystroke = [&](double seconds) {
+        return benchmark::Counter(seconds * 1e3 / double(state.iterations()));
+    };
+    state.counters["counted_ms"] = perKeystroke(counted);
+    state.counters["busy_ms"] = perKeystroke(busy);
+    for (const Category category : allCategories) {
+        state.counters[categoryName(category).toStdString() + "_rows"] =
+            double(search.filter(category).rowCount());
+    }
+}
+
+void BM_PanelSearchFirstKeystroke(benchmark::State &state)
+{
+    panelSearchKeystroke(state, QString(), QStringLiteral("d"));
+}
+BENCHMARK(BM_PanelSearchFirstKeystroke)
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_PanelSearchNarrowingKeystroke(benchmark::State &state)
+{
+    panelSearchKeystroke(state, QStringLiteral("da"), QStringLiteral("dat"));
+}
+BENCHMARK(BM_PanelSearchNarrowingKeystroke)
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
 
 // range(0): 1 with the list shown, 0 for the history alone, to tell the view's
 // share of the time. Each new row's entrance is let finish between iterations, as

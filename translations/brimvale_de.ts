@@ -26,6 +26,25 @@
         <source>%1 (%2; %3 goes to the next category)</source>
         <translation>%1 (%2; %3 wechselt zur nächsten Kategorie)</translation>
     </message>
+    <message>
+        <source>Code</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>%1, 1 match</source>
+        <translation>%1, 1 Treffer</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1, %n matches</source>
+        <translation>
+            <numerusform>%1, %n Treffer</numerusform>
+            <numerusform>%1, %n Treffer</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>CategoryView</name>

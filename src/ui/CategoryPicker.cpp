@@ -1,13 +1,18 @@
 #include "CategoryPicker.h"
 
+#include "CategoryPickerAccessible.h"
 #include "Icons.h"
 
 #include <QButtonGroup>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeySequence>
+#include <QLocale>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -16,13 +21,18 @@ struct Segment
 {
     Category category;
     IconName icon;
+    // The design draws the tooltip in capitals; a screen reader would spell them.
     const char *tooltip;
+    const char *name;
 };
 
 constexpr std::array<Segment, 3> segments{{
-    {Category::Url, IconName::Globe, QT_TRANSLATE_NOOP("CategoryPicker", "URL")},
-    {Category::Code, IconName::CodeBrackets, QT_TRANSLATE_NOOP("CategoryPicker", "CODE")},
-    {Category::Text, IconName::Document, QT_TRANSLATE_NOOP("CategoryPicker", "TEXT")},
+    {Category::Url, IconName::Globe, QT_TRANSLATE_NOOP("CategoryPicker", "URL"),
+     QT_TRANSLATE_NOOP("CategoryPicker", "URL")},
+    {Category::Code, IconName::CodeBrackets, QT_TRANSLATE_NOOP("CategoryPicker", "CODE"),
+     QT_TRANSLATE_NOOP("CategoryPicker", "Code")},
+    {Category::Text, IconName::Document, QT_TRANSLATE_NOOP("CategoryPicker", "TEXT"),
+     QT_TRANSLATE_NOOP("CategoryPicker", "Text")},
 }};
 
 // Adjacent buttons drawn as one rounded bar; the selected one is filled.
@@ -38,6 +48,48 @@ const QLatin1String
                  "QToolButton:focus { border: 2px solid palette(highlight); }"
                  "QToolButton:checked:focus { border: 2px solid palette(window-text); }");
 
+// A segment draws its count of matches small, beside its icon, the two centred
+// together: a tool button would put its text and icon at its left edge.
+class SegmentButton final : public QToolButton
+{
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        const QString count = text();
+        if (count.isEmpty()) {
+            painter.drawComplexControl(QStyle::CC_ToolButton, option);
+            return;
+        }
+        const QIcon icon = option.icon;
+        option.icon = QIcon();
+        option.text.clear();
+        painter.drawComplexControl(QStyle::CC_ToolButton, option);
+
+        QFont small = font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        const QFontMetrics metrics(small);
+        constexpr int gap = 3;
+        const int width = iconSize().width() + gap + metrics.horizontalAdvance(count);
+        const QRect iconRect(
+            QPoint(rect().center().x() - width / 2, rect().center().y() - iconSize().height() / 2),
+            iconSize());
+        icon.paint(&painter, iconRect, Qt::AlignCenter,
+                   isEnabled() ? QIcon::Normal : QIcon::Disabled,
+                   isChecked() ? QIcon::On : QIcon::Off);
+        painter.setFont(small);
+        painter.setPen(
+            palette().color(isChecked() ? QPalette::HighlightedText : QPalette::ButtonText));
+        const QRect countRect(iconRect.right() + 1 + gap, 0, width, height());
+        painter.drawText(countRect, Qt::AlignLeft | Qt::AlignVCenter, count);
+    }
+};
+
 } // namespace
 
 QString CategoryPicker::tooltip(const char *name, std::size_t index)
@@ -52,6 +104,7 @@ QString CategoryPicker::tooltip(const char *name, std::size_t index)
 
 CategoryPicker::CategoryPicker(QWidget *parent) : QWidget(parent), m_group(new QButtonGroup(this))
 {
+    CategoryPickerAccessible::install();
     m_group->setExclusive(true);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -59,13 +112,13 @@ CategoryPicker::CategoryPicker(QWidget *parent) : QWidget(parent), m_group(new Q
 
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const Segment &segment = segments[i];
-        auto *button = new QToolButton(this);
+        auto *button = new SegmentButton(this);
         button->setCheckable(true);
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setIconSize(QSize(18, 18));
         button->setToolTip(tooltip(segment.tooltip, i));
-        button->setAccessibleName(tr(segment.tooltip));
+        button->setAccessibleName(tr(segment.name));
         button->setObjectName(QStringLiteral("segment") + categoryName(segment.category));
         if (i == 0)
             button->setProperty("segment", QStringLiteral("first"));
@@ -99,6 +152,24 @@ Category CategoryPicker::selected() const
 QAbstractButton *CategoryPicker::segment(Category category) const
 {
     return m_group->button(static_cast<int>(category));
+}
+
+void CategoryPicker::setMatchCount(Category category, std::optional<int> count)
+{
+    const auto entry = std::find_if(segments.begin(), segments.end(), [category](const Segment &s) {
+        return s.category == category;
+    });
+    QAbstractButton *button = segment(category);
+    const QString name = tr(entry->name);
+    if (!count) {
+        button->setText(QString());
+        button->setAccessibleName(name);
+        return;
+    }
+    button->setText(QLocale().toString(*count));
+    // One match is said apart, so that English needs no translation of its own.
+    button->setAccessibleName(*count == 1 ? tr("%1, 1 match").arg(name)
+                                          : tr("%1, %n matches", nullptr, *count).arg(name));
 }
 
 void CategoryPicker::changeEvent(QEvent *event)

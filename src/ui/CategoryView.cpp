@@ -15,8 +15,20 @@
 #include <utility>
 
 CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget *parent)
+    : CategoryView(manager, category, nullptr, parent)
+{
+}
+
+CategoryView::CategoryView(ClipboardManager &manager, Category category,
+                           SearchFilterModel &filtered, QWidget *parent)
+    : CategoryView(manager, category, &filtered, parent)
+{
+}
+
+CategoryView::CategoryView(ClipboardManager &manager, Category category,
+                           SearchFilterModel *filtered, QWidget *parent)
     : QWidget(parent), m_manager(manager), m_category(category), m_list(new ClipListView(this)),
-      m_filtered(new SearchFilterModel(this)),
+      m_filtered(filtered ? filtered : new SearchFilterModel(this)),
       m_selection(new TextSelectionModel(&manager.list(category), this)), m_search(new QLineEdit),
       m_empty(new QLabel(tr("No matching items")))
 {
@@ -28,6 +40,7 @@ CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget
     m_search->setPlaceholderText(tr("Search..."));
     m_search->setClearButtonEnabled(false);
     m_search->setAccessibleName(tr("Search history"));
+    m_search->setText(m_filtered->searchText());
     m_list->setAccessibleName(tr("History"));
     m_empty->setObjectName(QStringLiteral("emptyLabel"));
     // Inside the list it would take the list's text colour; it is gray.
@@ -49,6 +62,7 @@ CategoryView::CategoryView(ClipboardManager &manager, Category category, QWidget
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString &text) {
         m_whenShown = WhenShown::Nothing;
         m_filtered->setSearchText(text);
+        emit searchTextChanged(text);
     });
     connect(m_filtered, &QAbstractItemModel::modelReset, this, [this] {
         const WhenShown pending = std::exchange(m_whenShown, WhenShown::Nothing);

@@ -2,6 +2,7 @@
 
 #include "CaptureReachNote.h"
 #include "CategoryPicker.h"
+#include "CategorySearch.h"
 #include "CategoryView.h"
 #include "ClearConfirmation.h"
 #include "ClipboardManager.h"
@@ -28,7 +29,8 @@
 ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
                          SaveDialog &saveDialog, QWidget *parent)
     : QWidget(parent), m_manager(manager), m_preferences(preferences), m_saveDialog(saveDialog),
-      m_picker(new CategoryPicker(this)), m_privacyLabel(new IconLabel(tr("Privacy Mode"), this)),
+      m_search(new CategorySearch(manager, this)), m_picker(new CategoryPicker(this)),
+      m_privacyLabel(new IconLabel(tr("Privacy Mode"), this)),
       m_privacySwitch(new ToggleSwitch(this)),
       m_exportButton(new QPushButton(tr("Export Items"), this)),
       m_clearButton(new QPushButton(tr("Clear History"), this)), m_exportFailure(new QLabel(this)),
@@ -79,9 +81,8 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
     connect(m_exportFailureTimer, &QTimer::timeout, m_exportFailure, &QWidget::hide);
     connect(&m_manager, &ClipboardManager::exportFailed, this, &ContentView::showExportFailure);
 
-    m_list = new CategoryView(m_manager, Category::Url, this);
+    m_list = makeList(Category::Url);
     m_list->setFixedHeight(listHeight);
-    connect(m_list, &CategoryView::itemChosen, this, &ContentView::itemChosen);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -121,6 +122,9 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
     // A click on a segment and then typing searches.
     for (const Category category : allCategories)
         m_picker->segment(category)->installEventFilter(this);
+    connect(m_search, &CategorySearch::matchCountChanged, this, [this](Category category) {
+        m_picker->setMatchCount(category, m_search->matchCount(category));
+    });
     connect(m_privacySwitch, &ToggleSwitch::toggled, this, [this](bool on) {
         // Kept for the session even when it cannot be written; the store writes it
         // once its file can be written again.
@@ -138,6 +142,12 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
     connect(m_exportButton, &QPushButton::clicked, this,
             [this] { m_manager.exportItems(m_selectedCategory, m_saveDialog); });
     connect(m_clearButton, &QPushButton::clicked, this, &ContentView::showClearConfirmation);
+}
+
+ContentView::~ContentView()
+{
+    // The list shows the search's filters, which would otherwise go first.
+    delete m_list;
 }
 
 bool ContentView::isClearConfirmationShown() const
@@ -201,9 +211,10 @@ void ContentView::selectCategory(Category category)
     const QWidget *focused = QApplication::focusWidget();
     const bool focusInList = focused && (focused == m_list || m_list->isAncestorOf(focused));
 
-    // A fresh list per category: search text and selection do not carry over.
-    auto *fresh = new CategoryView(m_manager, category, this);
-    connect(fresh, &CategoryView::itemChosen, this, &ContentView::itemChosen);
+    // A fresh list per category, so no open preview carries over; its filter,
+    // and so the search, does.
+    m_search->setShown(category);
+    CategoryView *fresh = makeList(category);
     delete layout()->replaceWidget(m_list, fresh);
     delete m_list;
     m_list = fresh;
@@ -231,6 +242,14 @@ void ContentView::chooseNeighbourCategory(int step)
     const auto at = int(std::find(allCategories.begin(), allCategories.end(), m_selectedCategory) -
                         allCategories.begin());
     chooseCategoryByKey(allCategories[std::size_t((at + step + count) % count)]);
+}
+
+CategoryView *ContentView::makeList(Category category)
+{
+    auto *list = new CategoryView(m_manager, category, m_search->filter(category), this);
+    connect(list, &CategoryView::itemChosen, this, &ContentView::itemChosen);
+    connect(list, &CategoryView::searchTextChanged, m_search, &CategorySearch::setText);
+    return list;
 }
 
 void ContentView::updateTabOrder()

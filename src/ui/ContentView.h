@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class CategoryPicker;
+class CategorySearch;
 class CategoryView;
 class ClearConfirmation;
 class ClipboardManager;
@@ -17,8 +18,9 @@ class SaveDialog;
 class ToggleSwitch;
 
 // The panel's main view: the category switch, privacy mode, the chosen category's
-// list, export and clear. While it is shown the history polls the clipboard once
-// more per interval.
+// list, export and clear. One search goes through every category: it stays when
+// another is chosen, and each segment tells its category's matches. While it is shown the history
+// polls the clipboard once more per interval.
 class ContentView final : public QWidget
 {
     Q_OBJECT
@@ -35,6 +37,7 @@ public:
 
     ContentView(ClipboardManager &manager, Preferences &preferences, SaveDialog &saveDialog,
                 QWidget *parent = nullptr);
+    ~ContentView() override;
 
     Category selectedCategory() const { return m_selectedCategory; }
     CategoryView *categoryView() const { return m_list; }
@@ -62,6 +65,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    CategoryView *makeList(Category category);
     void selectCategory(Category category);
     // Alt+1, 2, 3 and Ctrl+(Shift+)Tab: the segment follows.
     void chooseCategoryByKey(Category category);
@@ -80,6 +84,7 @@ private:
     int m_listHeight = listHeight;
     bool m_resizable = false;
 
+    CategorySearch *m_search;
     CategoryPicker *m_picker;
     IconLabel *m_privacyLabel;
     ToggleSwitch *m_privacySwitch;

@@ -124,10 +124,21 @@ void SearchFilterModel::setSearchText(const QString &text)
     refilter();
 }
 
+void SearchFilterModel::setHeld(bool held)
+{
+    if (held == m_held)
+        return;
+    m_held = held;
+    if (m_held)
+        stopScan();
+    else
+        refilter();
+}
+
 void SearchFilterModel::refilter()
 {
     // Back to the search shown while the newer one was not shown yet: nothing to do.
-    if (!pending())
+    if (!pending() || m_held)
         return;
     if (!m_source || m_search.isEmpty()) {
         show(allRows());

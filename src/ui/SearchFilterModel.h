@@ -42,8 +42,14 @@ public:
     // Narrowing or widening the search resets the model, at once for a short list,
     // otherwise once the search has run.
     void setSearchText(const QString &text);
-    // Whether a search runs beside the GUI thread, whose rows are not shown yet.
-    bool isSearching() const { return m_scan != nullptr; }
+    // Whether a search runs beside the GUI thread, whose rows are not shown yet,
+    // or waits while the model is held.
+    bool isSearching() const { return m_scan != nullptr || (m_held && pending()); }
+    // A held model searches nothing: it keeps the rows it shows, and follows the
+    // search asked for meanwhile once it is let go. Another list's search then
+    // has the cores to itself.
+    void setHeld(bool held);
+    bool isHeld() const { return m_held; }
     // The full text shown at `row`, which must be valid.
     QString textAt(int row) const;
 
@@ -89,6 +95,7 @@ private:
     std::shared_ptr<SearchScan> m_scan; // of m_search, while it runs
     quint64 m_scanSerial = 0;           // tells a finished scan from a cancelled one
     QString m_scratch;
+    bool m_held = false;
     bool m_resetting = false; // between the source's reset and this model's
     bool m_removing = false;
     int m_removeFirst = 0; // rows of this model being removed, while m_removing

@@ -15,4 +15,5 @@ list(APPEND BRIMVALE_UI_SOURCES
   ClipListView.h ClipListView.cpp ClipListViewInput.cpp
   ClipListAccessible.h ClipListAccessible.cpp
   CategoryView.h CategoryView.cpp
+  CategorySearch.h CategorySearch.cpp
 )

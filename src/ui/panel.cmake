@@ -5,6 +5,7 @@ list(APPEND BRIMVALE_UI_SOURCES
   IconLabel.h IconLabel.cpp
   CategoryPicker.h CategoryPicker.cpp
   ConfirmationCard.h ConfirmationCard.cpp
+  CategoryPickerAccessible.h CategoryPickerAccessible.cpp
   ClearConfirmation.h ClearConfirmation.cpp
   ContentView.h ContentView.cpp
   FileSaveDialog.h FileSaveDialog.cpp

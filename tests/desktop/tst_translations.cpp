@@ -1,3 +1,4 @@
+#include "CategoryPicker.h"
 #include "ClipboardManager.h"
 #include "IconLabel.h"
 #include "Larkspan.h"
@@ -5,6 +6,7 @@
 #include "PanelWindow.h"
 #include "Translations.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
@@ -126,6 +128,12 @@ void TestTranslations::germanSession_panelSpeaksGerman()
     for (const QString &english : {u"Privacy Mode"_qs, u"Quit"_qs, u"Search..."_qs})
         QVERIFY2(!texts.contains(english), qPrintable(english));
 
+    // The categories' names as a screen reader says them, with a count of matches.
+    auto *picker = app.panel().findChild<CategoryPicker *>();
+    QVERIFY(picker);
+    picker->setMatchCount(Category::Code, 3);
+    QCOMPARE(picker->segment(Category::Code)->accessibleName(), u"Code, 3 Treffer"_qs);
+
     // Qt's own texts too: the file dialog's and the standard buttons'.
     QCOMPARE(QCoreApplication::translate("QFileDialog", "&Save"), u"S&peichern"_qs);
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"Abbrechen"_qs);
@@ -173,7 +181,8 @@ void TestTranslations::germanTranslation_isComplete()
         } else if (xml.name() == u"translation") {
             ++messages;
             const QString type = xml.attributes().value(QStringLiteral("type")).toString();
-            const QString translation = xml.readElementText();
+            // A text with a count has one form per plural, all in this one.
+            const QString translation = xml.readElementText(QXmlStreamReader::IncludeChildElements);
             QVERIFY2(type.isEmpty(), qPrintable(source + u": "_qs + type));
             QVERIFY2(!translation.isEmpty(), qPrintable(source));
             for (int marker = 1; marker <= 9; ++marker) {

@@ -1,8 +1,10 @@
 #include "CategoryPicker.h"
 #include "CategoryView.h"
+#include "ClipListView.h"
 #include "ClipboardManager.h"
 #include "ContentView.h"
 #include "FakeSaveDialog.h"
+#include "FilterRows.h"
 #include "IconLabel.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
@@ -15,6 +17,7 @@
 #include "ToggleSwitch.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -37,7 +40,8 @@ private slots:
     void segments_showIconsWithTooltipsOnly();
     void arrowKeyOnSegments_selectsNextCategory();
     void switchingCategory_replacesListView();
-    void searchText_isEmptyAfterSwitchingAwayAndBack();
+    void search_isKeptAcrossCategoriesWithMatchesOnSegments();
+    void segments_arePageTabsThatSwitchTheList();
     void previouslySelectedCategory_isNotRemembered();
 
     // Privacy mode
@@ -188,22 +192,81 @@ void TestContentView::switchingCategory_replacesListView()
     QCOMPARE(view.categoryView(), codeList.data());
 }
 
-void TestContentView::searchText_isEmptyAfterSwitchingAwayAndBack()
+void TestContentView::search_isKeptAcrossCategoriesWithMatchesOnSegments()
 {
     Services services;
+    const QStringList urls{QStringLiteral("https://github.com/brimvale"),
+                           QStringLiteral("https://example.org")};
+    const QStringList codes{QStringLiteral("git status"), QStringLiteral("git log --oneline"),
+                            QStringLiteral("make all")};
+    const QStringList texts{QStringLiteral("the GitHub page"), QStringLiteral("lunch")};
+    for (const auto &[category, items] :
+         {std::pair{Category::Url, urls}, {Category::Code, codes}, {Category::Text, texts}})
+        QVERIFY(services.store.history().replaceList(listKey(category), items).ok());
     ContentView view(services.manager(), services.preferences(), services.dialog);
     view.show();
-    auto *search = view.categoryView()->findChild<QLineEdit *>();
-    QVERIFY(search);
-    QTest::keyClicks(search, QStringLiteral("github"));
-    QCOMPARE(search->text(), QStringLiteral("github"));
+    const auto rows = [&view] {
+        return shown(*view.categoryView()->findChild<ClipListView *>()->model());
+    };
+    const auto segmentSays = [&view](const char *name) {
+        QAbstractButton *button = segment(view, name);
+        return button->text() + u'|' + button->accessibleName();
+    };
+    const auto field = [&view] { return view.categoryView()->findChild<QLineEdit *>(); };
 
+    QCOMPARE(segmentSays("Code"), QStringLiteral("|Code"));
+    QTest::keyClicks(field(), QStringLiteral("git"));
+    QCOMPARE(rows(), passing(urls, QStringLiteral("git")));
+    QCOMPARE(segmentSays("URL"), QStringLiteral("1|URL, 1 match"));
+    QTRY_COMPARE(segmentSays("Code"), QStringLiteral("2|Code, 2 matches"));
+    QTRY_COMPARE(segmentSays("Text"), QStringLiteral("1|Text, 1 match"));
+
+    // The search stays with the panel, and the other list shows what it finds.
     QTest::mouseClick(segment(view, "Code"), Qt::LeftButton);
-    QTest::mouseClick(segment(view, "URL"), Qt::LeftButton);
-    QCOMPARE(view.selectedCategory(), Category::Url);
-    search = view.categoryView()->findChild<QLineEdit *>();
-    QVERIFY(search);
-    QCOMPARE(search->text(), QString());
+    QCOMPARE(field()->text(), QStringLiteral("git"));
+    QCOMPARE(rows(), passing(codes, QStringLiteral("git")));
+    QTest::keyClicks(field(), QStringLiteral("hub"));
+    QCOMPARE(rows(), QStringList());
+    QTRY_COMPARE(segmentSays("URL"), QStringLiteral("1|URL, 1 match"));
+    QTRY_COMPARE(segmentSays("Code"), QStringLiteral("0|Code, 0 matches"));
+    QTest::mouseClick(segment(view, "Text"), Qt::LeftButton);
+    QCOMPARE(rows(), QStringList({QStringLiteral("the GitHub page")}));
+
+    // An empty search counts nothing.
+    QTest::keyClick(field(), Qt::Key_Escape);
+    QCOMPARE(rows(), texts);
+    for (const char *name : {"URL", "Code", "Text"})
+        QCOMPARE(segmentSays(name), u'|' + QString::fromLatin1(name));
+}
+
+void TestContentView::segments_arePageTabsThatSwitchTheList()
+{
+    Services services;
+    QVERIFY(services.store.history()
+                .replaceList(listKey(Category::Code), {QStringLiteral("git status")})
+                .ok());
+    ContentView view(services.manager(), services.preferences(), services.dialog);
+    view.show();
+    QAccessibleInterface *tabs =
+        QAccessible::queryAccessibleInterface(child<QWidget>(view, "categoryPicker"));
+    QVERIFY(tabs);
+    QCOMPARE(tabs->role(), QAccessible::PageTabList);
+    QStringList names;
+    for (int i = 0; i < tabs->childCount(); ++i) {
+        QCOMPARE(tabs->child(i)->role(), QAccessible::PageTab);
+        names << tabs->child(i)->text(QAccessible::Name);
+    }
+    QCOMPARE(names,
+             QStringList({QStringLiteral("URL"), QStringLiteral("Code"), QStringLiteral("Text")}));
+
+    QAccessibleInterface *code = QAccessible::queryAccessibleInterface(segment(view, "Code"));
+    QVERIFY(!code->state().selected);
+    code->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(view.selectedCategory(), Category::Code);
+    QCOMPARE(view.categoryView()->category(), Category::Code);
+    QCOMPARE(shown(*view.categoryView()->findChild<ClipListView *>()->model()),
+             QStringList({QStringLiteral("git status")}));
+    QVERIFY(code->state().selected);
 }
 
 void TestContentView::previouslySelectedCategory_isNotRemembered()

@@ -1,3 +1,4 @@
+#include "CategorySearch.h"
 #include "ClipboardManager.h"
 #include "FakeTextList.h"
 #include "FilterRows.h"
@@ -14,6 +15,9 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
+
+#include <map>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -159,6 +163,51 @@ private slots:
         QTRY_VERIFY(!filter.isSearching());
         QCOMPARE(shown(filter), passing(history.toStringList(), u"café"_s));
         QCOMPARE(filter.textAt(0), u"a new note about a café"_s);
+    }
+
+    // The panel's search through three long lists: the shown one searches alone,
+    // the others once its rows are in; each count is the last one shown until
+    // the newer search's rows arrive.
+    void panelSearch_othersSearchOnceTheShownRowsAreIn()
+    {
+        TemporaryStore store;
+        std::map<Category, QStringList> lists;
+        for (const Category category : allCategories) {
+            lists[category] = longList();
+            lists[category].prepend(categoryName(category));
+            QVERIFY(store.history().replaceList(listKey(category), lists[category]).ok());
+        }
+        MemoryClipboard clipboard;
+        ManualPollTimers timers;
+        ClipboardManager manager(clipboard, store.preferences(), store.history(), timers);
+        CategorySearch search(manager);
+        const auto held = [&search](Category category) { return search.filter(category).isHeld(); };
+        const auto matches = [&lists](Category category, const QString &needle) {
+            return std::optional<int>(int(passing(lists[category], needle).size()));
+        };
+
+        search.setText(u"a"_s);
+        QVERIFY(search.filter(Category::Url).isSearching() && !held(Category::Url));
+        QVERIFY(held(Category::Code) && held(Category::Text));
+        QCOMPARE(search.matchCount(Category::Code), std::nullopt);
+        QTRY_VERIFY(!search.filter(Category::Url).isSearching());
+        QCOMPARE(search.matchCount(Category::Url), matches(Category::Url, u"a"_s));
+        QTRY_VERIFY(search.matchCount(Category::Text).has_value());
+        QTRY_VERIFY(search.matchCount(Category::Code).has_value());
+        QCOMPARE(search.matchCount(Category::Code), matches(Category::Code, u"a"_s));
+
+        // Switched while the shown list searches: the new one goes first.
+        search.setText(u"co"_s);
+        search.setShown(Category::Code);
+        QVERIFY(search.filter(Category::Code).isSearching() && !held(Category::Code));
+        QVERIFY(held(Category::Url) && held(Category::Text));
+        QCOMPARE(search.matchCount(Category::Text), matches(Category::Text, u"a"_s));
+        for (const Category category : allCategories) {
+            QTRY_COMPARE(search.matchCount(category), matches(category, u"co"_s));
+            QCOMPARE(shown(search.filter(category)), passing(lists[category], u"co"_s));
+        }
+        search.setText(QString());
+        QCOMPARE(search.matchCount(Category::Code), std::nullopt);
     }
 };
 

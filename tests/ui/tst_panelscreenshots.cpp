@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QtTest>
@@ -98,7 +99,7 @@ void TestPanelScreenshots::panelStates_areRendered_data()
     QTest::addColumn<bool>("dark");
     for (const bool dark : {false, true}) {
         for (const char *state :
-             {"empty", "urls", "items", "preview", "privacy", "confirmation", "dock"})
+             {"empty", "urls", "items", "preview", "search", "privacy", "confirmation", "dock"})
             QTest::addRow("%s%s", state, dark ? "-dark" : "") << QString::fromLatin1(state) << dark;
     }
 }
@@ -113,7 +114,8 @@ void TestPanelScreenshots::panelStates_areRendered()
         QApplication::setPalette(darkPalette());
     auto restorePalette = qScopeGuard([&] { QApplication::setPalette(original); });
 
-    const bool withTexts = state == QLatin1String("items") || state == QLatin1String("preview");
+    const bool withTexts = state == QLatin1String("items") || state == QLatin1String("preview") ||
+                           state == QLatin1String("search");
     MemoryClipboard clipboard;
     TemporaryStore store;
     QVERIFY(store.isValid());
@@ -146,6 +148,9 @@ void TestPanelScreenshots::panelStates_areRendered()
         QTRY_VERIFY(!list->isAnimating());
         // The preview fades in on its own.
         QTest::qWait(PreviewPanel::fadeMs + 100);
+    } else if (state == QLatin1String("search")) {
+        // The counts of matches on the segments.
+        QTest::keyClicks(content.categoryView()->findChild<QLineEdit *>(), QStringLiteral("ex"));
     } else if (state == QLatin1String("privacy")) {
         store.preferences().setPrivacyMode(true);
         QVERIFY(store.preferences().flush().ok());
