@@ -2,7 +2,9 @@
 
 #include "AppLogging.h"
 #include "AutostartEntry.h"
+#include "CategoryView.h"
 #include "ClipboardManager.h"
+#include "ContentView.h"
 #include "PanelPlacement.h"
 #include "PanelWindow.h"
 #include "Preferences.h"
@@ -163,8 +165,13 @@ void Larkspan::togglePanel()
 
 void Larkspan::openPanel()
 {
-    if (!m_panel->isVisible())
+    if (!m_panel->isVisible()) {
+        // The popup is opened for a new look-up; a window keeps where the user
+        // left it, as windows do.
+        if (m_panel->isPopup())
+            m_panel->contentView().categoryView()->startFresh();
         placePanel();
+    }
     m_panel->show();
     m_panel->raise();
     m_panel->activateWindow();

@@ -36,6 +36,8 @@ public:
     Category category() const { return m_category; }
     QString searchText() const;
     std::optional<QString> selectedText() const;
+    // As when first shown: no search, no open preview, the list at its top.
+    void startFresh();
 
 signals:
     // The user chose a row with Return; it is on the clipboard now.
