@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDeadlineTimer>
+#include <QLabel>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -48,19 +49,28 @@ Larkspan::Larkspan(std::unique_ptr<SystemServices> system, const Services *servi
 {
     m_statusIcon->showOn(m_panel.get());
     if (m_services.autostart) {
-        const StoreStatus offered =
-            offerAutostartOnFirstStart(*m_services.autostart, m_services.preferences);
+        AutostartEntry &autostart = *m_services.autostart;
+        // Asked first: once offered, the entry exists either way.
+        const bool makesEntry =
+            !m_services.preferences.value(Preference::AutostartOffered) && !autostart.exists();
+        const StoreStatus offered = offerAutostartOnFirstStart(autostart, m_services.preferences);
         if (!offered.ok())
             qCWarning(lcApp, "%s", qPrintable(offered.error()));
-        m_panel->addStartAtLogin(*m_services.autostart);
+        m_panel->addStartAtLogin(autostart);
+        // Starting with the session is a choice made for the user: say so once.
+        if (makesEntry && autostart.isEnabled()) {
+            QLabel *note = m_panel->addNote(
+                tr("Brimvale will start when you log in. The switch below turns that off."));
+            note->setObjectName(QStringLiteral("autostartNote"));
+        }
     }
     if (options.trayAvailable) {
         createTrayIcon();
         m_panel->setPopup(true);
     }
-    // With a tray the program lives on when the panel closes; without one the
-    // panel is all there is, and closing it ends the program.
-    QApplication::setQuitOnLastWindowClosed(!options.trayAvailable);
+    // The history is recorded whether the panel is open or not, tray or none;
+    // closing the last window must not end the recording.
+    QApplication::setQuitOnLastWindowClosed(false);
     connect(m_panel.get(), &PanelWindow::showInDockChanged, this, &Larkspan::applyDockIconPolicy);
     connect(m_panel.get(), &PanelWindow::dismissedByFocusLoss, this,
             [this] { m_sinceFocusLossClose.start(); });
@@ -81,6 +91,7 @@ void Larkspan::finishLaunching()
     // Read from the store itself: the panel's switch may not have been drawn yet.
     applyDockIconPolicy(m_services.preferences.showInDock());
     if (!m_options.trayAvailable) {
+        explainClosing();
         // Started by the session, it waits for the tray without a window.
         if (!m_options.background) {
             qCWarning(lcApp, "no system tray is available, so the panel opens as a window.");
@@ -102,7 +113,7 @@ void Larkspan::applyDockIconPolicy(bool showInDock)
 }
 
 // Started from a session's autostart, we can come up before the panel that hosts
-// the tray; the window opened meanwhile would end the program when closed.
+// the tray; until it is there, the window is all the user has to find us by.
 void Larkspan::watchForLateTray()
 {
     if (!m_lateTrayProbe.isAvailable)
@@ -114,7 +125,6 @@ void Larkspan::watchForLateTray()
         if (m_lateTrayProbe.isAvailable()) {
             probeTimer->deleteLater();
             installTray();
-            QApplication::setQuitOnLastWindowClosed(false);
             qCWarning(lcApp, "the system tray is available now; the panel lives in it.");
         } else if (deadline.hasExpired()) {
             probeTimer->deleteLater();
@@ -123,10 +133,21 @@ void Larkspan::watchForLateTray()
     probeTimer->start();
 }
 
+void Larkspan::explainClosing()
+{
+    m_closingNote =
+        m_panel->addNote(tr("Closing this window leaves Brimvale recording. Open it again from the "
+                            "application menu or with \"brimvale --toggle\"."));
+    m_closingNote->setObjectName(QStringLiteral("closingNote"));
+    connect(m_panel.get(), &PanelWindow::closed, m_closingNote.data(), &QObject::deleteLater);
+}
+
 void Larkspan::installTray()
 {
     if (m_tray)
         return;
+    // The tray's icon is how the panel is found again now.
+    delete m_closingNote;
     createTrayIcon();
     m_panel->setPopup(!m_services.preferences.showInDock());
 }

@@ -10,10 +10,12 @@
 #include "ToggleSwitch.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -31,6 +33,8 @@ namespace {
 constexpr int quitBottomPadding = 8;
 constexpr int activationGraceMs = 1000;
 constexpr int windowSizeSaveDelayMs = 500;
+// Marks the labels that addNote() made.
+constexpr const char *noteProperty = "brimvaleNote";
 
 // Whether `window` is `panel` or one of the windows opened over it (the export
 // dialog), so that moving into it is no reason to close the panel.
@@ -155,6 +159,20 @@ StartAtLoginRow *PanelWindow::addStartAtLogin(AutostartEntry &entry)
     return row;
 }
 
+QLabel *PanelWindow::addNote(const QString &text)
+{
+    auto *note = new QLabel(text, this);
+    note->setProperty(noteProperty, true);
+    note->setWordWrap(true);
+    note->setAlignment(Qt::AlignCenter);
+    const int padding = style()->pixelMetric(QStyle::PM_LayoutLeftMargin, nullptr, this);
+    note->setContentsMargins(padding, 0, padding, 0);
+    auto *column = qobject_cast<QVBoxLayout *>(layout());
+    // Below the content's divider, so that "the switch below" is true.
+    column->insertWidget(column->indexOf(m_content) + 2, note);
+    return note;
+}
+
 void PanelWindow::setPopup(bool popup)
 {
     if (popup == m_popup)
@@ -231,6 +249,13 @@ void PanelWindow::hideEvent(QHideEvent *event)
     }
 }
 
+void PanelWindow::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
+}
+
 void PanelWindow::applySizing()
 {
     const QScopedValueRollback applying(m_applyingSize, true);
@@ -263,6 +288,17 @@ void PanelWindow::fitInto(const QRect &available)
     // What the window manager adds around the window, once it has shown it.
     const QSize frame = frameGeometry().size() - size();
     const QSize room = available.size() - frame;
+    // The notes are advice: where even the shortest panel would not fit with
+    // them, they give way rather than "Quit" leaving the screen.
+    showNotes(true);
+    fitSize(room);
+    if (height() > room.height() && showNotes(false))
+        fitSize(room);
+}
+
+void PanelWindow::fitSize(const QSize &room)
+{
+    layout()->activate();
     if (m_popup) {
         m_content->setListHeight(ContentView::listHeight);
         layout()->activate();
@@ -276,6 +312,18 @@ void PanelWindow::fitInto(const QRect &available)
     const QSize fitting = windowSizeWithin(size(), size(), minimumSize(), room);
     if (fitting != size())
         resize(fitting);
+}
+
+bool PanelWindow::showNotes(bool show)
+{
+    bool any = false;
+    for (QLabel *note : findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!note->property(noteProperty).toBool())
+            continue;
+        note->setVisible(show);
+        any = true;
+    }
+    return any;
 }
 
 void PanelWindow::saveWindowSize()

@@ -10,6 +10,7 @@ class ContentView;
 class FileSaveDialog;
 class IconLabel;
 class Preferences;
+class QLabel;
 class QPushButton;
 class QTimer;
 class StartAtLoginRow;
@@ -36,6 +37,8 @@ public:
     bool isPopup() const { return m_popup; }
     // Adds the "Start at Login" row below "Show in Dock".
     StartAtLoginRow *addStartAtLogin(AutostartEntry &entry);
+    // A line of advice above the switches, there until it is deleted.
+    QLabel *addNote(const QString &text);
 
     // Makes the panel fit `available` (a screen's available geometry): the popup's
     // list gives up height first, the window is made no larger.
@@ -46,6 +49,8 @@ signals:
     void showInDockChanged(bool show);
     // The popup closed by itself because it lost focus.
     void dismissedByFocusLoss();
+    // The user closed the window (its close button, the window manager).
+    void closed();
     void quitRequested();
 
 protected:
@@ -54,9 +59,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void applySizing();
+    void fitSize(const QSize &room);
+    // Shows or hides the notes; false when there are none.
+    bool showNotes(bool show);
     // The window's size as the user left it, for the next time.
     void saveWindowSize();
     void showDockState(bool show);
