@@ -78,8 +78,11 @@ int main(int argc, char *argv[])
         qCWarning(lcApp, "%s", qPrintable(problem));
 
     LaunchOptions options;
-    options.showPanel = parser.isSet(showOption) || parser.isSet(toggleOption);
-    options.background = parser.isSet(backgroundOption) && !options.showPanel;
+    // Only the session's autostart starts silently; a start from the menu or a
+    // terminal is the user asking for the panel.
+    options.background =
+        parser.isSet(backgroundOption) && !parser.isSet(showOption) && !parser.isSet(toggleOption);
+    options.showPanel = !options.background;
     options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     Larkspan larkspan(brimvaleStoreFile(), options);
     larkspan.setLateTrayProbe({.isAvailable = &QSystemTrayIcon::isSystemTrayAvailable});
