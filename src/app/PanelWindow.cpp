@@ -206,6 +206,9 @@ void PanelWindow::setPopup(bool popup)
 
 bool PanelWindow::event(QEvent *event)
 {
+    // The window manager moves or resizes a window when it frames it.
+    if (m_fitWhenFramed && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        QTimer::singleShot(0, this, &PanelWindow::fitFramedWindow);
     if (event->type() == QEvent::WindowActivate)
         m_awaitingActivation = false;
     else if (event->type() == QEvent::WindowDeactivate)
@@ -236,7 +239,8 @@ void PanelWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     // The size given on showing (no old size) is ours, not the user's.
-    if (!m_popup && !m_applyingSize && isVisible() && event->oldSize().isValid())
+    if (!m_popup && !m_applyingSize && isVisible() && event->oldSize().isValid() &&
+        event->size() != m_framedFitSize)
         m_windowSizeSaver->start();
 }
 
@@ -294,6 +298,9 @@ void PanelWindow::fitInto(const QRect &available)
     fitSize(room);
     if (height() > room.height() && showNotes(false))
         fitSize(room);
+    m_fitArea = available;
+    m_fitWhenFramed = !m_popup && frame.isNull();
+    m_framedFitSize = {};
 }
 
 void PanelWindow::fitSize(const QSize &room)
@@ -312,6 +319,24 @@ void PanelWindow::fitSize(const QSize &room)
     const QSize fitting = windowSizeWithin(size(), size(), minimumSize(), room);
     if (fitting != size())
         resize(fitting);
+}
+
+void PanelWindow::fitFramedWindow()
+{
+    if (!m_fitWhenFramed || m_popup || !isVisible())
+        return;
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (frame.isNull())
+        return;
+    m_fitWhenFramed = false;
+    const QRect fitted = windowWithin(inner, frame, minimumSize(), m_fitArea);
+    if (fitted == inner)
+        return;
+    m_framedFitSize = fitted.size();
+    setGeometry(fitted);
 }
 
 bool PanelWindow::showNotes(bool show)

@@ -41,7 +41,8 @@ public:
     QLabel *addNote(const QString &text);
 
     // Makes the panel fit `available` (a screen's available geometry): the popup's
-    // list gives up height first, the window is made no larger.
+    // list gives up height first, the window is made no larger. A window the
+    // window manager has not framed yet is fitted again, frame and all, once it has.
     void fitInto(const QRect &available);
 
 signals:
@@ -69,6 +70,7 @@ private:
     // The window's size as the user left it, for the next time.
     void saveWindowSize();
     void showDockState(bool show);
+    void fitFramedWindow();
     void checkFocusSoon();
     void hideIfFocusLeft();
 
@@ -82,6 +84,11 @@ private:
     // A drag resizes many times; the size is stored once it rests.
     QTimer *m_windowSizeSaver;
     bool m_applyingSize = false;
+    // Where the window was last fitted, and whether its frame was unknown then.
+    QRect m_fitArea;
+    bool m_fitWhenFramed = false;
+    // The size given to fit the frame in: the screen's choice, not the user's.
+    QSize m_framedFitSize;
     bool m_showInDock;
     bool m_popup = false;
     // Changing between popup and window makes a new native window; the old one's
