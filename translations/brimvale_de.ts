@@ -223,6 +223,17 @@
     </message>
 </context>
 <context>
+    <name>Larkspan</name>
+    <message>
+        <source>Brimvale will start when you log in. The switch below turns that off.</source>
+        <translation>Brimvale startet künftig beim Anmelden. Der Schalter unten stellt das ab.</translation>
+    </message>
+    <message>
+        <source>Closing this window leaves Brimvale recording. Open it again from the application menu or with &quot;brimvale --toggle&quot;.</source>
+        <translation>Auch wenn dieses Fenster geschlossen ist, zeichnet Brimvale weiter auf. Öffnen Sie es wieder über das Anwendungsmenü oder mit „brimvale --toggle“.</translation>
+    </message>
+</context>
+<context>
     <name>PanelWindow</name>
     <message>
         <source>Show in Dock</source>

@@ -2,7 +2,9 @@
 
 #include "AppLogging.h"
 #include "AutostartEntry.h"
+#include "CategoryView.h"
 #include "ClipboardManager.h"
+#include "ContentView.h"
 #include "PanelPlacement.h"
 #include "PanelWindow.h"
 #include "Preferences.h"
@@ -13,6 +15,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDeadlineTimer>
+#include <QLabel>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -47,21 +50,31 @@ Larkspan::Larkspan(std::unique_ptr<SystemServices> system, const Services *servi
     m_statusIcon->showOn(m_panel.get());
     m_statusIcon->countItemsOf({&m_manager->urls(), &m_manager->codes(), &m_manager->texts()});
     if (m_services.autostart) {
+        AutostartEntry &autostart = *m_services.autostart;
+        // Asked first: once offered, the entry exists either way.
+        const bool makesEntry =
+            !m_services.preferences.value(Preference::AutostartOffered) && !autostart.exists();
         for (const StoreStatus &status :
-             {offerAutostartOnFirstStart(*m_services.autostart, m_services.preferences),
-              renewOutdatedAutostart(*m_services.autostart)}) {
+             {offerAutostartOnFirstStart(autostart, m_services.preferences),
+              renewOutdatedAutostart(autostart)}) {
             if (!status.ok())
                 qCWarning(lcApp, "%s", qPrintable(status.error()));
         }
-        m_panel->addStartAtLogin(*m_services.autostart);
+        m_panel->addStartAtLogin(autostart);
+        // Starting with the session is a choice made for the user: say so once.
+        if (makesEntry && autostart.isEnabled()) {
+            QLabel *note = m_panel->addNote(
+                tr("Brimvale will start when you log in. The switch below turns that off."));
+            note->setObjectName(QStringLiteral("autostartNote"));
+        }
     }
     if (options.trayAvailable) {
         createTrayIcon();
         m_panel->setPopup(true);
     }
-    // With a tray the program lives on when the panel closes; without one the
-    // panel is all there is, and closing it ends the program.
-    QApplication::setQuitOnLastWindowClosed(!options.trayAvailable);
+    // The history is recorded whether the panel is open or not, tray or none;
+    // closing the last window must not end the recording.
+    QApplication::setQuitOnLastWindowClosed(false);
     connect(m_panel.get(), &PanelWindow::showInDockChanged, this, &Larkspan::applyDockIconPolicy);
     connect(m_panel.get(), &PanelWindow::dismissedByFocusLoss, this,
             [this] { m_sinceFocusLossClose.start(); });
@@ -82,6 +95,7 @@ void Larkspan::finishLaunching()
     // Read from the store itself: the panel's switch may not have been drawn yet.
     applyDockIconPolicy(m_services.preferences.showInDock());
     if (!m_options.trayAvailable) {
+        explainClosing();
         // Started by the session, it waits for the tray without a window.
         if (!m_options.background) {
             qCWarning(lcApp, "no system tray is available, so the panel opens as a window.");
@@ -103,7 +117,7 @@ void Larkspan::applyDockIconPolicy(bool showInDock)
 }
 
 // Started from a session's autostart, we can come up before the panel that hosts
-// the tray; the window opened meanwhile would end the program when closed.
+// the tray; until it is there, the window is all the user has to find us by.
 void Larkspan::watchForLateTray()
 {
     if (!m_lateTrayProbe.isAvailable)
@@ -115,7 +129,6 @@ void Larkspan::watchForLateTray()
         if (m_lateTrayProbe.isAvailable()) {
             probeTimer->deleteLater();
             installTray();
-            QApplication::setQuitOnLastWindowClosed(false);
             qCWarning(lcApp, "the system tray is available now; the panel lives in it.");
         } else if (deadline.hasExpired()) {
             probeTimer->deleteLater();
@@ -124,10 +137,21 @@ void Larkspan::watchForLateTray()
     probeTimer->start();
 }
 
+void Larkspan::explainClosing()
+{
+    m_closingNote =
+        m_panel->addNote(tr("Closing this window leaves Brimvale recording. Open it again from the "
+                            "application menu or with \"brimvale --toggle\"."));
+    m_closingNote->setObjectName(QStringLiteral("closingNote"));
+    connect(m_panel.get(), &PanelWindow::closed, m_closingNote.data(), &QObject::deleteLater);
+}
+
 void Larkspan::installTray()
 {
     if (m_tray)
         return;
+    // The tray's icon is how the panel is found again now.
+    delete m_closingNote;
     createTrayIcon();
     m_panel->setPopup(!m_services.preferences.showInDock());
 }
@@ -165,8 +189,13 @@ void Larkspan::togglePanel()
 
 void Larkspan::openPanel()
 {
-    if (!m_panel->isVisible())
+    if (!m_panel->isVisible()) {
+        // The popup is opened for a new look-up; a window keeps where the user
+        // left it, as windows do.
+        if (m_panel->isPopup())
+            m_panel->contentView().categoryView()->startFresh();
         placePanel();
+    }
     m_panel->show();
     m_panel->raise();
     m_panel->activateWindow();

@@ -4,7 +4,9 @@
 #include "Services.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QObject>
+#include <QPointer>
 
 #include <chrono>
 #include <functional>
@@ -38,7 +40,8 @@ struct LateTrayProbe
 // The application: it makes the history and the panel over the services it is
 // given, owns the tray icon, and decides how the panel is shown: next to the icon
 // as a popup, or as an ordinary window with a task-bar entry ("Show in Dock", or
-// no tray at all). Capture runs from the start, whether the panel is ever opened.
+// no tray at all). Capture runs from the start, whether the panel is ever opened,
+// and goes on while it is closed: only Quit ends the program.
 class Larkspan final : public QObject
 {
     Q_OBJECT
@@ -80,6 +83,9 @@ private:
     // ordinary window: a popup could not be found again once closed.
     void applyDockIconPolicy(bool showInDock);
     void watchForLateTray();
+    // Without a tray, closing the window only hides it: the user is told so until
+    // the first time they close it.
+    void explainClosing();
     // A tray that appears after launch takes the program in: the icon shows and
     // the Dock policy applies as it would have at launch. A shown panel stays shown.
     void installTray();
@@ -95,5 +101,6 @@ private:
     QSystemTrayIcon *m_tray = nullptr;
     StatusIcon *m_statusIcon;
     TrayMenu *m_trayMenu = nullptr;
+    QPointer<QLabel> m_closingNote;
     QElapsedTimer m_sinceFocusLossClose;
 };

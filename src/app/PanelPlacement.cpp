@@ -55,3 +55,16 @@ QSize windowSizeWithin(const QSize &wanted, const QSize &fallback, const QSize &
     const QSize size = wanted.isValid() && !wanted.isEmpty() ? wanted : fallback;
     return size.boundedTo(available).expandedTo(minimum);
 }
+
+QRect windowWithin(const QRect &window, const QMargins &frame, const QSize &minimum,
+                   const QRect &available)
+{
+    const QSize size =
+        window.size().boundedTo(available.size().shrunkBy(frame)).expandedTo(minimum);
+    const QSize outer = size.grownBy(frame);
+    const int left =
+        clampInto(window.left() - frame.left(), outer.width(), available.left(), available.width());
+    const int top =
+        clampInto(window.top() - frame.top(), outer.height(), available.top(), available.height());
+    return {QPoint(left + frame.left(), top + frame.top()), size};
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -19,3 +20,10 @@ int listHeightToFit(int panelHeight, int listHeight, int minimumListHeight, int 
 // larger than `available` and no smaller than `minimum`.
 QSize windowSizeWithin(const QSize &wanted, const QSize &fallback, const QSize &minimum,
                        const QSize &available);
+
+// A window's geometry (without its frame) such that the frame the window manager
+// put around it, `frame`, lies wholly inside `available` too: `window` made no
+// larger than that allows (nor smaller than `minimum`) and moved in as far as
+// needed.
+QRect windowWithin(const QRect &window, const QMargins &frame, const QSize &minimum,
+                   const QRect &available);

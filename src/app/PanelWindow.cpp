@@ -11,10 +11,12 @@
 #include "ToggleSwitch.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -32,6 +34,8 @@ namespace {
 constexpr int quitBottomPadding = 8;
 constexpr int activationGraceMs = 1000;
 constexpr int windowSizeSaveDelayMs = 500;
+// Marks the labels that addNote() made.
+constexpr const char *noteProperty = "brimvaleNote";
 
 // Whether `window` is `panel` or one of the windows opened over it (the export
 // dialog), so that moving into it is no reason to close the panel.
@@ -164,6 +168,20 @@ StartAtLoginRow *PanelWindow::addStartAtLogin(AutostartEntry &entry)
     return row;
 }
 
+QLabel *PanelWindow::addNote(const QString &text)
+{
+    auto *note = new QLabel(text, this);
+    note->setProperty(noteProperty, true);
+    note->setWordWrap(true);
+    note->setAlignment(Qt::AlignCenter);
+    const int padding = style()->pixelMetric(QStyle::PM_LayoutLeftMargin, nullptr, this);
+    note->setContentsMargins(padding, 0, padding, 0);
+    auto *column = qobject_cast<QVBoxLayout *>(layout());
+    // Below the content's divider, so that "the switch below" is true.
+    column->insertWidget(column->indexOf(m_content) + 2, note);
+    return note;
+}
+
 void PanelWindow::setPopup(bool popup)
 {
     if (popup == m_popup)
@@ -197,6 +215,9 @@ void PanelWindow::setPopup(bool popup)
 
 bool PanelWindow::event(QEvent *event)
 {
+    // The window manager moves or resizes a window when it frames it.
+    if (m_fitWhenFramed && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        QTimer::singleShot(0, this, &PanelWindow::fitFramedWindow);
     if (event->type() == QEvent::WindowActivate)
         m_awaitingActivation = false;
     else if (event->type() == QEvent::WindowDeactivate)
@@ -267,7 +288,8 @@ void PanelWindow::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     m_quitConfirmation->setGeometry(rect());
     // The size given on showing (no old size) is ours, not the user's.
-    if (!m_popup && !m_applyingSize && isVisible() && event->oldSize().isValid())
+    if (!m_popup && !m_applyingSize && isVisible() && event->oldSize().isValid() &&
+        event->size() != m_framedFitSize)
         m_windowSizeSaver->start();
 }
 
@@ -280,6 +302,13 @@ void PanelWindow::hideEvent(QHideEvent *event)
         m_windowSizeSaver->stop();
         saveWindowSize();
     }
+}
+
+void PanelWindow::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
 }
 
 void PanelWindow::applySizing()
@@ -314,6 +343,20 @@ void PanelWindow::fitInto(const QRect &available)
     // What the window manager adds around the window, once it has shown it.
     const QSize frame = frameGeometry().size() - size();
     const QSize room = available.size() - frame;
+    // The notes are advice: where even the shortest panel would not fit with
+    // them, they give way rather than "Quit" leaving the screen.
+    showNotes(true);
+    fitSize(room);
+    if (height() > room.height() && showNotes(false))
+        fitSize(room);
+    m_fitArea = available;
+    m_fitWhenFramed = !m_popup && frame.isNull();
+    m_framedFitSize = {};
+}
+
+void PanelWindow::fitSize(const QSize &room)
+{
+    layout()->activate();
     if (m_popup) {
         m_content->setListHeight(ContentView::listHeight);
         layout()->activate();
@@ -327,6 +370,36 @@ void PanelWindow::fitInto(const QRect &available)
     const QSize fitting = windowSizeWithin(size(), size(), minimumSize(), room);
     if (fitting != size())
         resize(fitting);
+}
+
+void PanelWindow::fitFramedWindow()
+{
+    if (!m_fitWhenFramed || m_popup || !isVisible())
+        return;
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (frame.isNull())
+        return;
+    m_fitWhenFramed = false;
+    const QRect fitted = windowWithin(inner, frame, minimumSize(), m_fitArea);
+    if (fitted == inner)
+        return;
+    m_framedFitSize = fitted.size();
+    setGeometry(fitted);
+}
+
+bool PanelWindow::showNotes(bool show)
+{
+    bool any = false;
+    for (QLabel *note : findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!note->property(noteProperty).toBool())
+            continue;
+        note->setVisible(show);
+        any = true;
+    }
+    return any;
 }
 
 void PanelWindow::saveWindowSize()

@@ -11,6 +11,7 @@ class ContentView;
 class FileSaveDialog;
 class IconLabel;
 class Preferences;
+class QLabel;
 class QPushButton;
 class QTimer;
 class StartAtLoginRow;
@@ -41,9 +42,12 @@ public:
     bool isPopup() const { return m_popup; }
     // Adds the "Start at Login" row below "Show in Dock".
     StartAtLoginRow *addStartAtLogin(AutostartEntry &entry);
+    // A line of advice above the switches, there until it is deleted.
+    QLabel *addNote(const QString &text);
 
     // Makes the panel fit `available` (a screen's available geometry): the popup's
-    // list gives up height first, the window is made no larger.
+    // list gives up height first, the window is made no larger. A window the
+    // window manager has not framed yet is fitted again, frame and all, once it has.
     void fitInto(const QRect &available);
 
 signals:
@@ -51,6 +55,8 @@ signals:
     void showInDockChanged(bool show);
     // The popup closed by itself because it lost focus.
     void dismissedByFocusLoss();
+    // The user closed the window (its close button, the window manager).
+    void closed();
     void quitRequested();
 
 protected:
@@ -61,12 +67,17 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void applySizing();
+    void fitSize(const QSize &room);
+    // Shows or hides the notes; false when there are none.
+    bool showNotes(bool show);
     // The window's size as the user left it, for the next time.
     void saveWindowSize();
     void showDockState(bool show);
+    void fitFramedWindow();
     void checkFocusSoon();
     void hideIfFocusLeft();
 
@@ -81,6 +92,11 @@ private:
     // A drag resizes many times; the size is stored once it rests.
     QTimer *m_windowSizeSaver;
     bool m_applyingSize = false;
+    // Where the window was last fitted, and whether its frame was unknown then.
+    QRect m_fitArea;
+    bool m_fitWhenFramed = false;
+    // The size given to fit the frame in: the screen's choice, not the user's.
+    QSize m_framedFitSize;
     bool m_showInDock;
     bool m_popup = false;
     // Changing between popup and window makes a new native window; the old one's

@@ -154,8 +154,11 @@ int main(int argc, char *argv[])
         qCWarning(lcApp, "%s", qPrintable(problem));
 
     LaunchOptions launchOptions;
-    launchOptions.showPanel = parser.isSet(options.show) || parser.isSet(options.toggle);
-    launchOptions.background = parser.isSet(options.background) && !launchOptions.showPanel;
+    // Only the session's autostart starts silently; a start from the menu or a
+    // terminal is the user asking for the panel.
+    launchOptions.background = parser.isSet(options.background) && !parser.isSet(options.show) &&
+                               !parser.isSet(options.toggle);
+    launchOptions.showPanel = !launchOptions.background;
     launchOptions.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     Larkspan larkspan(brimvaleStoreFile(), launchOptions);
     larkspan.setLateTrayProbe({.isAvailable = &QSystemTrayIcon::isSystemTrayAvailable});

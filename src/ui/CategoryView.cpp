@@ -90,6 +90,14 @@ std::optional<QString> CategoryView::selectedText() const
     return m_selection->selectedText();
 }
 
+void CategoryView::startFresh()
+{
+    m_search->clear();
+    m_selection->clear();
+    m_list->setCurrentIndex({});
+    m_list->verticalScrollBar()->setValue(0);
+}
+
 bool CategoryView::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::KeyPress || (watched != m_search && watched != m_list))

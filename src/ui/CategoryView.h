@@ -46,6 +46,8 @@ public:
     // A key that types a character (not Space, not a shortcut) goes into the
     // search field, which takes the focus; false for any other key.
     bool typeIntoSearch(QKeyEvent *key);
+    // As when first shown: no search, no open preview, the list at its top.
+    void startFresh();
 
 signals:
     // The user chose a row with Return; it is on the clipboard now.

@@ -1,5 +1,6 @@
 #include "E2eSupport.h"
 #include "Unprivileged.h"
+#include "WindowClose.h"
 #include "WindowMapState.h"
 #include "XdoWindow.h"
 
@@ -174,6 +175,29 @@ private slots:
         const Finished quitAgain = runBrimvale(session.environment(), {u"--quit"_s});
         QCOMPARE(quitAgain.exitCode, 0);
         QCOMPARE(quitAgain.standardError.trimmed(), QByteArray("Brimvale is not running"));
+    }
+
+    // Without a tray (a bare X server, GNOME's usual session) the window is all
+    // there is; closing it must not end the recording, only Quit does.
+    void closingWindowWithoutTray_keepsRecording_untilShownAgain()
+    {
+        E2eSession session;
+        QVERIFY(session.startBrimvale());
+        const qint64 pid = session.brimvale().processId();
+        // Brought back by --toggle, then by a start from the application menu.
+        for (const QStringList &reopen : {QStringList{u"--toggle"_s}, QStringList{}}) {
+            const std::optional<XdoWindow> panel = XdoWindow::find(pid, panelTitle);
+            QVERIFY(panel);
+            QVERIFY(WindowClose::requestClose(panel->id()));
+            // Qt gives up a closed window's X window: it is gone, or unmapped.
+            QVERIFY(QTest::qWaitFor([&] { return WindowMapState::isMapped(panel->id()) != true; },
+                                    5000));
+            const QString copied = u"https://closed.example/"_s + reopen.join(u' ');
+            QVERIFY(E2eSession::copyWithXclip(copied.toUtf8()));
+            QTRY_VERIFY_WITH_TIMEOUT(session.storedList(u"urls"_s).contains(copied), 5000);
+            QCOMPARE(runBrimvale(session.environment(), reopen).exitCode, 0);
+        }
+        QVERIFY(XdoWindow::find(pid, panelTitle));
     }
 
     // With none running, --toggle and --show start Brimvale with its panel open;

@@ -200,7 +200,7 @@ private slots:
 
         E2eSession session;
         session.setEnvironmentVariable(u"DBUS_SESSION_BUS_ADDRESS"_s, bus.address());
-        QVERIFY(session.startBrimvale());
+        QVERIFY(session.startBrimvale({u"--background"_s}));
         const qint64 pid = session.brimvale().processId();
 
         const std::optional<TrayItem> item = findItem(bus, pid);
@@ -214,7 +214,7 @@ private slots:
 
         QList<MenuEntry> entries = layout(bus, *item);
         QCOMPARE(entries.size(), 4);
-        // A tray is there, so the panel waits in it, closed.
+        // Started by the session, it waits in the tray, closed.
         QCOMPARE(entries.at(0).label, u"Show Brimvale"_s);
         QCOMPARE(entries.at(1).label, u"Privacy Mode"_s);
         QCOMPARE(entries.at(1).toggleState, std::optional<int>(0));
@@ -262,6 +262,25 @@ private slots:
         SqliteStoreFile file(session.storePath());
         SqlitePreferences preferences(file);
         QVERIFY(preferences.privacyMode());
+    }
+
+    // Started from the application menu, it shows its panel even though the tray
+    // would hold it.
+    void startWithoutBackground_opensThePanelBesideTheTray()
+    {
+        SniBus bus;
+        QVERIFY(bus.waitForWatcher());
+        QVERIFY(bus.registerHost());
+        E2eSession session;
+        session.setEnvironmentVariable(u"DBUS_SESSION_BUS_ADDRESS"_s, bus.address());
+        QVERIFY(session.startBrimvale());
+        const std::optional<TrayItem> item = findItem(bus, session.brimvale().processId());
+        QVERIFY(item);
+        const std::optional<XdoWindow> panel =
+            XdoWindow::find(session.brimvale().processId(), u"Brimvale"_s);
+        QVERIFY(panel);
+        QVERIFY(WindowMapState::waitForMapped(panel->id(), true));
+        QVERIFY(entryLabelled(layout(bus, *item), u"Hide Brimvale"_s));
     }
 
 private:

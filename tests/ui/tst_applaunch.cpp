@@ -2,6 +2,7 @@
 #include "ContentView.h"
 #include "Larkspan.h"
 #include "ManualPollTimers.h"
+#include "MemoryAutostartEntry.h"
 #include "PanelTestHelpers.h"
 #include "PanelWindow.h"
 #include "ProgramMessages.h"
@@ -9,6 +10,7 @@
 #include "StreamCapture.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -29,6 +31,8 @@ private slots:
     void launchWithShowInDockStored_opensRegularWindow();
     void launchOnEmptyStore_leavesPanelClosedAsPopup();
     void launchWithoutTray_opensPanelAsWindowAndSaysWhy();
+    void closingWindowWithoutTray_hidesItAndKeepsRecording();
+    void firstStart_saysItStartsAtLogin_once();
     void trayAppearingAfterLaunch_takesThePanelIn();
     void trayNeverAppearing_stopsBeingAskedAfterWaitTime();
     void launchWithShowOption_opensPanel();
@@ -87,10 +91,49 @@ void TestAppLaunch::launchWithoutTray_opensPanelAsWindowAndSaysWhy()
     QVERIFY(!app.hasTray());
     QVERIFY(app.panel().isVisible());
     QVERIFY(hasTaskbarEntry(app.panel()));
-    QVERIFY(QApplication::quitOnLastWindowClosed());
     QCOMPARE(said.count('\n'), 1);
     QVERIFY2(said.contains("no system tray"), said.constData());
-    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestAppLaunch::closingWindowWithoutTray_hidesItAndKeepsRecording()
+{
+    const ProgramMessages programMessages;
+    StreamCapture errors(stderr);
+    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = false});
+    launchAndWait(app);
+    PanelWindow &panel = app.panel();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    const auto *note = panel.findChild<QLabel *>(QStringLiteral("closingNote"));
+    QVERIFY(note && note->isVisible());
+    QVERIFY(note->text().contains(QStringLiteral("brimvale --toggle")));
+
+    // Closed as the window manager closes it, inside the running event loop.
+    QTimer::singleShot(50, &app, [&panel] { panel.windowHandle()->close(); });
+    QTimer::singleShot(500, &app, [] { QCoreApplication::exit(42); });
+    QCOMPARE(QApplication::exec(), 42);
+    QVERIFY(!panel.isVisible());
+    // Opened again (a second start, --toggle), it is told no more.
+    app.obey(InstanceCommand::Toggle);
+    QVERIFY(panel.isVisible());
+    QVERIFY(!panel.findChild<QLabel *>(QStringLiteral("closingNote")));
+}
+
+void TestAppLaunch::firstStart_saysItStartsAtLogin_once()
+{
+    MemoryAutostartEntry entry;
+    Services services = m_fakes->services();
+    services.autostart = &entry;
+    const auto noteOnStart = [&services] {
+        const Larkspan app(services, {.showPanel = true, .trayAvailable = true});
+        const auto *note = app.panel().findChild<QLabel *>(QStringLiteral("autostartNote"));
+        return note ? note->text() : QString();
+    };
+    QVERIFY(noteOnStart().contains(QStringLiteral("switch below")));
+    QVERIFY(entry.isEnabled());
+    QCOMPARE(noteOnStart(), QString());
+    // An entry that was there before is not ours to announce.
+    m_preferences->setValue(Preference::AutostartOffered, false);
+    QCOMPARE(noteOnStart(), QString());
 }
 
 void TestAppLaunch::trayAppearingAfterLaunch_takesThePanelIn()
@@ -108,10 +151,12 @@ void TestAppLaunch::trayAppearingAfterLaunch_takesThePanelIn()
     PanelWindow &panel = app.panel();
     QTest::qWait(50);
     QVERIFY(!app.hasTray());
-    QVERIFY(QApplication::quitOnLastWindowClosed());
+    QVERIFY(panel.findChild<QLabel *>(QStringLiteral("closingNote")));
 
     trayThere = true;
     QTRY_VERIFY(app.hasTray());
+    // The tray's icon is the way back now, not the application menu.
+    QVERIFY(!panel.findChild<QLabel *>(QStringLiteral("closingNote")));
     QVERIFY(!QApplication::quitOnLastWindowClosed());
     QCOMPARE(app.trayIcon()->toolTip(), QStringLiteral("Brimvale — 0 items"));
     // Still open where the user sees it, now a popup as "Show in Dock" is off.
@@ -155,7 +200,6 @@ void TestAppLaunch::trayNeverAppearing_stopsBeingAskedAfterWaitTime()
     QCOMPARE(asked, askedByNow);
     QVERIFY(!app.hasTray());
     QVERIFY(app.panel().isVisible());
-    QApplication::setQuitOnLastWindowClosed(false);
 }
 
 void TestAppLaunch::launchWithShowOption_opensPanel()

@@ -13,6 +13,7 @@ private slots:
     void trayOnLeftEdge_opensBesideIcon();
     void unknownIconPlace_opensAtPointer();
     void pointerNearBottomRight_keepsPanelOnScreen();
+    void framedWindow_fitsWithItsFrame();
 };
 
 namespace {
@@ -70,6 +71,23 @@ void TestPanelPlacement::pointerNearBottomRight_keepsPanelOnScreen()
     const QPoint pointer(1910, 1070);
     const QPoint at = panelPosition(QRect(), pointer, panel, topBarScreen);
     QVERIFY(topBarScreen.contains(QRect(at, panel)));
+}
+
+void TestPanelPlacement::framedWindow_fitsWithItsFrame()
+{
+    // GNOME at 2x on a 1920x1080 screen, in device-independent pixels: a 32 px bar
+    // at the top and a 37 px title bar over a window as tall as the area.
+    const QRect available(0, 32, 960, 508);
+    const QMargins titleBar(0, 37, 0, 0);
+    const QSize minimum(350, 268);
+    const QRect framed = windowWithin({300, 69, 350, 508}, titleBar, minimum, available);
+    QVERIFY(available.contains(framed.marginsAdded(titleBar)));
+    QCOMPARE(framed, QRect(300, 69, 350, 471));
+    // A window that fits stays as it is; one placed too low only moves up.
+    const QRect fits(300, 200, 350, 300);
+    QCOMPARE(windowWithin(fits, titleBar, minimum, available), fits);
+    const QRect low = windowWithin(fits.translated(0, 400), titleBar, minimum, available);
+    QCOMPARE(low, QRect(300, available.bottom() + 1 - 300, 350, 300));
 }
 
 QTEST_MAIN(TestPanelPlacement)

@@ -1,4 +1,5 @@
 #include "CategoryView.h"
+#include "ClipboardManager.h"
 #include "ContentView.h"
 #include "IconLabel.h"
 #include "Larkspan.h"
@@ -9,10 +10,13 @@
 #include "ToggleSwitch.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSystemTrayIcon>
 #include <QtTest>
 
@@ -37,6 +41,7 @@ private slots:
     void popup_closesWhenAnotherWindowIsActivated();
     void trayClickRightAfterFocusLoss_doesNotReopen();
     void trayActivation_togglesPanel();
+    void reopenedPopup_startsFresh_windowKeepsItsPlace();
 
     // Panel frame
     void showingAndHidingPanel_startsAndStopsTimer();
@@ -208,6 +213,33 @@ void TestPanelShell::trayActivation_togglesPanel()
     QVERIFY(!shell.panel().isVisible());
     emit shell.trayIcon()->activated(QSystemTrayIcon::Context);
     QVERIFY(!shell.panel().isVisible());
+}
+
+void TestPanelShell::reopenedPopup_startsFresh_windowKeepsItsPlace()
+{
+    Larkspan shell(m_fakes->services(), withTray);
+    for (int i = 0; i < 40; ++i) {
+        m_fakes->clipboard.setText(QStringLiteral("https://example.org/%1").arg(i));
+        m_fakes->timers.tickAll();
+    }
+    QTRY_COMPARE(shell.manager().urls().size(), 40);
+    for (const bool popup : {true, false}) {
+        m_preferences->setShowInDock(!popup);
+        QVERIFY(m_preferences->flush().ok());
+        shell.openPanel();
+        CategoryView *list = shell.panel().contentView().categoryView();
+        QScrollBar *scroll = list->findChild<QAbstractScrollArea *>()->verticalScrollBar();
+        QTest::keyClicks(list->findChild<QLineEdit *>(QStringLiteral("searchField")),
+                         QStringLiteral("example"));
+        QTRY_VERIFY(scroll->maximum() > 0);
+        scroll->setValue(scroll->maximum());
+        shell.panel().hide();
+        shell.openPanel();
+        // The popup is opened for a new look-up; a window is as the user left it.
+        QCOMPARE(list->searchText().isEmpty(), popup);
+        QCOMPARE(scroll->value() == 0, popup);
+        shell.panel().hide();
+    }
 }
 
 void TestPanelShell::showingAndHidingPanel_startsAndStopsTimer()
