@@ -223,7 +223,7 @@
     </message>
 </context>
 <context>
-    <name>Larkspan</name>
+    <name>AppShell</name>
     <message>
         <source>Brimvale will start when you log in. The switch below turns that off.</source>
         <translation>Brimvale startet künftig beim Anmelden. Der Schalter unten stellt das ab.</translation>

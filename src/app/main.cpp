@@ -1,8 +1,8 @@
 #include "AppLogging.h"
+#include "AppShell.h"
 #include "DataLocation.h"
 #include "InstanceLock.h"
 #include "InstanceServer.h"
-#include "Larkspan.h"
 #include "Logging.h"
 #include "SingleInstance.h"
 #include "StopSignals.h"
@@ -160,9 +160,9 @@ int main(int argc, char *argv[])
                                !parser.isSet(options.toggle);
     launchOptions.showPanel = !launchOptions.background;
     launchOptions.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
-    Larkspan larkspan(brimvaleStoreFile(), launchOptions);
-    larkspan.setLateTrayProbe({.isAvailable = &QSystemTrayIcon::isSystemTrayAvailable});
-    QObject::connect(&server, &InstanceServer::commandReceived, &larkspan, &Larkspan::obey);
-    larkspan.launch();
+    AppShell shell(brimvaleStoreFile(), launchOptions);
+    shell.setLateTrayProbe({.isAvailable = &QSystemTrayIcon::isSystemTrayAvailable});
+    QObject::connect(&server, &InstanceServer::commandReceived, &shell, &AppShell::obey);
+    shell.launch();
     return QApplication::exec();
 }

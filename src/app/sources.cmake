@@ -3,7 +3,7 @@ target_sources(brimvale_app PRIVATE
   PanelWindow.h PanelWindow.cpp
   Services.h
   SystemServices.h SystemServices.cpp
-  Larkspan.h Larkspan.cpp
+  AppShell.h AppShell.cpp
   StopSignals.h StopSignals.cpp
 )
 target_compile_definitions(brimvale_app PUBLIC BRIMVALE_VERSION="${PROJECT_VERSION}")

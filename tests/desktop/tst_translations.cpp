@@ -1,7 +1,7 @@
+#include "AppShell.h"
 #include "CategoryPicker.h"
 #include "ClipboardManager.h"
 #include "IconLabel.h"
-#include "Larkspan.h"
 #include "PanelTestHelpers.h"
 #include "PanelWindow.h"
 #include "Translations.h"
@@ -118,7 +118,7 @@ void TestTranslations::germanSession_panelSpeaksGerman()
 
     PanelTest::FakeServices program;
     QVERIFY(program.store.isValid());
-    Larkspan app(program.services(), {.showPanel = false, .trayAvailable = false});
+    AppShell app(program.services(), {.showPanel = false, .trayAvailable = false});
     const QStringList texts = panelTexts(app.panel());
     for (const QString &german :
          {u"Privatmodus"_qs, u"Einträge exportieren"_qs, u"Verlauf löschen"_qs,
@@ -155,7 +155,7 @@ void TestTranslations::englishOrUnknownSession_panelStaysEnglish()
     QCOMPARE(translations.load(sessionLanguages(), builtDirectories()), QString());
     PanelTest::FakeServices program;
     QVERIFY(program.store.isValid());
-    Larkspan app(program.services(), {.showPanel = false, .trayAvailable = false});
+    AppShell app(program.services(), {.showPanel = false, .trayAvailable = false});
     const QStringList texts = panelTexts(app.panel());
     for (const QString &english : {u"Privacy Mode"_qs, u"Export Items"_qs, u"Clear History"_qs,
                                    u"Show in Dock"_qs, u"Quit"_qs, u"Search..."_qs}) {

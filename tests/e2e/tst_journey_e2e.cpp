@@ -1,12 +1,12 @@
 #include "E2eSupport.h"
 
+#include "AppShell.h"
 #include "CategoryPicker.h"
 #include "CategoryView.h"
 #include "ClipListView.h"
 #include "ClipboardManager.h"
 #include "ContentView.h"
 #include "HistoryList.h"
-#include "Larkspan.h"
 #include "PanelWindow.h"
 #include "TextListModel.h"
 
@@ -93,7 +93,7 @@ private:
 
     QTemporaryDir m_dir;
     QString m_storePath;
-    std::unique_ptr<Larkspan> m_app;
+    std::unique_ptr<AppShell> m_app;
     bool m_stepFailed = false;
 
     const QString m_url = u"https://example.org/journey?step=1"_s;
@@ -140,8 +140,8 @@ void JourneyEndToEndTest::startShell()
     options.showPanel = true;
     options.trayAvailable = false;
     // As main() makes it: the history file, the system clipboard, real timers.
-    m_app = std::make_unique<Larkspan>(m_storePath, options);
-    QSignalSpy launched(m_app.get(), &Larkspan::launched);
+    m_app = std::make_unique<AppShell>(m_storePath, options);
+    QSignalSpy launched(m_app.get(), &AppShell::launched);
     m_app->launch();
     QVERIFY(launched.wait(5000));
     QVERIFY(QTest::qWaitForWindowExposed(&m_app->panel()));

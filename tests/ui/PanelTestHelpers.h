@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Larkspan.h"
+#include "AppShell.h"
 #include "ManualPollTimers.h"
 #include "MemoryClipboard.h"
 #include "MemoryPreferences.h"
@@ -50,9 +50,9 @@ struct FakeServices
 };
 
 // Launches as main() does and returns once launching has finished.
-inline void launchAndWait(Larkspan &app)
+inline void launchAndWait(AppShell &app)
 {
-    QSignalSpy launched(&app, &Larkspan::launched);
+    QSignalSpy launched(&app, &AppShell::launched);
     app.launch();
     QVERIFY(launched.isEmpty()); // only once the event loop runs
     QVERIFY(launched.wait(2000));

@@ -1,6 +1,6 @@
+#include "AppShell.h"
 #include "ClipboardManager.h"
 #include "ContentView.h"
-#include "Larkspan.h"
 #include "ManualPollTimers.h"
 #include "MemoryAutostartEntry.h"
 #include "PanelTestHelpers.h"
@@ -62,7 +62,7 @@ void TestAppLaunch::launchWithShowInDockStored_opensRegularWindow()
 {
     m_preferences->setShowInDock(true);
     QVERIFY(m_preferences->flush().ok());
-    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
+    AppShell app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
     QVERIFY(!app.panel().isVisible());
     launchAndWait(app);
     PanelWindow &panel = app.panel();
@@ -74,7 +74,7 @@ void TestAppLaunch::launchWithShowInDockStored_opensRegularWindow()
 
 void TestAppLaunch::launchOnEmptyStore_leavesPanelClosedAsPopup()
 {
-    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
+    AppShell app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
     launchAndWait(app);
     QVERIFY(!app.panel().isVisible());
     QVERIFY(isPopupWithoutTaskbarEntry(app.panel()));
@@ -85,7 +85,7 @@ void TestAppLaunch::launchWithoutTray_opensPanelAsWindowAndSaysWhy()
 {
     const ProgramMessages programMessages;
     StreamCapture errors(stderr);
-    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = false});
+    AppShell app(m_fakes->services(), {.showPanel = false, .trayAvailable = false});
     launchAndWait(app);
     const QByteArray said = errors.take();
     QVERIFY(!app.hasTray());
@@ -99,7 +99,7 @@ void TestAppLaunch::closingWindowWithoutTray_hidesItAndKeepsRecording()
 {
     const ProgramMessages programMessages;
     StreamCapture errors(stderr);
-    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = false});
+    AppShell app(m_fakes->services(), {.showPanel = false, .trayAvailable = false});
     launchAndWait(app);
     PanelWindow &panel = app.panel();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
@@ -124,7 +124,7 @@ void TestAppLaunch::firstStart_saysItStartsAtLogin_once()
     Services services = m_fakes->services();
     services.autostart = &entry;
     const auto noteOnStart = [&services] {
-        const Larkspan app(services, {.showPanel = true, .trayAvailable = true});
+        const AppShell app(services, {.showPanel = true, .trayAvailable = true});
         const auto *note = app.panel().findChild<QLabel *>(QStringLiteral("autostartNote"));
         return note ? note->text() : QString();
     };
@@ -143,7 +143,7 @@ void TestAppLaunch::trayAppearingAfterLaunch_takesThePanelIn()
     LateTrayProbe probe;
     probe.isAvailable = [&trayThere] { return trayThere; };
     probe.interval = std::chrono::milliseconds(10);
-    Larkspan app(m_fakes->services(), options);
+    AppShell app(m_fakes->services(), options);
     app.setLateTrayProbe(probe);
     const ProgramMessages programMessages;
     StreamCapture errors(stderr);
@@ -170,7 +170,7 @@ void TestAppLaunch::trayAppearingAfterLaunch_takesThePanelIn()
     app.panel().hide();
     m_preferences->setShowInDock(true);
     QVERIFY(m_preferences->flush().ok());
-    Larkspan docked(m_fakes->services(), options);
+    AppShell docked(m_fakes->services(), options);
     docked.setLateTrayProbe(probe);
     launchAndWait(docked);
     QTRY_VERIFY(docked.hasTray());
@@ -190,7 +190,7 @@ void TestAppLaunch::trayNeverAppearing_stopsBeingAskedAfterWaitTime()
     probe.waitTime = std::chrono::milliseconds(100);
     const ProgramMessages programMessages;
     StreamCapture errors(stderr);
-    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = false});
+    AppShell app(m_fakes->services(), {.showPanel = false, .trayAvailable = false});
     app.setLateTrayProbe(probe);
     launchAndWait(app);
     QTRY_VERIFY(asked > 0);
@@ -204,7 +204,7 @@ void TestAppLaunch::trayNeverAppearing_stopsBeingAskedAfterWaitTime()
 
 void TestAppLaunch::launchWithShowOption_opensPanel()
 {
-    Larkspan app(m_fakes->services(), {.showPanel = true, .trayAvailable = true});
+    AppShell app(m_fakes->services(), {.showPanel = true, .trayAvailable = true});
     launchAndWait(app);
     QVERIFY(app.panel().isVisible());
     QVERIFY(isPopupWithoutTaskbarEntry(app.panel()));
@@ -212,7 +212,7 @@ void TestAppLaunch::launchWithShowOption_opensPanel()
 
 void TestAppLaunch::contentExistsBeforePanelOpens_capturing()
 {
-    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
+    AppShell app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
     ClipboardManager &manager = app.manager();
     QCOMPARE(m_fakes->timers.runningCount(), 1);
     m_fakes->clipboard.setText(QStringLiteral("copied before the panel was ever opened"));
@@ -223,7 +223,7 @@ void TestAppLaunch::contentExistsBeforePanelOpens_capturing()
 
 void TestAppLaunch::trayIcon_isTitledBrimvaleWithAppIcon()
 {
-    Larkspan app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
+    AppShell app(m_fakes->services(), {.showPanel = false, .trayAvailable = true});
     QVERIFY(app.trayIcon());
     QCOMPARE(app.trayIcon()->toolTip(), QStringLiteral("Brimvale — 0 items"));
     // The tooltip counts what the history holds.
@@ -239,7 +239,7 @@ void TestAppLaunch::trayIcon_isTitledBrimvaleWithAppIcon()
 
 void TestAppLaunch::quitButton_endsEventLoop()
 {
-    Larkspan app(m_fakes->services(), {.showPanel = true, .trayAvailable = true});
+    AppShell app(m_fakes->services(), {.showPanel = true, .trayAvailable = true});
     app.launch();
     bool clicked = false;
     QTimer::singleShot(100, &app, [&] {

@@ -1,6 +1,6 @@
+#include "AppShell.h"
 #include "ClipboardManager.h"
 #include "ContentView.h"
-#include "Larkspan.h"
 #include "PanelTestHelpers.h"
 #include "PanelWindow.h"
 
@@ -36,7 +36,7 @@ private:
     int ringPixels(const QImage &card, const QPushButton *button) const;
 
     std::unique_ptr<FakeServices> m_fakes;
-    std::unique_ptr<Larkspan> m_shell;
+    std::unique_ptr<AppShell> m_shell;
 };
 
 namespace {
@@ -47,7 +47,7 @@ void TestConfirmationFocus::init()
 {
     m_fakes = std::make_unique<FakeServices>();
     QVERIFY(m_fakes->store.isValid());
-    m_shell = std::make_unique<Larkspan>(m_fakes->services(), withTray);
+    m_shell = std::make_unique<AppShell>(m_fakes->services(), withTray);
     m_shell->openPanel();
     QVERIFY(QTest::qWaitForWindowActive(&panel()));
 }

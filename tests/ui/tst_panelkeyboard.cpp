@@ -1,8 +1,8 @@
+#include "AppShell.h"
 #include "CategoryPicker.h"
 #include "ClipListView.h"
 #include "ClipboardManager.h"
 #include "ContentView.h"
-#include "Larkspan.h"
 #include "PanelTestHelpers.h"
 #include "PanelWindow.h"
 
@@ -49,7 +49,7 @@ private:
     }
 
     std::unique_ptr<FakeServices> m_fakes;
-    std::unique_ptr<Larkspan> m_shell;
+    std::unique_ptr<AppShell> m_shell;
 };
 
 void TestPanelKeyboard::init()
@@ -68,7 +68,7 @@ void TestPanelKeyboard::openWith(const QStringList &urls, bool popup)
 {
     m_fakes->preferences.setShowInDock(!popup);
     QVERIFY(m_fakes->preferences.flush().ok());
-    m_shell = std::make_unique<Larkspan>(m_fakes->services(),
+    m_shell = std::make_unique<AppShell>(m_fakes->services(),
                                          LaunchOptions{.showPanel = false, .trayAvailable = true});
     for (const QString &url : urls)
         m_shell->manager().addItem(url);

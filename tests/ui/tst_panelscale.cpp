@@ -2,9 +2,9 @@
 // QT_SCALE_FACTOR=3 on Xvfb: a 1280x1024 screen is 427x341 device-independent
 // pixels): opened as a window or as the popup, it stays on the screen, "Quit"
 // included. Skipped without an X server.
+#include "AppShell.h"
 #include "CategoryView.h"
 #include "ContentView.h"
-#include "Larkspan.h"
 #include "PanelTestHelpers.h"
 #include "PanelWindow.h"
 
@@ -44,7 +44,7 @@ private slots:
     void window_andPopup_stayOnShortScreen_quitIncluded()
     {
         FakeServices fakes;
-        Larkspan app(fakes.services(), {.showPanel = true, .trayAvailable = false});
+        AppShell app(fakes.services(), {.showPanel = true, .trayAvailable = false});
         launchAndWait(app);
         PanelWindow &panel = app.panel();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));

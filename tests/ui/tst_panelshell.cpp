@@ -1,8 +1,8 @@
+#include "AppShell.h"
 #include "CategoryView.h"
 #include "ClipboardManager.h"
 #include "ContentView.h"
 #include "IconLabel.h"
-#include "Larkspan.h"
 #include "ManualPollTimers.h"
 #include "PanelStyle.h"
 #include "PanelTestHelpers.h"
@@ -75,7 +75,7 @@ void TestPanelShell::cleanup()
 
 void TestPanelShell::dockSwitchOn_storesTrueAndMakesRaisedWindowWithTaskbarEntry()
 {
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     PanelWindow &panel = shell.panel();
     QVERIFY(isPopupWithoutTaskbarEntry(panel));
     shell.openPanel();
@@ -103,7 +103,7 @@ void TestPanelShell::dockSwitchOff_storesFalseAndMakesPopupWithoutTaskbarEntry()
 {
     m_preferences->setShowInDock(true);
     QVERIFY(m_preferences->flush().ok());
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     launchAndWait(shell);
     PanelWindow &panel = shell.panel();
     QVERIFY(hasTaskbarEntry(panel));
@@ -134,7 +134,7 @@ void TestPanelShell::dockSwitchOff_storesFalseAndMakesPopupWithoutTaskbarEntry()
 
 void TestPanelShell::openingPanel_doesNotChangePolicy()
 {
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     launchAndWait(shell);
     m_preferences->resetCounts();
     for (int i = 0; i < 2; ++i) {
@@ -149,7 +149,7 @@ void TestPanelShell::openingPanel_doesNotChangePolicy()
 
 void TestPanelShell::policyChangedInStore_isAppliedOnce()
 {
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     QSignalSpy changes(&shell.panel(), &PanelWindow::showInDockChanged);
     m_preferences->setShowInDock(true);
     QVERIFY(m_preferences->flush().ok());
@@ -166,7 +166,7 @@ void TestPanelShell::policyChangedInStore_isAppliedOnce()
 
 void TestPanelShell::popup_closesOnEscape()
 {
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     shell.openPanel();
     QVERIFY(QTest::qWaitForWindowActive(&shell.panel()));
     QTest::keyClick(&shell.panel(), Qt::Key_Escape);
@@ -175,7 +175,7 @@ void TestPanelShell::popup_closesOnEscape()
 
 void TestPanelShell::popup_closesWhenAnotherWindowIsActivated()
 {
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     QSignalSpy dismissed(&shell.panel(), &PanelWindow::dismissedByFocusLoss);
     shell.openPanel();
     QVERIFY(QTest::qWaitForWindowActive(&shell.panel()));
@@ -189,7 +189,7 @@ void TestPanelShell::popup_closesWhenAnotherWindowIsActivated()
 
 void TestPanelShell::trayClickRightAfterFocusLoss_doesNotReopen()
 {
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     shell.openPanel();
     QVERIFY(QTest::qWaitForWindowActive(&shell.panel()));
     QWidget other;
@@ -206,7 +206,7 @@ void TestPanelShell::trayClickRightAfterFocusLoss_doesNotReopen()
 
 void TestPanelShell::trayActivation_togglesPanel()
 {
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     emit shell.trayIcon()->activated(QSystemTrayIcon::Trigger);
     QVERIFY(shell.panel().isVisible());
     emit shell.trayIcon()->activated(QSystemTrayIcon::Trigger);
@@ -217,7 +217,7 @@ void TestPanelShell::trayActivation_togglesPanel()
 
 void TestPanelShell::reopenedPopup_startsFresh_windowKeepsItsPlace()
 {
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     for (int i = 0; i < 40; ++i) {
         m_fakes->clipboard.setText(QStringLiteral("https://example.org/%1").arg(i));
         m_fakes->timers.tickAll();
@@ -244,7 +244,7 @@ void TestPanelShell::reopenedPopup_startsFresh_windowKeepsItsPlace()
 
 void TestPanelShell::showingAndHidingPanel_startsAndStopsTimer()
 {
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     const ManualPollTimers &timers = m_fakes->timers;
     // The history polls from its creation on, shown or not.
     QCOMPARE(timers.runningCount(), 1);
@@ -264,7 +264,7 @@ void TestPanelShell::showingAndHidingPanel_startsAndStopsTimer()
 
 void TestPanelShell::dockRow_showsLabelIconAndColour()
 {
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     auto *label = child<IconLabel>(shell.panel(), "dockLabel");
     auto *toggle = child<ToggleSwitch>(shell.panel(), "dockSwitch");
     QCOMPARE(label->text(), QStringLiteral("Show in Dock"));
@@ -276,7 +276,7 @@ void TestPanelShell::dockRow_showsLabelIconAndColour()
 
 void TestPanelShell::dockAndQuit_stayUsableWhileConfirmationShows()
 {
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     PanelWindow &panel = shell.panel();
     shell.openPanel();
     QVERIFY(QTest::qWaitForWindowActive(&panel));
@@ -311,7 +311,7 @@ void TestPanelShell::tabOrder_visitsAllControlsInReadingOrder()
     QFETCH(QString, category);
     m_preferences->setShowInDock(true);
     QVERIFY(m_preferences->flush().ok());
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     PanelWindow &panel = shell.panel();
     // The stored policy applies at launch.
     launchAndWait(shell);
@@ -364,7 +364,7 @@ void TestPanelShell::tabOrder_visitsAllControlsInReadingOrder()
 
 void TestPanelShell::exportDialogOverPopup_keepsPanelOpen()
 {
-    Larkspan shell(m_fakes->services(), withTray);
+    AppShell shell(m_fakes->services(), withTray);
     PanelWindow &panel = shell.panel();
     shell.openPanel();
     QVERIFY(QTest::qWaitForWindowActive(&panel));

@@ -1,8 +1,8 @@
 // The tray icon's context menu, through the QSystemTrayIcon's own menu as a tray
 // host shows it, and the panel's "Start at Login" switch over an autostart entry.
+#include "AppShell.h"
 #include "ContentView.h"
 #include "IconLabel.h"
-#include "Larkspan.h"
 #include "MemoryAutostartEntry.h"
 #include "PanelTestHelpers.h"
 #include "PanelWindow.h"
@@ -58,7 +58,7 @@ private slots:
 
     void menu_offersShowPrivacySeparatorQuit()
     {
-        Larkspan shell(m_fakes->services(), withTray);
+        AppShell shell(m_fakes->services(), withTray);
         QMenu *menu = shell.trayIcon()->contextMenu();
         QVERIFY(menu);
         QCOMPARE(actionTexts(*menu),
@@ -68,7 +68,7 @@ private slots:
 
     void showHide_followsThePanel_andOpensAndClosesIt()
     {
-        Larkspan shell(m_fakes->services(), withTray);
+        AppShell shell(m_fakes->services(), withTray);
         QMenu *menu = shell.trayIcon()->contextMenu();
         actionNamed(*menu, u"Show Brimvale"_s)->trigger();
         QTRY_VERIFY(shell.panel().isVisible());
@@ -86,7 +86,7 @@ private slots:
 
     void privacyMode_inStepWithThePanelsSwitch_bothWays()
     {
-        Larkspan shell(m_fakes->services(), withTray);
+        AppShell shell(m_fakes->services(), withTray);
         QMenu *menu = shell.trayIcon()->contextMenu();
         QAction *privacy = actionNamed(*menu, u"Privacy Mode"_s);
         auto *privacySwitch = child<ToggleSwitch>(shell.panel(), "privacySwitch");
@@ -108,7 +108,7 @@ private slots:
 
     void leftClick_stillToggles_rightClickDoesNotOpenThePanel()
     {
-        Larkspan shell(m_fakes->services(), withTray);
+        AppShell shell(m_fakes->services(), withTray);
         emit shell.trayIcon()->activated(QSystemTrayIcon::Trigger);
         QVERIFY(shell.panel().isVisible());
         emit shell.trayIcon()->activated(QSystemTrayIcon::Trigger);
@@ -123,7 +123,7 @@ private slots:
         MemoryAutostartEntry entry;
         Services services = m_fakes->services();
         services.autostart = &entry;
-        Larkspan shell(services, withTray);
+        AppShell shell(services, withTray);
         shell.openPanel();
         QVERIFY(QTest::qWaitForWindowExposed(&shell.panel()));
         auto *dock = child<ToggleSwitch>(shell.panel(), "dockSwitch");
@@ -149,7 +149,7 @@ private slots:
         XdgAutostartEntry entry(path, {}, u"brimvale --background"_s);
         Services services = m_fakes->services();
         services.autostart = &entry;
-        Larkspan shell(services, withTray);
+        AppShell shell(services, withTray);
         QVERIFY(QFileInfo::exists(path));
         shell.openPanel();
         auto *login = child<ToggleSwitch>(shell.panel(), "startAtLoginSwitch");
@@ -184,7 +184,7 @@ private slots:
         entry.setFailWrites(true);
         Services services = m_fakes->services();
         services.autostart = &entry;
-        Larkspan shell(services, withTray);
+        AppShell shell(services, withTray);
         shell.openPanel();
         auto *login = child<ToggleSwitch>(shell.panel(), "startAtLoginSwitch");
         QVERIFY(!login->isChecked());
@@ -197,7 +197,7 @@ private slots:
     // "Quit" ends the application's event loop, as main() runs it.
     void quit_endsTheApplication()
     {
-        Larkspan shell(m_fakes->services(), withTray);
+        AppShell shell(m_fakes->services(), withTray);
         QAction *quit = actionNamed(*shell.trayIcon()->contextMenu(), u"Quit"_s);
         QSignalSpy aboutToQuit(qApp, &QCoreApplication::aboutToQuit);
         QTimer::singleShot(0, quit, &QAction::trigger);

@@ -42,16 +42,16 @@ struct LateTrayProbe
 // as a popup, or as an ordinary window with a task-bar entry ("Show in Dock", or
 // no tray at all). Capture runs from the start, whether the panel is ever opened,
 // and goes on while it is closed: only Quit ends the program.
-class Larkspan final : public QObject
+class AppShell final : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Larkspan)
+    Q_DISABLE_COPY_MOVE(AppShell)
 
 public:
     // The program itself: the history file at `storeFile`, the system clipboard.
-    Larkspan(const QString &storeFile, const LaunchOptions &options, QObject *parent = nullptr);
-    Larkspan(const Services &services, const LaunchOptions &options, QObject *parent = nullptr);
-    ~Larkspan() override;
+    AppShell(const QString &storeFile, const LaunchOptions &options, QObject *parent = nullptr);
+    AppShell(const Services &services, const LaunchOptions &options, QObject *parent = nullptr);
+    ~AppShell() override;
 
     // Finishes launching once the event loop runs.
     void launch();
@@ -74,7 +74,7 @@ signals:
 
 private:
     // Runs over `services`, or over those of `system` when there are none.
-    Larkspan(std::unique_ptr<SystemServices> system, const Services *services,
+    AppShell(std::unique_ptr<SystemServices> system, const Services *services,
              const LaunchOptions &options, QObject *parent);
 
     void finishLaunching();

@@ -1,4 +1,4 @@
-#include "Larkspan.h"
+#include "AppShell.h"
 
 #include "AppLogging.h"
 #include "AutostartEntry.h"
@@ -28,17 +28,17 @@ constexpr qint64 reopenGuardMs = 300;
 
 } // namespace
 
-Larkspan::Larkspan(const QString &storeFile, const LaunchOptions &options, QObject *parent)
-    : Larkspan(std::make_unique<SystemServices>(storeFile), nullptr, options, parent)
+AppShell::AppShell(const QString &storeFile, const LaunchOptions &options, QObject *parent)
+    : AppShell(std::make_unique<SystemServices>(storeFile), nullptr, options, parent)
 {
 }
 
-Larkspan::Larkspan(const Services &services, const LaunchOptions &options, QObject *parent)
-    : Larkspan(nullptr, &services, options, parent)
+AppShell::AppShell(const Services &services, const LaunchOptions &options, QObject *parent)
+    : AppShell(nullptr, &services, options, parent)
 {
 }
 
-Larkspan::Larkspan(std::unique_ptr<SystemServices> system, const Services *services,
+AppShell::AppShell(std::unique_ptr<SystemServices> system, const Services *services,
                    const LaunchOptions &options, QObject *parent)
     : QObject(parent), m_system(std::move(system)),
       m_services(services ? *services : m_system->services()), m_options(options),
@@ -75,7 +75,7 @@ Larkspan::Larkspan(std::unique_ptr<SystemServices> system, const Services *servi
     // The history is recorded whether the panel is open or not, tray or none;
     // closing the last window must not end the recording.
     QApplication::setQuitOnLastWindowClosed(false);
-    connect(m_panel.get(), &PanelWindow::showInDockChanged, this, &Larkspan::applyDockIconPolicy);
+    connect(m_panel.get(), &PanelWindow::showInDockChanged, this, &AppShell::applyDockIconPolicy);
     connect(m_panel.get(), &PanelWindow::dismissedByFocusLoss, this,
             [this] { m_sinceFocusLossClose.start(); });
     connect(m_panel.get(), &PanelWindow::quitRequested, qApp, &QCoreApplication::quit,
@@ -83,14 +83,14 @@ Larkspan::Larkspan(std::unique_ptr<SystemServices> system, const Services *servi
 }
 
 // The panel goes first: its views show the history.
-Larkspan::~Larkspan() = default;
+AppShell::~AppShell() = default;
 
-void Larkspan::launch()
+void AppShell::launch()
 {
-    QTimer::singleShot(0, this, &Larkspan::finishLaunching);
+    QTimer::singleShot(0, this, &AppShell::finishLaunching);
 }
 
-void Larkspan::finishLaunching()
+void AppShell::finishLaunching()
 {
     // Read from the store itself: the panel's switch may not have been drawn yet.
     applyDockIconPolicy(m_services.preferences.showInDock());
@@ -108,7 +108,7 @@ void Larkspan::finishLaunching()
     emit launched();
 }
 
-void Larkspan::applyDockIconPolicy(bool showInDock)
+void AppShell::applyDockIconPolicy(bool showInDock)
 {
     if (m_tray)
         m_panel->setPopup(!showInDock);
@@ -118,7 +118,7 @@ void Larkspan::applyDockIconPolicy(bool showInDock)
 
 // Started from a session's autostart, we can come up before the panel that hosts
 // the tray; until it is there, the window is all the user has to find us by.
-void Larkspan::watchForLateTray()
+void AppShell::watchForLateTray()
 {
     if (!m_lateTrayProbe.isAvailable)
         return;
@@ -137,7 +137,7 @@ void Larkspan::watchForLateTray()
     probeTimer->start();
 }
 
-void Larkspan::explainClosing()
+void AppShell::explainClosing()
 {
     m_closingNote =
         m_panel->addNote(tr("Closing this window leaves Brimvale recording. Open it again from the "
@@ -146,7 +146,7 @@ void Larkspan::explainClosing()
     connect(m_panel.get(), &PanelWindow::closed, m_closingNote.data(), &QObject::deleteLater);
 }
 
-void Larkspan::installTray()
+void AppShell::installTray()
 {
     if (m_tray)
         return;
@@ -156,7 +156,7 @@ void Larkspan::installTray()
     m_panel->setPopup(!m_services.preferences.showInDock());
 }
 
-void Larkspan::createTrayIcon()
+void AppShell::createTrayIcon()
 {
     m_tray = new QSystemTrayIcon(this);
     m_statusIcon->showOn(m_tray);
@@ -166,7 +166,7 @@ void Larkspan::createTrayIcon()
                     togglePanel();
             });
     m_trayMenu = new TrayMenu(*m_panel, m_services.preferences, this);
-    connect(m_trayMenu, &TrayMenu::showPanelRequested, this, &Larkspan::openPanel,
+    connect(m_trayMenu, &TrayMenu::showPanelRequested, this, &AppShell::openPanel,
             Qt::QueuedConnection);
     connect(m_trayMenu, &TrayMenu::hidePanelRequested, m_panel.get(), &QWidget::hide,
             Qt::QueuedConnection);
@@ -176,7 +176,7 @@ void Larkspan::createTrayIcon()
     m_tray->show();
 }
 
-void Larkspan::togglePanel()
+void AppShell::togglePanel()
 {
     if (m_panel->isVisible()) {
         m_panel->hide();
@@ -187,7 +187,7 @@ void Larkspan::togglePanel()
     openPanel();
 }
 
-void Larkspan::openPanel()
+void AppShell::openPanel()
 {
     if (!m_panel->isVisible()) {
         // The popup is opened for a new look-up; a window keeps where the user
@@ -201,7 +201,7 @@ void Larkspan::openPanel()
     m_panel->activateWindow();
 }
 
-void Larkspan::obey(InstanceCommand command)
+void AppShell::obey(InstanceCommand command)
 {
     switch (command) {
     case InstanceCommand::Show:
@@ -217,7 +217,7 @@ void Larkspan::obey(InstanceCommand command)
     }
 }
 
-void Larkspan::placePanel()
+void AppShell::placePanel()
 {
     const QRect icon = m_tray ? m_tray->geometry() : QRect();
     const QPoint pointer = QCursor::pos();
