@@ -274,6 +274,14 @@
         <source>no lock file can be used; Brimvale runs without one</source>
         <translation>keine Sperrdatei ist verwendbar; Brimvale läuft ohne</translation>
     </message>
+    <message>
+        <source>Brimvale is already running (process %1) with the history in %2, but this start cannot reach it: it was started with another XDG_RUNTIME_DIR</source>
+        <translation>Brimvale läuft bereits (Prozess %1) mit dem Verlauf in %2, ist aber von diesem Start aus nicht erreichbar: Es wurde mit einem anderen XDG_RUNTIME_DIR gestartet</translation>
+    </message>
+    <message>
+        <source>Brimvale is already running with the history in %1, but this start cannot reach it: it was started with another XDG_RUNTIME_DIR</source>
+        <translation>Brimvale läuft bereits mit dem Verlauf in %1, ist aber von diesem Start aus nicht erreichbar: Es wurde mit einem anderen XDG_RUNTIME_DIR gestartet</translation>
+    </message>
 </context>
 <context>
     <name>SqliteDatabase</name>
