@@ -19,9 +19,9 @@ constexpr std::chrono::milliseconds answerTimeout(2000);
 } // namespace
 
 SingleInstance::SingleInstance(QString lockPath, QString fallbackLockPath, QString storeLockPath,
-                               QString socketPath)
+                               QStringList socketPaths)
     : m_lockPath(std::move(lockPath)), m_fallbackLockPath(std::move(fallbackLockPath)),
-      m_storeLockPath(std::move(storeLockPath)), m_socketPath(std::move(socketPath))
+      m_storeLockPath(std::move(storeLockPath)), m_socketPaths(std::move(socketPaths))
 {
 }
 
@@ -44,11 +44,14 @@ SingleInstance::Outcome SingleInstance::claim(std::optional<InstanceCommand> com
         if (!command)
             return Outcome::Delivered;
         // Held, or no lock to be had: a running one may still be there to answer.
-        if (sendToRunningInstance(*command, m_socketPath, answerTimeout, &lastError))
+        const InstanceDelivery delivery =
+            sendToRunningInstance(*command, m_socketPaths, answerTimeout, &lastError);
+        if (delivery == InstanceDelivery::Delivered)
             return Outcome::Delivered;
         if (free)
             return claimStore(command);
-        if (deadline.hasExpired())
+        // Another user's socket stays where it is however long we wait.
+        if (delivery == InstanceDelivery::ForeignListener || deadline.hasExpired())
             break;
         QThread::msleep(static_cast<unsigned long>(retryInterval.count()));
     }

@@ -3,6 +3,7 @@
 #include "InstanceCommand.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <memory>
@@ -33,8 +34,9 @@ public:
         StoreInUse,
     };
 
+    // `socketPaths`: where a running Brimvale may listen, in the order it tries them.
     SingleInstance(QString lockPath, QString fallbackLockPath, QString storeLockPath,
-                   QString socketPath);
+                   QStringList socketPaths);
     ~SingleInstance();
     SingleInstance(const SingleInstance &) = delete;
     SingleInstance &operator=(const SingleInstance &) = delete;
@@ -57,7 +59,7 @@ private:
     QString m_lockPath;
     QString m_fallbackLockPath;
     QString m_storeLockPath;
-    QString m_socketPath;
+    QStringList m_socketPaths;
     std::unique_ptr<InstanceLock> m_lock;
     // Declared after m_lock so that it is let go first: a start that wins the
     // runtime lock next must find the store free.

@@ -129,7 +129,8 @@ int main(int argc, char *argv[])
     else if (parser.isSet(options.background) && !parser.isSet(options.show))
         command = std::nullopt;
     SingleInstance instance(InstanceLock::defaultPath(), InstanceLock::fallbackPath(),
-                            InstanceLock::storeLockPath(brimvaleStoreFile()), instanceSocketPath());
+                            InstanceLock::storeLockPath(brimvaleStoreFile()),
+                            {instanceSocketPath(), instanceFallbackSocketPath()});
     switch (instance.claim(command)) {
     case SingleInstance::Outcome::Run:
         break;
