@@ -167,6 +167,10 @@
         <source>%1 gave no answer</source>
         <translation>%1 hat nicht geantwortet</translation>
     </message>
+    <message>
+        <source>%1 is held by another user (uid %2); nothing was sent to it</source>
+        <translation>%1 gehört einem anderen Benutzer (UID %2); es wurde nichts dorthin gesendet</translation>
+    </message>
 </context>
 <context>
     <name>InstanceLock</name>
@@ -208,6 +212,14 @@
     <message>
         <source>cannot listen on %1 for later starts: %2</source>
         <translation>auf %1 kann nicht auf spätere Starts gewartet werden: %2</translation>
+    </message>
+    <message>
+        <source>%1; later starts reach Brimvale at %2 instead</source>
+        <translation>%1; spätere Starts erreichen Brimvale stattdessen über %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a socket and is left as it is</source>
+        <translation>%1 ist kein Socket und bleibt, wie es ist</translation>
     </message>
     <message>
         <source>cannot connect to the session bus: %1</source>
@@ -273,6 +285,14 @@
     <message>
         <source>no lock file can be used; Brimvale runs without one</source>
         <translation>keine Sperrdatei ist verwendbar; Brimvale läuft ohne</translation>
+    </message>
+    <message>
+        <source>Brimvale is already running (process %1) with the history in %2, but this start cannot reach it: it was started with another XDG_RUNTIME_DIR</source>
+        <translation>Brimvale läuft bereits (Prozess %1) mit dem Verlauf in %2, ist aber von diesem Start aus nicht erreichbar: Es wurde mit einem anderen XDG_RUNTIME_DIR gestartet</translation>
+    </message>
+    <message>
+        <source>Brimvale is already running with the history in %1, but this start cannot reach it: it was started with another XDG_RUNTIME_DIR</source>
+        <translation>Brimvale läuft bereits mit dem Verlauf in %1, ist aber von diesem Start aus nicht erreichbar: Es wurde mit einem anderen XDG_RUNTIME_DIR gestartet</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,7 @@
 #include "InstanceClient.h"
 
+#include "SocketPeer.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusError>
@@ -36,8 +38,8 @@ bool sendOnBus(InstanceCommand command, std::chrono::milliseconds timeout, QStri
     return false;
 }
 
-bool sendOnSocket(InstanceCommand command, const QString &socketPath,
-                  std::chrono::milliseconds timeout, QString *error)
+InstanceDelivery sendOnSocket(InstanceCommand command, const QString &socketPath,
+                              std::chrono::milliseconds timeout, QString *error)
 {
     QLocalSocket socket;
     const int waitMs = static_cast<int>(timeout.count());
@@ -45,34 +47,57 @@ bool sendOnSocket(InstanceCommand command, const QString &socketPath,
     if (!socket.waitForConnected(waitMs)) {
         *error = QCoreApplication::translate("InstanceClient", "%1: %2")
                      .arg(socketPath, socket.errorString());
-        return false;
+        return InstanceDelivery::NoAnswer;
+    }
+    // Checked before a word is sent: in a folder others can write, the socket may
+    // be anyone's, and --quit must not report a Brimvale ended that still runs.
+    if (!socketPeerIsSelf(socket.socketDescriptor())) {
+        const std::optional<uid_t> peer = socketPeerUid(socket.socketDescriptor());
+        *error = QCoreApplication::translate("InstanceClient",
+                                             "%1 is held by another user (uid %2); nothing was "
+                                             "sent to it")
+                     .arg(socketPath, peer ? QString::number(*peer) : QStringLiteral("?"));
+        socket.abort();
+        return InstanceDelivery::ForeignListener;
     }
     socket.write(instanceCommandName(command).toUtf8() + '\n');
     if (!socket.waitForBytesWritten(waitMs)) {
         *error = socket.errorString();
-        return false;
+        return InstanceDelivery::NoAnswer;
     }
     while (!socket.canReadLine()) {
         if (!socket.waitForReadyRead(waitMs)) {
             *error =
                 QCoreApplication::translate("InstanceClient", "%1 gave no answer").arg(socketPath);
-            return false;
+            return InstanceDelivery::NoAnswer;
         }
     }
-    return socket.readLine().trimmed() == "ok";
+    return socket.readLine().trimmed() == "ok" ? InstanceDelivery::Delivered
+                                               : InstanceDelivery::NoAnswer;
 }
 
 } // namespace
 
-bool sendToRunningInstance(InstanceCommand command, const QString &socketPath,
-                           std::chrono::milliseconds timeout, QString *error)
+InstanceDelivery sendToRunningInstance(InstanceCommand command, const QStringList &socketPaths,
+                                       std::chrono::milliseconds timeout, QString *error)
 {
+    QStringList errors;
     QString busError;
-    if (sessionBusExpected() && sendOnBus(command, timeout, &busError))
-        return true;
-    QString socketError;
-    if (sendOnSocket(command, socketPath, timeout, &socketError))
-        return true;
-    *error = busError.isEmpty() ? socketError : busError + QLatin1StringView("; ") + socketError;
-    return false;
+    if (sessionBusExpected()) {
+        if (sendOnBus(command, timeout, &busError))
+            return InstanceDelivery::Delivered;
+        errors.append(busError);
+    }
+    InstanceDelivery result = InstanceDelivery::NoAnswer;
+    for (const QString &path : socketPaths) {
+        QString socketError;
+        const InstanceDelivery delivery = sendOnSocket(command, path, timeout, &socketError);
+        if (delivery == InstanceDelivery::Delivered)
+            return delivery;
+        if (delivery == InstanceDelivery::ForeignListener)
+            result = delivery;
+        errors.append(socketError);
+    }
+    *error = errors.join(QLatin1StringView("; "));
+    return result;
 }

@@ -3,12 +3,23 @@
 #include "InstanceCommand.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 
+enum class InstanceDelivery {
+    Delivered,
+    // Nothing answered in time.
+    NoAnswer,
+    // A socket was there, but another user listens on it: nothing was sent to it,
+    // and waiting will not change that.
+    ForeignListener,
+};
+
 // Hands `command` to the running Brimvale, on the session bus when there is one
-// and on its local socket otherwise (or when the bus does not know the name).
-// One attempt each, every wait bounded by `timeout`. True once one of them
-// answered; `error` then says why neither did.
-bool sendToRunningInstance(InstanceCommand command, const QString &socketPath,
-                           std::chrono::milliseconds timeout, QString *error);
+// and on its local socket otherwise (or when the bus does not know the name): the
+// first of `socketPaths` that a process of this user listens on. One attempt
+// each, every wait bounded by `timeout`. Unless delivered, `error` says why none
+// answered.
+InstanceDelivery sendToRunningInstance(InstanceCommand command, const QStringList &socketPaths,
+                                       std::chrono::milliseconds timeout, QString *error);

@@ -1,5 +1,6 @@
 #include "InstanceCommand.h"
 
+#include "DataLocation.h"
 #include "InstanceLock.h"
 
 #include <QDir>
@@ -40,6 +41,13 @@ bool sessionBusExpected()
 QString instanceSocketPath()
 {
     return QFileInfo(InstanceLock::defaultPath())
+        .absoluteDir()
+        .filePath(QStringLiteral("brimvale.socket"));
+}
+
+QString instanceFallbackSocketPath()
+{
+    return QFileInfo(InstanceLock::storeLockPath(brimvaleStoreFile()))
         .absoluteDir()
         .filePath(QStringLiteral("brimvale.socket"));
 }

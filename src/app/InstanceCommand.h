@@ -31,3 +31,6 @@ bool sessionBusExpected();
 // The local socket the running Brimvale answers on, in the instance lock's
 // directory.
 QString instanceSocketPath();
+// Where it answers instead when something else is at instanceSocketPath(): beside
+// the store's lock, in the user's private data folder.
+QString instanceFallbackSocketPath();

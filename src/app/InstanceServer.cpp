@@ -1,12 +1,18 @@
 #include "InstanceServer.h"
 
+#include "SocketPeer.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusError>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QTimer>
 #include <QVariantMap>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -52,8 +58,11 @@ private:
 
 } // namespace
 
-InstanceServer::InstanceServer(QString socketPath, QObject *parent)
-    : QObject(parent), m_socketPath(std::move(socketPath)), m_socket(new QLocalServer(this))
+InstanceServer::InstanceServer(QString socketPath, QString fallbackSocketPath,
+                               std::chrono::milliseconds idleTimeout, QObject *parent)
+    : QObject(parent), m_socketPath(std::move(socketPath)),
+      m_fallbackSocketPath(std::move(fallbackSocketPath)), m_idleTimeout(idleTimeout),
+      m_socket(new QLocalServer(this))
 {
     m_socket->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_socket, &QLocalServer::newConnection, this, &InstanceServer::acceptConnections);
@@ -74,12 +83,40 @@ QStringList InstanceServer::listen()
     QString busError;
     if (sessionBusExpected() && !listenOnBus(&busError))
         problems.append(busError);
-    // We hold the lock: a socket file at the path is a crashed run's.
-    QLocalServer::removeServer(m_socketPath);
-    if (!m_socket->listen(m_socketPath))
-        problems.append(tr("cannot listen on %1 for later starts: %2")
-                            .arg(m_socketPath, m_socket->errorString()));
+    QString trouble;
+    if (listenAt(m_socketPath, &trouble))
+        return problems;
+    QString fallbackTrouble;
+    if (m_fallbackSocketPath.isEmpty() || m_fallbackSocketPath == m_socketPath ||
+        !listenAt(m_fallbackSocketPath, &fallbackTrouble)) {
+        problems.append(trouble);
+        if (!fallbackTrouble.isEmpty())
+            problems.append(fallbackTrouble);
+        return problems;
+    }
+    problems.append(
+        tr("%1; later starts reach Brimvale at %2 instead").arg(trouble, m_fallbackSocketPath));
+    m_socketPath = m_fallbackSocketPath;
     return problems;
+}
+
+bool InstanceServer::listenAt(const QString &path, QString *error)
+{
+    struct stat found = {};
+    if (::lstat(QFile::encodeName(path).constData(), &found) == 0) {
+        // Something the user keeps there, or put there by mistake: not ours to remove.
+        if (!S_ISSOCK(found.st_mode)) {
+            *error = tr("%1 is not a socket and is left as it is").arg(path);
+            return false;
+        }
+        // We hold the lock: a socket at the path is a crashed run's, or another
+        // user's, which a folder closed to others lets us remove.
+        QLocalServer::removeServer(path);
+    }
+    if (m_socket->listen(path))
+        return true;
+    *error = tr("cannot listen on %1 for later starts: %2").arg(path, m_socket->errorString());
+    return false;
 }
 
 bool InstanceServer::listenOnBus(QString *error)
@@ -110,22 +147,41 @@ bool InstanceServer::listenOnBus(QString *error)
 void InstanceServer::acceptConnections()
 {
     while (QLocalSocket *client = m_socket->nextPendingConnection()) {
+        // Its descriptor is closed when the object goes.
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        connect(client, &QLocalSocket::readyRead, this, [this, client] {
-            if (!client->canReadLine()) {
-                if (client->bytesAvailable() > maxLineLength)
-                    client->disconnectFromServer();
-                return;
-            }
-            const QString line = QString::fromUtf8(client->readLine(maxLineLength)).trimmed();
-            const std::optional<InstanceCommand> command = instanceCommandFromName(line);
-            client->write(command ? "ok\n" : "unknown\n");
-            client->flush();
-            client->disconnectFromServer();
-            if (command)
-                emit commandReceived(*command);
-        });
+        if (!socketPeerIsSelf(client->socketDescriptor())) {
+            client->abort();
+            client->deleteLater();
+            continue;
+        }
+        serve(client);
     }
+}
+
+void InstanceServer::serve(QLocalSocket *client)
+{
+    auto *idle = new QTimer(client);
+    idle->setSingleShot(true);
+    connect(idle, &QTimer::timeout, client, [client] {
+        client->abort();
+        client->deleteLater();
+    });
+    idle->start(m_idleTimeout);
+    connect(client, &QLocalSocket::readyRead, this, [this, client, idle] {
+        if (!client->canReadLine()) {
+            if (client->bytesAvailable() > maxLineLength)
+                client->disconnectFromServer();
+            return;
+        }
+        idle->stop();
+        const QString line = QString::fromUtf8(client->readLine(maxLineLength)).trimmed();
+        const std::optional<InstanceCommand> command = instanceCommandFromName(line);
+        client->write(command ? "ok\n" : "unknown\n");
+        client->flush();
+        client->disconnectFromServer();
+        if (command)
+            emit commandReceived(*command);
+    });
 }
 
 #include "InstanceServer.moc"

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QStringList>
 #include <QThread>
 
@@ -17,9 +18,10 @@ constexpr std::chrono::milliseconds answerTimeout(2000);
 
 } // namespace
 
-SingleInstance::SingleInstance(QString lockPath, QString fallbackLockPath, QString socketPath)
+SingleInstance::SingleInstance(QString lockPath, QString fallbackLockPath, QString storeLockPath,
+                               QStringList socketPaths)
     : m_lockPath(std::move(lockPath)), m_fallbackLockPath(std::move(fallbackLockPath)),
-      m_socketPath(std::move(socketPath))
+      m_storeLockPath(std::move(storeLockPath)), m_socketPaths(std::move(socketPaths))
 {
 }
 
@@ -37,21 +39,19 @@ SingleInstance::Outcome SingleInstance::claim(std::optional<InstanceCommand> com
     QString lastError;
     for (;;) {
         const bool free = takeLock();
-        if (free && m_lock->isLocked() && command == InstanceCommand::Quit) {
-            m_lock.reset();
-            m_message = QCoreApplication::translate("SingleInstance", "Brimvale is not running");
-            return Outcome::NothingRunning;
-        }
-        if (free && m_lock->isLocked())
-            return Outcome::Run;
+        if (free && (m_lock->isLocked() || !command))
+            return claimStore(command);
         if (!command)
-            return free ? Outcome::Run : Outcome::Delivered;
+            return Outcome::Delivered;
         // Held, or no lock to be had: a running one may still be there to answer.
-        if (sendToRunningInstance(*command, m_socketPath, answerTimeout, &lastError))
+        const InstanceDelivery delivery =
+            sendToRunningInstance(*command, m_socketPaths, answerTimeout, &lastError);
+        if (delivery == InstanceDelivery::Delivered)
             return Outcome::Delivered;
         if (free)
-            return command == InstanceCommand::Quit ? Outcome::NothingRunning : Outcome::Run;
-        if (deadline.hasExpired())
+            return claimStore(command);
+        // Another user's socket stays where it is however long we wait.
+        if (delivery == InstanceDelivery::ForeignListener || deadline.hasExpired())
             break;
         QThread::msleep(static_cast<unsigned long>(retryInterval.count()));
     }
@@ -66,6 +66,41 @@ SingleInstance::Outcome SingleInstance::claim(std::optional<InstanceCommand> com
                    "SingleInstance", "Brimvale is already running, but it does not answer: %1"))
             .arg(lastError);
     return Outcome::NoAnswer;
+}
+
+SingleInstance::Outcome SingleInstance::claimStore(std::optional<InstanceCommand> command)
+{
+    m_storeLock = std::make_unique<InstanceLock>(m_storeLockPath);
+    if (!m_storeLock->tryLock() && m_storeLock->state() == InstanceLock::State::HeldByAnother) {
+        const qint64 pid = m_storeLock->ownerPid();
+        m_storeLock.reset();
+        m_lock.reset();
+        const QString folder = QFileInfo(m_storeLockPath).absolutePath();
+        m_message =
+            (pid > 0 ? QCoreApplication::translate(
+                           "SingleInstance",
+                           "Brimvale is already running (process %1) with the history in %2, "
+                           "but this start cannot reach it: it was started with another "
+                           "XDG_RUNTIME_DIR")
+                           .arg(pid)
+                     : QCoreApplication::translate(
+                           "SingleInstance",
+                           "Brimvale is already running with the history in %1, but this start "
+                           "cannot reach it: it was started with another XDG_RUNTIME_DIR"))
+                .arg(folder);
+        return Outcome::StoreInUse;
+    }
+    // A store lock that cannot be made stops nothing the runtime lock allowed: the
+    // store then says for itself what it cannot do.
+    if (!m_storeLock->isLocked())
+        qCWarning(lcApp, "%s", qPrintable(m_storeLock->errorString()));
+    if (command == InstanceCommand::Quit) {
+        m_storeLock.reset();
+        m_lock.reset();
+        m_message = QCoreApplication::translate("SingleInstance", "Brimvale is not running");
+        return Outcome::NothingRunning;
+    }
+    return Outcome::Run;
 }
 
 bool SingleInstance::takeLock()

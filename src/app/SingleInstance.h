@@ -3,6 +3,7 @@
 #include "InstanceCommand.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <memory>
@@ -13,7 +14,10 @@ class InstanceLock;
 // Decides, at start, whether this process is the Brimvale of this user or a
 // messenger to the one that runs. The instance lock decides who runs, so that
 // of any number of simultaneous starts exactly one does; the others hand their
-// command over, waiting for the winner to listen if they must.
+// command over, waiting for the winner to listen if they must. The winner also
+// takes the store's lock: a Brimvale started with another runtime folder holds
+// the same history but cannot be reached, and two on one store would record
+// every copy twice and bring back what the other deleted.
 class SingleInstance final
 {
 public:
@@ -26,9 +30,13 @@ public:
         NothingRunning,
         // One runs but did not answer in time; message() says so.
         NoAnswer,
+        // Another Brimvale holds the store and is out of reach; message() says so.
+        StoreInUse,
     };
 
-    SingleInstance(QString lockPath, QString fallbackLockPath, QString socketPath);
+    // `socketPaths`: where a running Brimvale may listen, in the order it tries them.
+    SingleInstance(QString lockPath, QString fallbackLockPath, QString storeLockPath,
+                   QStringList socketPaths);
     ~SingleInstance();
     SingleInstance(const SingleInstance &) = delete;
     SingleInstance &operator=(const SingleInstance &) = delete;
@@ -44,11 +52,18 @@ private:
     // Takes the lock at the usual path, or at the fallback when that cannot be
     // used; false when a running Brimvale holds it.
     bool takeLock();
+    // Once no Brimvale is found to answer: the store's lock decides whether this
+    // one may run (or, for --quit, whether none runs).
+    Outcome claimStore(std::optional<InstanceCommand> command);
 
     QString m_lockPath;
     QString m_fallbackLockPath;
-    QString m_socketPath;
+    QString m_storeLockPath;
+    QStringList m_socketPaths;
     std::unique_ptr<InstanceLock> m_lock;
+    // Declared after m_lock so that it is let go first: a start that wins the
+    // runtime lock next must find the store free.
+    std::unique_ptr<InstanceLock> m_storeLock;
     bool m_reportedLockTrouble = false;
     QString m_message;
 };

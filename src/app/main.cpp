@@ -129,7 +129,8 @@ int main(int argc, char *argv[])
     else if (parser.isSet(options.background) && !parser.isSet(options.show))
         command = std::nullopt;
     SingleInstance instance(InstanceLock::defaultPath(), InstanceLock::fallbackPath(),
-                            instanceSocketPath());
+                            InstanceLock::storeLockPath(brimvaleStoreFile()),
+                            {instanceSocketPath(), instanceFallbackSocketPath()});
     switch (instance.claim(command)) {
     case SingleInstance::Outcome::Run:
         break;
@@ -139,6 +140,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(instance.message()));
         return 0;
     case SingleInstance::Outcome::NoAnswer:
+    case SingleInstance::Outcome::StoreInUse:
         std::fprintf(stderr, "%s\n", qPrintable(instance.message()));
         return 1;
     }

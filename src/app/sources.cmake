@@ -13,6 +13,7 @@ target_sources(brimvale_app PRIVATE
   InstanceCommand.h InstanceCommand.cpp
   InstanceServer.h InstanceServer.cpp
   InstanceClient.h InstanceClient.cpp
+  SocketPeer.h SocketPeer.cpp
   SingleInstance.h SingleInstance.cpp
 )
 target_link_libraries(brimvale_app PUBLIC Qt6::DBus Qt6::Network)

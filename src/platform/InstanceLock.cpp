@@ -67,6 +67,11 @@ QString InstanceLock::fallbackPath()
     return QDir(brimvaleDataDir()).filePath(QStringLiteral("brimvale.lock"));
 }
 
+QString InstanceLock::storeLockPath(const QString &storeFile)
+{
+    return storeFile + QLatin1StringView(".lock");
+}
+
 bool InstanceLock::tryLock()
 {
     if (m_fd >= 0)

@@ -30,6 +30,10 @@ public:
     static QString defaultPath();
     // brimvale.lock in brimvaleDataDir().
     static QString fallbackPath();
+    // The lock that keeps one Brimvale per history, whatever each start's
+    // environment: beside the store file, which every start of the same store
+    // finds, unlike the runtime folder.
+    static QString storeLockPath(const QString &storeFile);
 
     // Takes the lock without waiting. False when another live process holds it or
     // the file cannot be made; state() and errorString() then say which.

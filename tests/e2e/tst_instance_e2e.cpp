@@ -5,6 +5,7 @@
 #include "XdoWindow.h"
 
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -175,6 +176,38 @@ private slots:
         const Finished quitAgain = runBrimvale(session.environment(), {u"--quit"_s});
         QCOMPARE(quitAgain.exitCode, 0);
         QCOMPARE(quitAgain.standardError.trimmed(), QByteArray("Brimvale is not running"));
+    }
+
+    // The runtime lock finds a Brimvale of the same runtime folder only. One
+    // started with another XDG_RUNTIME_DIR on the same history is out of reach of
+    // the socket and the bus, but must still not run a second monitor beside it,
+    // nor may --quit say that none runs.
+    void anotherRuntimeFolder_sameStore_refusesToStart()
+    {
+        E2eSession session;
+        QVERIFY(session.startBrimvale());
+        const QByteArray running = QByteArray::number(session.brimvale().processId());
+        const QTemporaryDir otherRuntime;
+        QVERIFY(otherRuntime.isValid());
+        QProcessEnvironment elsewhere = session.environment();
+        elsewhere.insert(u"XDG_RUNTIME_DIR"_s, otherRuntime.path());
+        const QByteArray dataFolder = QFile::encodeName(session.homePath() + u"/data/brimvale"_s);
+        for (const QStringList &arguments :
+             {QStringList{}, QStringList{u"--background"_s}, QStringList{u"--quit"_s}}) {
+            const Finished second = runBrimvale(elsewhere, arguments);
+            const QByteArray said = second.standardError.trimmed();
+            QVERIFY2(second.exitCode == 1, said.constData());
+            QVERIFY2(!said.contains('\n'), said.constData());
+            QVERIFY2(said.contains("already running (process " + running + ")"), said.constData());
+            QVERIFY2(said.contains(dataFolder), said.constData());
+        }
+        QCOMPARE(session.brimvale().state(), QProcess::Running);
+        QVERIFY(E2eSession::copyWithXclip("recorded by the first one"));
+        QTRY_COMPARE_WITH_TIMEOUT(session.storedList(u"texts"_s),
+                                  QStringList{u"recorded by the first one"_s}, 5000);
+        QCOMPARE(runBrimvale(session.environment(), {u"--quit"_s}).exitCode, 0);
+        QVERIFY(session.brimvale().waitForFinished(10000));
+        QVERIFY(!QFileInfo::exists(session.storePath() + u".lock"_s));
     }
 
     // Without a tray (a bare X server, GNOME's usual session) the window is all
