@@ -40,6 +40,10 @@
 
 #include <sys/resource.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -353,6 +357,10 @@ void measureCopyRecorded(const char *name, Clipboard &clipboard, int megabytes, 
 
 int main(int argc, char **argv)
 {
+#if defined(__GLIBC__)
+    // The allocator as Brimvale's main() sets it for the readers' growing texts.
+    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+#endif
     qputenv("QT_QPA_PLATFORM", "xcb");
     QGuiApplication app(argc, argv);
     ThreadOwner owner;

@@ -509,6 +509,14 @@
         <source>cannot write %1: %2</source>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
+    <message>
+        <source>%1 is a symbolic link to %2, which is not a file; the entry is not written and the link is left as it is</source>
+        <translation>%1 ist ein symbolischer Link auf %2, das keine Datei ist; der Eintrag wird nicht geschrieben und der Link bleibt, wie er ist</translation>
+    </message>
+    <message>
+        <source>%1 is a symbolic link to %2, which is not yours; the entry is not written and the link is left as it is</source>
+        <translation>%1 ist ein symbolischer Link auf %2, das nicht Ihnen gehört; der Eintrag wird nicht geschrieben und der Link bleibt, wie er ist</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -44,7 +44,8 @@ AppShell::AppShell(std::unique_ptr<SystemServices> system, const Services *servi
       m_services(services ? *services : m_system->services()), m_options(options),
       m_manager(std::make_unique<ClipboardManager>(m_services.clipboard, m_services.preferences,
                                                    m_services.history, m_services.timers)),
-      m_panel(std::make_unique<PanelWindow>(*m_manager, m_services.preferences)),
+      m_panel(std::make_unique<PanelWindow>(*m_manager, m_services.preferences,
+                                            m_services.clipboardReach)),
       m_statusIcon(new StatusIcon(m_services.preferences, this))
 {
     m_statusIcon->showOn(m_panel.get());

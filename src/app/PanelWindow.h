@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SystemClipboard.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -30,7 +32,8 @@ class PanelWindow final : public QWidget
     Q_DISABLE_COPY_MOVE(PanelWindow)
 
 public:
-    PanelWindow(ClipboardManager &manager, Preferences &preferences, QWidget *parent = nullptr);
+    PanelWindow(ClipboardManager &manager, Preferences &preferences,
+                ClipboardReach reach = ClipboardReach::Everything, QWidget *parent = nullptr);
     ~PanelWindow() override;
 
     ContentView &contentView() const { return *m_content; }

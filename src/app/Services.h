@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SystemClipboard.h"
+
 class AutostartEntry;
 class Clipboard;
 class HistoryStore;
@@ -17,4 +19,7 @@ struct Services
     // The session's autostart entry; without one the panel has no "Start at
     // Login" switch (tests that do not ask for it).
     AutostartEntry *autostart = nullptr;
+    // How much of the user's copying `clipboard` sees; the panel says when it is
+    // not everything.
+    ClipboardReach clipboardReach = ClipboardReach::Everything;
 };

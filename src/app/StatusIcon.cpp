@@ -1,45 +1,24 @@
 #include "StatusIcon.h"
 
+#include "Icons.h"
 #include "Preferences.h"
 
 #include <QAbstractItemModel>
 #include <QGuiApplication>
 #include <QLocale>
-#include <QPainter>
-#include <QPixmap>
-#include <QSvgRenderer>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
 #include <array>
-
-// The drawings live in a static library; naming its resource keeps the linker
-// from dropping it. Qt's resource macro must be used outside any namespace.
-static void ensureAppIconResources()
-{
-    static const bool loaded = [] {
-        Q_INIT_RESOURCE(appicons);
-        return true;
-    }();
-    Q_UNUSED(loaded);
-}
 
 namespace {
 
 // 22 and 24 are what most panels ask for; 16, 32 and 48 fall on the drawing's grid.
 constexpr std::array pixmapSizes{16, 22, 24, 32, 48, 64};
 
-QPixmap render(QSvgRenderer &renderer, int logicalSize, qreal dpr)
+AppIconName iconName(bool privacyMode)
 {
-    const int side = qRound(logicalSize * dpr);
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(0, 0, side, side));
-    painter.end();
-    pixmap.setDevicePixelRatio(dpr);
-    return pixmap;
+    return privacyMode ? AppIconName::BrimvalePrivate : AppIconName::Brimvale;
 }
 
 } // namespace
@@ -48,22 +27,12 @@ namespace AppIcon {
 
 QString themeName(bool privacyMode)
 {
-    return privacyMode ? QStringLiteral("io.github.brimvale.Brimvale-private")
-                       : QStringLiteral("io.github.brimvale.Brimvale");
+    return ::themeName(iconName(privacyMode));
 }
 
 QIcon builtIn(bool privacyMode)
 {
-    ensureAppIconResources();
-    QSvgRenderer renderer(QStringLiteral(":/appicons/%1.svg").arg(themeName(privacyMode)));
-    if (!renderer.isValid())
-        return {};
-    QIcon icon;
-    for (const qreal dpr : {1.0, 2.0}) {
-        for (const int size : pixmapSizes)
-            icon.addPixmap(render(renderer, size, dpr));
-    }
-    return icon;
+    return builtInIcon(iconName(privacyMode), pixmapSizes);
 }
 
 QIcon icon(bool privacyMode)

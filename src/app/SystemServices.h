@@ -31,5 +31,6 @@ private:
     std::unique_ptr<SqliteHistoryStore> m_history;
     std::unique_ptr<Clipboard> m_clipboard;
     std::unique_ptr<PollTimers> m_timers;
+    ClipboardReach m_reach; // what choosing m_clipboard found
     std::unique_ptr<XdgAutostartEntry> m_autostart;
 };

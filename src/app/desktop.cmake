@@ -4,10 +4,9 @@ include(GNUInstallDirs)
 find_package(Qt6 6.4 REQUIRED COMPONENTS LinguistTools)
 
 target_sources(brimvale_app PRIVATE
-  StatusIcon.h StatusIcon.cpp appicons.qrc
+  StatusIcon.h StatusIcon.cpp
   Translations.h Translations.cpp
 )
-target_link_libraries(brimvale_app PUBLIC Qt6::Svg)
 
 # Installed, the translations sit in the data folder that goes with the binary's
 # folder, found relative to it so the install prefix can move.

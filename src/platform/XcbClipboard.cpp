@@ -11,10 +11,6 @@
 
 #include <xcb/xfixes.h>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 namespace {
 
 // How long one turn of event handling may hold the GUI thread before it lets the
@@ -47,13 +43,6 @@ XcbClipboard::XcbClipboard(std::unique_ptr<XcbConnection> connection, QObject *p
       m_notifier(new QSocketNotifier(m_connection->fileDescriptor(), QSocketNotifier::Read, this)),
       m_noticeWindow(m_connection->createWindow())
 {
-#if defined(__GLIBC__)
-    // A text read in INCR pieces grows by doubling, as its owner rarely says how
-    // large it is. With glibc's sliding threshold a buffer of up to 32 MiB may
-    // sit on the heap, where growing it copies the whole text in one turn (66 ms
-    // at 16 MiB); mapped on its own it is moved by the kernel without a copy.
-    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
-#endif
     m_answerTimer.setSingleShot(true);
     m_answerTimer.setInterval(answerTimeout);
     connect(&m_answerTimer, &QTimer::timeout, this, &XcbClipboard::giveUp);

@@ -10,6 +10,8 @@
 
 #include <optional>
 
+#include <unistd.h>
+
 namespace {
 
 // The keys of the desktop file's [Desktop Entry] group, the last of each winning;
@@ -72,6 +74,29 @@ QByteArray stringValue(const QString &value)
     if (escaped.startsWith(u' '))
         escaped.replace(0, 1, QLatin1StringView("\\s"));
     return escaped.toUtf8();
+}
+
+// Why the entry must not be written at `path`, when it is a symbolic link: only
+// one to a file of the user's own is written through. One that leads nowhere
+// would make the entry wherever it points; one to another's file would have
+// that file replaced.
+std::optional<QString> linkProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return std::nullopt;
+    const QFileInfo reached(info.canonicalFilePath());
+    if (reached.filePath().isEmpty() || !reached.isFile())
+        return QCoreApplication::translate("XdgAutostartEntry",
+                                           "%1 is a symbolic link to %2, which is not a file; "
+                                           "the entry is not written and the link is left as it is")
+            .arg(path, info.symLinkTarget());
+    if (reached.ownerId() != ::geteuid())
+        return QCoreApplication::translate("XdgAutostartEntry",
+                                           "%1 is a symbolic link to %2, which is not yours; the "
+                                           "entry is not written and the link is left as it is")
+            .arg(path, info.symLinkTarget());
+    return std::nullopt;
 }
 
 QString commandFor(const QString &program)
@@ -171,6 +196,8 @@ StoreStatus XdgAutostartEntry::setEnabled(bool on)
         return StoreError{
             QCoreApplication::translate("XdgAutostartEntry", "cannot remove %1").arg(m_path)};
     }
+    if (const std::optional<QString> problem = linkProblem(m_path))
+        return StoreError{*problem};
     const QString dir = QFileInfo(m_path).absolutePath();
     if (!QDir().mkpath(dir))
         return StoreError{

@@ -1,6 +1,6 @@
 #include "CaptureReachNote.h"
 
-CaptureReachNote::CaptureReachNote(QWidget *parent, ClipboardReach reach) : QLabel(parent)
+CaptureReachNote::CaptureReachNote(ClipboardReach reach, QWidget *parent) : QLabel(parent)
 {
     setObjectName(QStringLiteral("captureReachNote"));
     setText(tr("On this desktop Brimvale records copies only while it can see them."));

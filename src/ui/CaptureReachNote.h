@@ -13,6 +13,5 @@ class CaptureReachNote final : public QLabel
     Q_DISABLE_COPY_MOVE(CaptureReachNote)
 
 public:
-    explicit CaptureReachNote(QWidget *parent = nullptr,
-                              ClipboardReach reach = systemClipboardReach());
+    explicit CaptureReachNote(ClipboardReach reach, QWidget *parent = nullptr);
 };

@@ -27,7 +27,7 @@
 #include <algorithm>
 
 ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
-                         SaveDialog &saveDialog, QWidget *parent)
+                         SaveDialog &saveDialog, ClipboardReach reach, QWidget *parent)
     : QWidget(parent), m_manager(manager), m_preferences(preferences), m_saveDialog(saveDialog),
       m_search(new CategorySearch(manager, this)), m_picker(new CategoryPicker(this)),
       m_privacyLabel(new IconLabel(tr("Privacy Mode"), this)),
@@ -94,7 +94,7 @@ ContentView::ContentView(ClipboardManager &manager, Preferences &preferences,
     layout->addWidget(PanelStyle::makeDivider(this));
     layout->addLayout(actionRow);
     layout->addWidget(m_exportFailure);
-    layout->addWidget(new CaptureReachNote(this));
+    layout->addWidget(new CaptureReachNote(reach, this));
     layout->addStretch();
 
     // Last child, so it lies above everything else when shown.

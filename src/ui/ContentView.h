@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Category.h"
+#include "SystemClipboard.h"
 
 #include <QWidget>
 
@@ -35,8 +36,10 @@ public:
     // What the list area keeps when the panel must be shorter than usual.
     static constexpr int minimumListHeight = 80;
 
+    // `reach` is how much of the user's copying the clipboard sees; where it is
+    // not everything, the view says so.
     ContentView(ClipboardManager &manager, Preferences &preferences, SaveDialog &saveDialog,
-                QWidget *parent = nullptr);
+                ClipboardReach reach = ClipboardReach::Everything, QWidget *parent = nullptr);
     ~ContentView() override;
 
     Category selectedCategory() const { return m_selectedCategory; }

@@ -26,6 +26,11 @@ static void ensureIconResources()
 
 namespace {
 
+QString resourcePath(AppIconName name)
+{
+    return QStringLiteral(":/icons/%1.svg").arg(themeName(name));
+}
+
 QString resourcePath(IconName name)
 {
     switch (name) {
@@ -57,18 +62,20 @@ QString resourcePath(IconName name)
     return {};
 }
 
-// The SVGs are drawn in black on transparent; SourceIn keeps their coverage and
-// replaces the colour, so one drawing serves every palette. `side` is in device
-// pixels.
-QPixmap tintedPixmap(QSvgRenderer &renderer, int side, qreal dpr, const QColor &color)
+// `side` is in device pixels. Without a tint the drawing keeps its own colours.
+QPixmap drawnPixmap(QSvgRenderer &renderer, int side, qreal dpr, const QColor &tint = {})
 {
     QPixmap pixmap(side, side);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     renderer.render(&painter, QRectF(0, 0, side, side));
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(pixmap.rect(), color);
+    if (tint.isValid()) {
+        // The glyphs are drawn in black on transparent; SourceIn keeps their
+        // coverage and replaces the colour, so one drawing serves every palette.
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(pixmap.rect(), tint);
+    }
     painter.end();
     pixmap.setDevicePixelRatio(dpr);
     return pixmap;
@@ -114,7 +121,7 @@ public:
             return pixmap;
         }
         QSvgRenderer renderer(m_path);
-        QPixmap pixmap = tintedPixmap(renderer, side, scale, m_color);
+        QPixmap pixmap = drawnPixmap(renderer, side, scale, m_color);
         // Greyed or highlighted as the style does it for any icon.
         if (mode != QIcon::Normal && qobject_cast<QApplication *>(QCoreApplication::instance())) {
             QStyleOption option;
@@ -160,4 +167,29 @@ QIcon themedIcon(IconName name, const QColor &color)
 QIcon themedIcon(IconName name)
 {
     return themedIcon(name, QApplication::palette().color(QPalette::Text));
+}
+
+QString themeName(AppIconName name)
+{
+    switch (name) {
+    case AppIconName::Brimvale:
+        return QStringLiteral("io.github.brimvale.Brimvale");
+    case AppIconName::BrimvalePrivate:
+        return QStringLiteral("io.github.brimvale.Brimvale-private");
+    }
+    return {};
+}
+
+QIcon builtInIcon(AppIconName name, std::span<const int> sides)
+{
+    ensureIconResources();
+    QSvgRenderer renderer(resourcePath(name));
+    if (!renderer.isValid())
+        return {};
+    QIcon icon;
+    for (const qreal dpr : {1.0, 2.0}) {
+        for (const int side : sides)
+            icon.addPixmap(drawnPixmap(renderer, qRound(side * dpr), dpr));
+    }
+    return icon;
 }

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -174,6 +175,43 @@ private slots:
                  (QStringList{u"later"_s, u"captured meanwhile"_s, u"stored newer"_s}));
         QCOMPARE(stored.lists.value(u"urls"_s).texts(),
                  (QStringList{u"https://meanwhile.example"_s, u"https://stored.example"_s}));
+    }
+
+    // However often changes come and the writer tries again, the history and the
+    // preferences each say once that they cannot save, and once that they save again.
+    void troubleOverManyRetries_eachStoreSaysItsStartOnceAndItsEndOnce()
+    {
+        if (Unprivileged::needed())
+            return Unprivileged::run(QTest::currentTestFunction());
+        const QString path = m_dir->filePath(u"brimvale.sqlite3"_s);
+        QVERIFY(SqliteStores(path).file.open().ok());
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+        const auto changeAndRetry = [this](int times) {
+            for (int n = 0; n < times; ++n) {
+                m_stores->preferences.setShowInDock(n % 2 == 0);
+                m_manager->addItem(u"item %1"_s.arg(n));
+                settle(m_stores->file);
+                m_stores->file.writer().retrySoon();
+                settle(m_stores->file);
+            }
+        };
+        StreamCapture err(stderr);
+        create(path);
+        changeAndRetry(4);
+        const QList<QByteArray> started = linesOf(err.take());
+        QVERIFY2(started.size() == 2 &&
+                     started.at(0).contains("history can be read but not saved") &&
+                     started.at(1).contains("could not save the preferences"),
+                 started.join('\n').constData());
+
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        StreamCapture after(stderr);
+        changeAndRetry(3);
+        // In the order their changes waited: either may come first.
+        QList<QByteArray> ended = linesOf(after.take());
+        std::sort(ended.begin(), ended.end());
+        QCOMPARE(ended, (QList<QByteArray>{"brimvale: the clipboard history is saved again",
+                                           "brimvale: the preferences are saved again"}));
     }
 
 private:

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -155,6 +157,42 @@ private slots:
         QVERIFY(!status.ok());
         QVERIFY2(status.error().contains(m_dir->filePath(u"config/autostart"_s)),
                  qPrintable(status.error()));
+    }
+
+    // A link in the entry's place is written through only to a file of the user's
+    // own; otherwise the first start says why in one line and leaves it alone.
+    void linkInTheEntrysPlace_isWrittenThroughOnlyToTheUsersOwnFile()
+    {
+        const QString target = m_dir->filePath(u"elsewhere/entry.desktop"_s);
+        QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
+        QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
+        QVERIFY(QFile::link(target, m_path));
+        // Refused with one line that names the link; the link stays as it was.
+        const auto refused = [this, &target](const StoreStatus &status, const char *why) {
+            QVERIFY(!status.ok());
+            QVERIFY2(status.error().contains(m_path) &&
+                         status.error().contains(QLatin1StringView(why)) &&
+                         !status.error().contains(u'\n'),
+                     qPrintable(status.error()));
+            QCOMPARE(QFileInfo(m_path).symLinkTarget(), target);
+        };
+        MemoryPreferences preferences;
+        XdgAutostartEntry entry(m_path, {m_systemDir}, program);
+        refused(offerAutostartOnFirstStart(entry, preferences), "which is not a file");
+        QVERIFY(!entry.isEnabled());
+        QVERIFY(!QFileInfo::exists(target));
+
+        QVERIFY(writeFile(target, "# the user's own\n"));
+        QVERIFY(entry.setEnabled(true).ok());
+        QCOMPARE(QFileInfo(m_path).symLinkTarget(), target);
+        QVERIFY(readFile(target).contains("\nTryExec=brimvale\n"));
+
+        QVERIFY(writeFile(target, "# another's\n"));
+        if (::geteuid() != 0)
+            QSKIP("a file of another user's is made only as root; the link to one is not tried");
+        QCOMPARE(::chown(QFile::encodeName(target).constData(), 65534, 65534), 0);
+        refused(entry.setEnabled(true), "which is not yours");
+        QCOMPARE(readFile(target), QByteArray("# another's\n"));
     }
 
     // The first start ever makes the entry; after that only the user changes it.

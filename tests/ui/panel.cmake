@@ -44,7 +44,8 @@ brimvale_add_test(NAME tst_panelscale SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_pane
 set_property(TEST tst_panelscale APPEND PROPERTY ENVIRONMENT "QT_SCALE_FACTOR=3")
 brimvale_add_test(NAME tst_capturereachnote
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_capturereachnote.cpp
-                  LIBS brimvale_ui LABELS ui)
+                          ${CMAKE_CURRENT_LIST_DIR}/PanelTestHelpers.h
+                  LIBS brimvale_app brimvale_testsupport LABELS app)
 # The panel from the keyboard: the confirmation's focus, the keyboard path through
 # the panel, and what the list shows and tells screen readers.
 brimvale_add_test(NAME tst_confirmationfocus

@@ -1,7 +1,12 @@
+#include "AppShell.h"
 #include "CaptureReachNote.h"
+#include "PanelTestHelpers.h"
+#include "PanelWindow.h"
 
 #include <QTest>
 #include <QWidget>
+
+using namespace PanelTest;
 
 // The panel's line about what Brimvale can see: only where it sees copies only
 // while it has the focus.
@@ -13,8 +18,8 @@ private slots:
     void shownOnlyWhereCopiesAreSeenOnlyWithTheFocus()
     {
         QWidget panel;
-        const CaptureReachNote limited(&panel, ClipboardReach::OnlyWhileSeen);
-        const CaptureReachNote everything(&panel, ClipboardReach::Everything);
+        const CaptureReachNote limited(ClipboardReach::OnlyWhileSeen, &panel);
+        const CaptureReachNote everything(ClipboardReach::Everything, &panel);
         QVERIFY(limited.isVisibleTo(&panel));
         QCOMPARE(
             limited.text(),
@@ -22,13 +27,22 @@ private slots:
         QVERIFY(!everything.isVisibleTo(&panel));
     }
 
-    void followsTheClipboardChosenAtStart()
+    void followsTheReachTheShellIsGiven()
     {
+        FakeServices fakes;
+        QVERIFY(fakes.store.isValid());
+        const auto noteShown = [&fakes](ClipboardReach reach) {
+            Services services = fakes.services();
+            services.clipboardReach = reach;
+            const AppShell app(services, {.showPanel = false, .trayAvailable = true});
+            const auto *note =
+                app.panel().findChild<CaptureReachNote *>(QStringLiteral("captureReachNote"));
+            return note && note->isVisibleTo(&app.panel());
+        };
+        QVERIFY(noteShown(ClipboardReach::OnlyWhileSeen));
+        QVERIFY(!noteShown(ClipboardReach::Everything));
         // No clipboard was chosen in this process: X11's reach, no line.
-        QWidget panel;
-        const CaptureReachNote note(&panel);
         QCOMPARE(systemClipboardReach(), ClipboardReach::Everything);
-        QVERIFY(!note.isVisibleTo(&panel));
     }
 };
 

@@ -368,8 +368,8 @@ void TestContentView::repeatedShowEvents_startOnlyOneTimerPerAppearance()
 {
     Services services;
     QWidget window;
-    auto *view =
-        new ContentView(services.manager(), services.preferences(), services.dialog, &window);
+    auto *view = new ContentView(services.manager(), services.preferences(), services.dialog,
+                                 ClipboardReach::Everything, &window);
     window.show();
     QVERIFY(view->isVisible());
     QCOMPARE(services.timers.runningCount(), 2);

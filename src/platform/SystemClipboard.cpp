@@ -2,7 +2,7 @@
 
 #include "DataControlConnection.h"
 #include "Logging.h"
-#include "PlatformClipboard.h"
+#include "QtClipboard.h"
 #include "WaylandClipboard.h"
 #include "XcbClipboard.h"
 
@@ -15,6 +15,21 @@ Q_LOGGING_CATEGORY(lcClipboardChoice, "brimvale.platform.clipboard", QtWarningMs
 namespace {
 
 std::atomic<ClipboardReach> chosenReach{ClipboardReach::Everything};
+
+// The clipboard of the platform Qt runs on: on X11 read on a connection of our
+// own, elsewhere through Qt.
+std::unique_ptr<Clipboard> makePlatformClipboard()
+{
+    if (QGuiApplication::platformName() == QLatin1StringView("xcb")) {
+        auto opened = XcbClipboard::open();
+        if (auto *clipboard = std::get_if<std::unique_ptr<XcbClipboard>>(&opened))
+            return std::move(*clipboard);
+        // Qt's own reading still works, it only waits for slow owners.
+        qCWarning(lcPlatform, "reading the clipboard through Qt: %s",
+                  qUtf8Printable(std::get<QString>(opened)));
+    }
+    return std::make_unique<QtClipboard>();
+}
 
 // Without data-control, XWayland is the way in: mutter hands every new Wayland
 // selection to the X server whichever window has the focus, so an X11 reader of
