@@ -33,6 +33,10 @@ ClipboardManager::ClipboardManager(Clipboard &clipboard, Preferences &preference
     // Polling alone loses a text that is replaced within a second; the platform's
     // change notice catches it where there is one.
     connect(&m_clipboard, &Clipboard::changed, this, &ClipboardManager::checkClipboard);
+    // Without a first tick, the text a clipboard read before we listened would
+    // wait for the next copy. Looked at once the event loop runs, as a tick would.
+    if (m_clipboard.announcesEveryChange())
+        QMetaObject::invokeMethod(this, &ClipboardManager::checkClipboard, Qt::QueuedConnection);
 }
 
 ClipboardManager::~ClipboardManager()
@@ -122,6 +126,9 @@ void ClipboardManager::clearHistory()
 void ClipboardManager::copyToClipboard(const QString &text)
 {
     m_clipboard.writeText(text);
+    // Our own copy may come without a change notice, and no tick may follow to
+    // see it: the text copied next must be compared with this one.
+    m_lastCopiedText = text;
 }
 
 void ClipboardManager::deleteItem(Category category, const QString &text)
@@ -137,6 +144,10 @@ void ClipboardManager::deleteItem(Category category, const QString &text)
 
 void ClipboardManager::startMonitoring()
 {
+    // Each tick wakes the process, and where every change is announced a tick
+    // never finds anything the notice has not.
+    if (m_clipboard.announcesEveryChange())
+        return;
     m_running.push_back(m_timers.start(pollInterval, [this] { checkClipboard(); }));
     m_timer = m_running.back().get();
 }

@@ -65,7 +65,8 @@ public:
     void deleteItem(Category category, const QString &text);
 
     // Every start adds one polling timer, every stop stops only the latest one, so
-    // the timer started on creation polls for the manager's life.
+    // the timer started on creation polls for the manager's life. A clipboard that
+    // announces every change is never polled: both do nothing then.
     void startMonitoring();
     void stopMonitoring();
     void checkClipboard();

@@ -12,8 +12,19 @@ class Clipboard : public QObject
     Q_DISABLE_COPY_MOVE(Clipboard)
 
 public:
+    // Whether changed() follows every change of the clipboard's text. Where it
+    // does, polling finds nothing the notice has not brought already, and only
+    // wakes the process for nothing.
+    enum class ChangeNotices { Some, Every };
+
+    explicit Clipboard(ChangeNotices notices, QObject *parent = nullptr)
+        : QObject(parent), m_notices(notices)
+    {
+    }
     using QObject::QObject;
     ~Clipboard() override = default;
+
+    bool announcesEveryChange() const { return m_notices == ChangeNotices::Every; }
 
     // The clipboard's plain text exactly as the owner gave it, or nullopt when it
     // holds none. A text a password manager marked as secret counts as none, so it
@@ -29,6 +40,10 @@ public:
 
 signals:
     // The platform reported that the clipboard's contents changed. Not every
-    // platform reports this, so users must poll as well.
+    // platform reports every change (see announcesEveryChange()); where one does
+    // not, users must poll as well.
     void changed();
+
+private:
+    ChangeNotices m_notices = ChangeNotices::Some;
 };

@@ -6,9 +6,21 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+namespace {
+
+// On X11 Qt learns of every new owner through XFixes. On Wayland a client that
+// is not a clipboard manager hears of a new selection only while one of its
+// windows has the focus, which the panel mostly has not.
+bool qtReportsEveryChange()
+{
+    return QGuiApplication::platformName() == QLatin1StringView("xcb");
+}
+
+} // namespace
+
 QtClipboard::QtClipboard(QObject *parent)
-    : Clipboard(parent), m_clipboard(QGuiApplication::clipboard()),
-      m_trustChangeNotices(QGuiApplication::platformName() == QLatin1StringView("xcb"))
+    : Clipboard(qtReportsEveryChange() ? ChangeNotices::Every : ChangeNotices::Some, parent),
+      m_clipboard(QGuiApplication::clipboard())
 {
     connect(m_clipboard, &QClipboard::dataChanged, this, [this] {
         m_cacheValid = false;
@@ -64,5 +76,5 @@ std::optional<QString> QtClipboard::fetchText() const
 void QtClipboard::remember(const std::optional<QString> &text)
 {
     m_cachedText = text;
-    m_cacheValid = m_trustChangeNotices;
+    m_cacheValid = announcesEveryChange();
 }

@@ -7,9 +7,10 @@ class QClipboard;
 // The system clipboard through Qt (QGuiApplication::clipboard()).
 //
 // Qt fetches the whole text from the owning application on every read, which for
-// a large text costs tens of milliseconds on each poll. Where Qt reliably reports
-// changes (X11, through XFixes) the last text read is kept until a change is
-// reported; elsewhere every read goes to the clipboard.
+// a large text costs tens of milliseconds on each poll. Where Qt reports every
+// change (X11, through XFixes) the last text read is kept until a change is
+// reported, and there is nothing to poll for; elsewhere every read goes to the
+// clipboard.
 class QtClipboard final : public Clipboard
 {
     Q_OBJECT
@@ -24,14 +25,13 @@ public:
     void writeText(const QString &text) override;
 
     // Whether reads are served from the remembered text between change notices.
-    bool cachesReads() const { return m_trustChangeNotices; }
+    bool cachesReads() const { return announcesEveryChange(); }
 
 private:
     std::optional<QString> fetchText() const;
     void remember(const std::optional<QString> &text);
 
     QClipboard *m_clipboard;
-    bool m_trustChangeNotices;
     bool m_cacheValid = false;
     std::optional<QString> m_cachedText;
 };

@@ -38,7 +38,8 @@ std::variant<std::unique_ptr<XcbClipboard>, QString> XcbClipboard::open(QObject 
 }
 
 XcbClipboard::XcbClipboard(std::unique_ptr<XcbConnection> connection, QObject *parent)
-    : Clipboard(parent), m_connection(std::move(connection)),
+    // XFixes reports every new owner, and every text read in is announced.
+    : Clipboard(ChangeNotices::Every, parent), m_connection(std::move(connection)),
       m_clipboard(QGuiApplication::clipboard()),
       m_notifier(new QSocketNotifier(m_connection->fileDescriptor(), QSocketNotifier::Read, this)),
       m_noticeWindow(m_connection->createWindow())

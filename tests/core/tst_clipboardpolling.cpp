@@ -226,6 +226,36 @@ private slots:
         QCOMPARE(ticks.count(), 0);
     }
 
+    void clipboardAnnouncingEveryChange_isNeverPolled()
+    {
+        MemoryClipboard announcing(Clipboard::ChangeNotices::Every);
+        announcing.setText(QStringLiteral("already there"));
+        ClipboardManager manager(announcing, m_store->preferences(), m_store->history(), m_timers);
+        QCOMPARE(m_timers.runningCount(), 0);
+        // What it held before anyone listened is taken once the event loop runs,
+        // without waiting for a tick.
+        QVERIFY(manager.texts().isEmpty());
+        QTRY_COMPARE(manager.texts().toStringList(), QStringList{QStringLiteral("already there")});
+        // The panel's opening and closing start and stop nothing either.
+        manager.startMonitoring();
+        QCOMPARE(m_timers.runningCount(), 0);
+        manager.stopMonitoring();
+        announcing.setText(QStringLiteral("announced"));
+        QCoreApplication::processEvents();
+        QCOMPARE(manager.texts().textAt(0), QStringLiteral("announced"));
+
+        // Copying back from the history may come unannounced, and no tick sees it:
+        // a later copy of the text seen before it still counts as new.
+        HistoryLookup::deleteRow(manager, Category::Text, 0);
+        announcing.blockSignals(true);
+        manager.copyToClipboard(QStringLiteral("already there"));
+        announcing.blockSignals(false);
+        announcing.setText(QStringLiteral("announced"));
+        QCoreApplication::processEvents();
+        QCOMPARE(manager.texts().toStringList(),
+                 QStringList({QStringLiteral("announced"), QStringLiteral("already there")}));
+    }
+
 private:
     void create()
     {

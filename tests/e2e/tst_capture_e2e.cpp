@@ -66,6 +66,16 @@ private slots:
         QVERIFY(session.startBrimvale());
         QCOMPARE(session.storedList(QStringLiteral("urls")), QStringList{url});
         QCOMPARE(session.storedList(QStringLiteral("texts")).size(), 4);
+
+        // A text of 5 MB, exactly as copied, though nothing polls the clipboard.
+        QByteArray large;
+        for (int line = 0; large.size() < 5 * 1024 * 1024; ++line)
+            large += "line " + QByteArray::number(line) + " of a long text, copied whole.\n";
+        QVERIFY(E2eSession::copyWithXclip(large));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            session.storedList(QStringLiteral("texts")).constFirst().size() == large.size(), 10000);
+        QCOMPARE(session.storedList(QStringLiteral("texts")).constFirst(),
+                 QString::fromUtf8(large));
     }
 
     // A second start hands over to the running one (which shows its panel) and

@@ -7,10 +7,10 @@
 #include <csignal>
 #include <memory>
 
-// The real brimvale on a real X server while clipboard owners misbehave: one that
-// never answers, one that starts an INCR transfer and exits, one that answers
-// after 3 s. The panel must keep answering, and the next ordinary copy must be
-// recorded.
+// The real brimvale on a real X server while other programs misbehave: clipboard
+// owners (one that never answers, one that starts an INCR transfer and exits, one
+// that answers after 3 s) and a program holding the store's write lock. The panel
+// must keep answering, and ordinary copies must be recorded.
 //
 // How responsiveness is judged: a probe every 100 ms for 3.5 s, from the moment
 // the owner holds the clipboard, past the reader's 2 s limit and the slow owner's
@@ -26,6 +26,8 @@ class OwnersEndToEndTest final : public QObject
     static constexpr qint64 answerWithinMs = 100;
     static constexpr int probeEveryMs = 100;
     static constexpr int probeForMs = 3500;
+    static constexpr int storeLockedForMs = 6000;
+    static constexpr qint64 lockedAnswerWithinMs = 50;
 
 private slots:
     void initTestCase()
@@ -65,6 +67,57 @@ private slots:
                                   QString::fromUtf8(next), 5000);
         hostile.kill();
         hostile.waitForFinished();
+    }
+
+    // Another program holding the store's write lock for longer than the store
+    // waits for it (2 s), several times over: 6 s, three copies spread across it.
+    // The copies wait on the store's thread, never on the panel's, and are all
+    // saved once the lock is let go.
+    void storeLockedByAnotherProgram_panelKeepsAnswering_copiesSavedAfter()
+    {
+        E2eSession session;
+        std::unique_ptr<PingProbe> probe = startWithPanel(session);
+        QVERIFY(probe);
+
+        // It takes the lock, says so, and keeps it until its input ends.
+        QProcess locker;
+        locker.start(QStringLiteral("python3"),
+                     {QStringLiteral("-u"), QStringLiteral("-c"),
+                      QStringLiteral("import sqlite3, sys\n"
+                                     "store = sqlite3.connect(sys.argv[1], isolation_level=None)\n"
+                                     "store.execute('BEGIN IMMEDIATE')\n"
+                                     "print('locked')\n"
+                                     "sys.stdin.read()\n"
+                                     "store.execute('COMMIT')\n"),
+                      session.storePath()});
+        QVERIFY2(locker.waitForReadyRead(5000), locker.readAllStandardError().constData());
+        QCOMPARE(locker.readAllStandardOutput().trimmed(), QByteArray("locked"));
+
+        const QList<QByteArray> copies{"saved despite the lock 1", "saved despite the lock 2",
+                                       "saved despite the lock 3"};
+        QList<qint64> answers;
+        QElapsedTimer locked;
+        locked.start();
+        qsizetype copied = 0;
+        while (locked.elapsed() < storeLockedForMs) {
+            if (copied < copies.size() && locked.elapsed() >= 500 + copied * 2000)
+                QVERIFY(E2eSession::copyWithXclip(copies.at(copied++)));
+            answers.append(probe->ping(5000).value_or(5000));
+            QTest::qWait(probeEveryMs);
+        }
+        QCOMPARE(copied, copies.size());
+        // Nothing got past the lock: the copies are still waiting for it.
+        QVERIFY(session.storedList(QStringLiteral("texts")).isEmpty());
+        locker.closeWriteChannel();
+        QVERIFY(locker.waitForFinished(5000));
+        QCOMPARE(locker.exitCode(), 0);
+
+        qInfo("%s", describe(answers).constData());
+        QVERIFY2(slowest(answers) <= lockedAnswerWithinMs, describe(answers).constData());
+        const QStringList expected{QString::fromUtf8(copies.at(2)), QString::fromUtf8(copies.at(1)),
+                                   QString::fromUtf8(copies.at(0))};
+        // The store's thread tries again after 1, 2, 4 s ... once a write waited in vain.
+        QTRY_COMPARE_WITH_TIMEOUT(session.storedList(QStringLiteral("texts")), expected, 15000);
     }
 
     // The probe itself: a program that does not run cannot answer in time.

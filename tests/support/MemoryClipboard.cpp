@@ -1,6 +1,9 @@
 #include "MemoryClipboard.h"
 
-MemoryClipboard::MemoryClipboard(QObject *parent) : Clipboard(parent) {}
+MemoryClipboard::MemoryClipboard(ChangeNotices notices, QObject *parent)
+    : Clipboard(notices, parent)
+{
+}
 
 std::optional<QString> MemoryClipboard::readText()
 {

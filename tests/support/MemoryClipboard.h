@@ -10,7 +10,10 @@ class MemoryClipboard final : public Clipboard
     Q_DISABLE_COPY_MOVE(MemoryClipboard)
 
 public:
-    explicit MemoryClipboard(QObject *parent = nullptr);
+    // `notices` says what the program may count on; changed() is emitted on every
+    // change either way, and a test blocks signals to copy unannounced.
+    explicit MemoryClipboard(ChangeNotices notices = ChangeNotices::Some,
+                             QObject *parent = nullptr);
 
     std::optional<QString> readText() override;
     void clear() override;

@@ -28,7 +28,9 @@ constexpr auto reconnectInterval = 1s;
 
 WaylandClipboard::WaylandClipboard(std::unique_ptr<DataControlConnection> connection,
                                    QObject *parent)
-    : Clipboard(parent), m_reconnectTimer(new QTimer(this))
+    // The compositor sends every new selection, and every text read in is
+    // announced; our own copies are known without one.
+    : Clipboard(ChangeNotices::Every, parent), m_reconnectTimer(new QTimer(this))
 {
     // A paster that closes its pipe early must not kill us with SIGPIPE; the
     // failed write says enough.
