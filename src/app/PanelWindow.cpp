@@ -53,11 +53,11 @@ bool belongsToPanel(const QWidget *window, const QWidget *panel)
 PanelWindow::PanelWindow(ClipboardManager &manager, Preferences &preferences, ClipboardReach reach,
                          QWidget *parent)
     : QWidget(parent, Qt::Window), m_preferences(preferences),
-      m_saveDialog(std::make_unique<FileSaveDialog>(this)),
+      m_showInDock(preferences.showInDock()), m_saveDialog(std::make_unique<FileSaveDialog>(this)),
       m_content(new ContentView(manager, preferences, *m_saveDialog, reach, this)),
       m_dockLabel(new IconLabel(tr("Show in Dock"), this)), m_dockSwitch(new ToggleSwitch(this)),
       m_quitButton(new QPushButton(tr("Quit"), this)), m_activationGrace(new QTimer(this)),
-      m_windowSizeSaver(new QTimer(this)), m_showInDock(preferences.showInDock())
+      m_windowSizeSaver(new QTimer(this))
 {
     setObjectName(QStringLiteral("panelWindow"));
     setWindowTitle(tr("Brimvale"));

@@ -85,15 +85,8 @@ private:
     void hideIfFocusLeft();
 
     Preferences &m_preferences;
-    std::unique_ptr<FileSaveDialog> m_saveDialog;
-    ContentView *m_content;
-    IconLabel *m_dockLabel;
-    ToggleSwitch *m_dockSwitch;
-    QPushButton *m_quitButton;
-    ConfirmationCard *m_quitConfirmation;
-    QTimer *m_activationGrace;
-    // A drag resizes many times; the size is stored once it rests.
-    QTimer *m_windowSizeSaver;
+    // The window's own state comes before its children: making a child sends the
+    // window events, which event() reads this state for.
     bool m_applyingSize = false;
     // Where the window was last fitted, and whether its frame was unknown then.
     QRect m_fitArea;
@@ -105,4 +98,13 @@ private:
     // Changing between popup and window makes a new native window; the old one's
     // loss of focus is not the user leaving the panel.
     bool m_awaitingActivation = false;
+    std::unique_ptr<FileSaveDialog> m_saveDialog;
+    ContentView *m_content;
+    IconLabel *m_dockLabel;
+    ToggleSwitch *m_dockSwitch;
+    QPushButton *m_quitButton;
+    ConfirmationCard *m_quitConfirmation;
+    QTimer *m_activationGrace;
+    // A drag resizes many times; the size is stored once it rests.
+    QTimer *m_windowSizeSaver;
 };
