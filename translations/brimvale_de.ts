@@ -397,6 +397,13 @@
     </message>
 </context>
 <context>
+    <name>StoreTroubles</name>
+    <message>
+        <source>the clipboard history and the preferences are saved again</source>
+        <translation>der Verlauf der Zwischenablage und die Einstellungen werden wieder gespeichert</translation>
+    </message>
+</context>
+<context>
     <name>SqliteStoreFile</name>
     <message>
         <source>Cannot open %1: it was closed while opening</source>

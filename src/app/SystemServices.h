@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Services.h"
+#include "SystemClipboard.h"
 
 #include <QString>
 
@@ -29,8 +30,7 @@ private:
     std::unique_ptr<SqliteStoreFile> m_file;
     std::unique_ptr<SqlitePreferences> m_preferences;
     std::unique_ptr<SqliteHistoryStore> m_history;
-    std::unique_ptr<Clipboard> m_clipboard;
+    SystemClipboard m_clipboard;
     std::unique_ptr<PollTimers> m_timers;
-    ClipboardReach m_reach; // what choosing m_clipboard found
     std::unique_ptr<XdgAutostartEntry> m_autostart;
 };

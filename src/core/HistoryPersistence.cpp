@@ -37,7 +37,8 @@ QString failureLine(const QString &what)
 } // namespace
 
 HistoryPersistence::HistoryPersistence(HistoryStore &store, const Lists &lists)
-    : m_store(store), m_lists(lists), m_writer(store.writer())
+    : m_store(store), m_lists(lists), m_writer(store.writer()),
+      m_troubles(store.troubles() ? *store.troubles() : m_ownTroubles)
 {
     if (!m_writer) {
         m_ownWriter = std::make_unique<StoreWriter>();
@@ -70,14 +71,13 @@ HistoryList &HistoryPersistence::list(Category category) const
 
 void HistoryPersistence::reportTrouble(const QString &line)
 {
-    if (!std::exchange(m_troubleTold, true))
-        say(line);
+    m_troubles.started(StoreTroubles::Part::History, line, say);
 }
 
 void HistoryPersistence::reportRecovery()
 {
-    if (std::exchange(m_troubleTold, false))
-        say(QStringLiteral("the clipboard history is saved again"));
+    m_troubles.ended(StoreTroubles::Part::History,
+                     QStringLiteral("the clipboard history is saved again"), say);
 }
 
 void HistoryPersistence::load(std::function<void()> loaded)

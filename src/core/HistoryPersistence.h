@@ -4,6 +4,7 @@
 #include "HistoryList.h"
 #include "HistoryStore.h"
 #include "StoreResult.h"
+#include "StoreTroubles.h"
 #include "StoreWriter.h"
 
 #include <QObject>
@@ -77,7 +78,7 @@ private:
     void rewriteAll();
     std::optional<Items> interpret(HistoryRecord &record, bool *readable, QString *notWritable);
     void dropPending(const std::function<bool(const StoreWriter::Topic &)> &pointless);
-    // Says `line` unless a trouble was told already and has not ended.
+    // Says `line` unless a trouble of the store was told already and has not ended.
     void reportTrouble(const QString &line);
     void reportRecovery();
     HistoryList &list(Category category) const;
@@ -93,7 +94,9 @@ private:
     bool m_loading = false;
     // The lists were cleared while the record was read: what was read is gone.
     bool m_clearedWhileLoading = false;
-    bool m_troubleTold = false;
+    // The store's own, shared with the preferences where they share its file.
+    StoreTroubles m_ownTroubles;
+    StoreTroubles &m_troubles;
     qint64 m_nextId = 1;
     // The writer's answers come here, on the GUI thread.
     QObject m_answers;

@@ -28,8 +28,8 @@ struct TextType
     ClipboardTextDecoder::Encoding encoding;
 };
 
-// The offered types that hold the text, best first: text/plain;charset=utf-8,
-// UTF8_STRING and text/plain as UTF-8, then X11's Latin-1 STRING and TEXT; with
+// The offered types that hold the text, best first: UTF8_STRING,
+// text/plain;charset=utf-8 and text/plain as UTF-8, then X11's Latin-1 STRING and TEXT; with
 // none of those, a URL list, read as its URLs. Case and spaces around ';' are
 // not significant. Empty when the copy holds no text.
 QList<TextType> textTypes(const QList<QByteArray> &offered);

@@ -2,6 +2,7 @@
 
 #include "StoreResult.h"
 
+class StoreTroubles;
 class StoreWriter;
 
 #include <QByteArray>
@@ -127,6 +128,9 @@ public:
 
     // The thread this store is used on, where it has one: changes are handed to it.
     virtual StoreWriter *writer() { return nullptr; }
+    // What is told of the troubles of the file the store shares with others,
+    // where it shares one.
+    virtual StoreTroubles *troubles() { return nullptr; }
     // About how many bytes reading the record means (0 when not known): a large
     // record is read while the program goes on.
     virtual qint64 sizeHint() const { return 0; }

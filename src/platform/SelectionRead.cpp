@@ -22,7 +22,13 @@ constexpr uint32_t sliceUnits = 16 * 1024;
 SelectionRead::SelectionRead(XcbConnection &connection, xcb_window_t window, xcb_timestamp_t time)
     : m_connection(connection), m_time(time), m_window(window)
 {
+    // The targets are asked first: an owner answers in the order asked, and some
+    // serve one INCR transfer at a time.
     request(m_connection.atoms().targets);
+    xcb_convert_selection(m_connection.get(), m_window, m_connection.atoms().clipboard,
+                          m_connection.atoms().utf8String, m_connection.atoms().earlyTextProperty,
+                          m_time);
+    m_connection.flush();
 }
 
 SelectionRead::~SelectionRead()
@@ -35,13 +41,19 @@ SelectionRead::~SelectionRead()
 
 void SelectionRead::request(xcb_atom_t target)
 {
+    expect(target, m_connection.atoms().transferProperty);
+    xcb_convert_selection(m_connection.get(), m_window, m_connection.atoms().clipboard, target,
+                          m_property, m_time);
+    m_connection.flush();
+}
+
+void SelectionRead::expect(xcb_atom_t target, xcb_atom_t property)
+{
     m_target = target;
+    m_property = property;
     m_incremental = false;
     m_sliceOffset = 0;
     m_bytes.clear();
-    xcb_convert_selection(m_connection.get(), m_window, m_connection.atoms().clipboard, target,
-                          m_connection.atoms().transferProperty, m_time);
-    m_connection.flush();
 }
 
 SelectionRead::Progress SelectionRead::handle(const xcb_generic_event_t &event)
@@ -60,8 +72,13 @@ SelectionRead::Progress SelectionRead::handle(const xcb_generic_event_t &event)
 
 SelectionRead::Progress SelectionRead::onSelectionNotify(const xcb_selection_notify_event_t &event)
 {
-    if (event.requestor != m_window || event.selection != m_connection.atoms().clipboard ||
-        event.target != m_target || m_incremental || m_pendingProperty || m_stage == Stage::Names)
+    if (event.requestor != m_window || event.selection != m_connection.atoms().clipboard)
+        return Progress::None;
+    if (m_early == Early::Asked && event.target == m_connection.atoms().utf8String) {
+        m_early = event.property == XCB_NONE ? Early::Refused : Early::Answered;
+        return Progress::Some;
+    }
+    if (event.target != m_target || m_incremental || m_pendingProperty || m_stage == Stage::Names)
         return Progress::None;
     if (event.property == XCB_NONE)
         return transferDone(false);
@@ -72,8 +89,7 @@ SelectionRead::Progress SelectionRead::onSelectionNotify(const xcb_selection_not
 SelectionRead::Progress SelectionRead::onPropertyNotify(const xcb_property_notify_event_t &event)
 {
     if (!m_incremental || m_pendingProperty || event.window != m_window ||
-        event.atom != m_connection.atoms().transferProperty ||
-        event.state != XCB_PROPERTY_NEW_VALUE)
+        event.atom != m_property || event.state != XCB_PROPERTY_NEW_VALUE)
         return Progress::None;
     requestProperty();
     return Progress::Some;
@@ -83,8 +99,11 @@ void SelectionRead::requestProperty()
 {
     xcb_connection_t *c = m_connection.get();
     // The server deletes the property only with its last slice, so an INCR owner
-    // writes its next piece only once this one is read in full.
-    m_pendingProperty = xcb_get_property(c, 1, m_window, m_connection.atoms().transferProperty,
+    // writes its next piece only once this one is read in full. The targets and
+    // the hint are left in place: some owners (xclip) take the deletion of any
+    // property of the window for the go-ahead of their INCR transfer, and the
+    // early text's may be waiting.
+    m_pendingProperty = xcb_get_property(c, deletesAfterReading(), m_window, m_property,
                                          XCB_GET_PROPERTY_TYPE_ANY, m_sliceOffset, sliceUnits)
                             .sequence;
     m_connection.flush();
@@ -129,7 +148,11 @@ SelectionRead::Progress SelectionRead::onProperty(const xcb_get_property_reply_t
         return length == 0 ? transferDone(true) : Progress::Some;
     }
     if (announcesIncr) {
-        // Deleting the property, which reading it did, asks for the first piece.
+        // Deleting the property asks for the first piece.
+        if (!deletesAfterReading()) {
+            xcb_delete_property(m_connection.get(), m_window, m_property);
+            m_connection.flush();
+        }
         m_incremental = true;
         if (m_decoder && reply->format == 32 && length >= 4)
             m_decoder->expect(
@@ -240,13 +263,34 @@ SelectionRead::Progress SelectionRead::requestNextText()
     const TextTarget next = m_textTargets.takeFirst();
     m_stage = Stage::Text;
     m_decoder.emplace(next.encoding);
+    if (next.target == m_connection.atoms().utf8String)
+        return takeEarlyText();
     request(next.target);
+    return Progress::Some;
+}
+
+SelectionRead::Progress SelectionRead::takeEarlyText()
+{
+    if (m_early == Early::Refused)
+        return transferDone(false);
+    const bool answered = m_early == Early::Answered;
+    m_early = Early::Taken;
+    expect(m_connection.atoms().utf8String, m_connection.atoms().earlyTextProperty);
+    // Not answered yet: its notice is then taken as any awaited answer's.
+    if (answered)
+        requestProperty();
     return Progress::Some;
 }
 
 SelectionRead::Progress SelectionRead::finish(std::optional<QString> text)
 {
     m_finished = true;
+    // An early text left unread, a secret one above all, does not wait on the
+    // server for the window's end.
+    if (m_early == Early::Answered) {
+        xcb_delete_property(m_connection.get(), m_window, m_connection.atoms().earlyTextProperty);
+        m_connection.flush();
+    }
     m_text = std::move(text);
     m_bytes.clear();
     m_decoder.reset();

@@ -29,6 +29,7 @@ public:
     StoreStatus retainOnlyLists(const QStringList &keys) override;
     StoreResult<QString> setAsideHistory() override;
     StoreWriter *writer() override { return &m_file.writer(); }
+    StoreTroubles *troubles() override { return &m_file.troubles(); }
     // The file's size with its write-ahead log.
     qint64 sizeHint() const override;
     void setRecordLostHandler(RecordLost handler) override;

@@ -70,13 +70,16 @@ StoreStatus SqlitePreferences::flush()
 void SqlitePreferences::written(const StoreStatus &status)
 {
     m_lastWrite = status;
-    if (!status.ok() && !std::exchange(m_troubleTold, true))
-        qCWarning(lcPlatform).noquote()
-            << tr("could not save the preferences (%1); they hold for this session and saving "
-                  "is tried again")
-                   .arg(status.error());
-    if (status.ok() && std::exchange(m_troubleTold, false))
-        qCWarning(lcPlatform).noquote() << tr("the preferences are saved again");
+    const auto say = [](const QString &line) { qCWarning(lcPlatform).noquote() << line; };
+    if (!status.ok())
+        m_file.troubles().started(StoreTroubles::Part::Preferences,
+                                  tr("could not save the preferences (%1); they hold for this "
+                                     "session and saving is tried again")
+                                      .arg(status.error()),
+                                  say);
+    else
+        m_file.troubles().ended(StoreTroubles::Part::Preferences,
+                                tr("the preferences are saved again"), say);
 }
 
 void SqlitePreferences::reloaded(Preference preference, qint64 value)

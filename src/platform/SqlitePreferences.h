@@ -66,5 +66,4 @@ private:
     std::array<qint64, preferenceCount> m_values{};
     std::array<bool, preferenceCount> m_setHere{};
     StoreStatus m_lastWrite;
-    bool m_troubleTold = false;
 };

@@ -3,6 +3,7 @@
 #include "SqliteDatabase.h"
 #include "SqliteStatement.h"
 #include "StoreResult.h"
+#include "StoreTroubles.h"
 #include "StoreWriter.h"
 
 #include <QCoreApplication>
@@ -59,6 +60,8 @@ public:
     QString path() const { return m_path; }
     // The thread the file is used on, and the queue of changes to it.
     StoreWriter &writer() { return m_writer; }
+    // What its users have told of their troubles with it; on the GUI thread.
+    StoreTroubles &troubles() { return m_troubles; }
     bool isOpen() const;
     // Open, but only for reading: the file or its folder refuses writing. Every
     // transaction tries the file anew and fails while this holds.
@@ -98,6 +101,7 @@ private:
 
     // Declared first, so that it stops last: everything below is used on it.
     mutable StoreWriter m_writer;
+    StoreTroubles m_troubles;
     QString m_path;
     std::unique_ptr<Connection> m_connection;
     std::vector<Observer *> m_observers;

@@ -8,13 +8,9 @@
 
 #include <QGuiApplication>
 
-#include <atomic>
-
 Q_LOGGING_CATEGORY(lcClipboardChoice, "brimvale.platform.clipboard", QtWarningMsg)
 
 namespace {
-
-std::atomic<ClipboardReach> chosenReach{ClipboardReach::Everything};
 
 // The clipboard of the platform Qt runs on: on X11 read on a connection of our
 // own, elsewhere through Qt.
@@ -45,7 +41,6 @@ std::unique_ptr<Clipboard> openXWaylandClipboard(const DataControlUnavailable &u
         qCInfo(lcClipboardChoice, "clipboard: not XWayland's: %s", qUtf8Printable(*why));
         return nullptr;
     }
-    chosenReach = ClipboardReach::Everything;
     qCInfo(lcClipboardChoice, "clipboard: X11 through XWayland (%s)",
            qUtf8Printable(unavailable.reason));
     return std::move(std::get<std::unique_ptr<XcbClipboard>>(opened));
@@ -53,45 +48,36 @@ std::unique_ptr<Clipboard> openXWaylandClipboard(const DataControlUnavailable &u
 
 } // namespace
 
-std::unique_ptr<Clipboard> createSystemClipboard()
+SystemClipboard createSystemClipboard()
 {
     if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        chosenReach = ClipboardReach::Everything;
         qCInfo(lcClipboardChoice, "clipboard: the %s platform's",
                qUtf8Printable(QGuiApplication::platformName()));
-        return makePlatformClipboard();
+        return {makePlatformClipboard()};
     }
     auto opened = DataControlConnection::open();
     if (auto *connection = std::get_if<std::unique_ptr<DataControlConnection>>(&opened)) {
-        chosenReach = ClipboardReach::Everything;
         auto clipboard = std::make_unique<WaylandClipboard>(std::move(*connection));
         qCInfo(lcClipboardChoice, "clipboard: Wayland data-control (%s)",
                clipboard->protocolName());
-        return clipboard;
+        return {std::move(clipboard)};
     }
     const auto &unavailable = std::get<DataControlUnavailable>(opened);
     if (!unavailable.noCompositor) {
         if (auto x11 = openXWaylandClipboard(unavailable))
-            return x11;
+            return {std::move(x11)};
     }
     qCInfo(lcClipboardChoice, "clipboard: the %s platform's",
            qUtf8Printable(QGuiApplication::platformName()));
     if (unavailable.noCompositor) {
         // A stale WAYLAND_DISPLAY in an X11 session, most likely: Qt sees it all.
-        chosenReach = ClipboardReach::Everything;
         qCWarning(lcPlatform, "%s; using the X11 or Qt clipboard",
                   qUtf8Printable(unavailable.reason));
-        return makePlatformClipboard();
+        return {makePlatformClipboard()};
     }
-    chosenReach = ClipboardReach::OnlyWhileSeen;
     qCWarning(lcPlatform,
               "%s: on this desktop Brimvale records copies only while it can see them "
               "(while one of its windows has the focus)",
               qUtf8Printable(unavailable.reason));
-    return makePlatformClipboard();
-}
-
-ClipboardReach systemClipboardReach()
-{
-    return chosenReach;
+    return {makePlatformClipboard(), ClipboardReach::OnlyWhileSeen};
 }

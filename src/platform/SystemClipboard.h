@@ -13,13 +13,17 @@ enum class ClipboardReach {
     OnlyWhileSeen,
 };
 
+// The clipboard chosen for this session and how much of the user's copying it sees.
+struct SystemClipboard
+{
+    std::unique_ptr<Clipboard> clipboard;
+    ClipboardReach reach = ClipboardReach::Everything;
+};
+
 // The system clipboard for this session: on Wayland, when the compositor offers a
 // data-control manager, one that speaks it on a connection of its own, whatever
 // platform Qt itself runs on; without one, X11's through XWayland when DISPLAY
 // names a server; otherwise Qt's. Logs which one on the category
 // "brimvale.platform.clipboard" (QT_LOGGING_RULES="brimvale.platform.clipboard.info=true"),
 // and says once on standard error when the desktop lets it see only some copies.
-std::unique_ptr<Clipboard> createSystemClipboard();
-
-// What the last createSystemClipboard() found; Everything before any call.
-ClipboardReach systemClipboardReach();
+SystemClipboard createSystemClipboard();

@@ -21,6 +21,10 @@ constexpr qint64 eventBudgetMs = 20;
 constexpr std::chrono::seconds retiredWindowLife{30};
 constexpr std::size_t retiredWindowsAtMost = 16;
 
+// Owners replaced while they are read; beyond that the oldest is given up on. A
+// loop of copies is read in far fewer.
+constexpr std::size_t readsAtMost = 8;
+
 struct FreeEvent
 {
     void operator()(xcb_generic_event_t *event) const { std::free(event); }
@@ -45,8 +49,7 @@ XcbClipboard::XcbClipboard(std::unique_ptr<XcbConnection> connection, QObject *p
       m_noticeWindow(m_connection->createWindow())
 {
     m_answerTimer.setSingleShot(true);
-    m_answerTimer.setInterval(answerTimeout);
-    connect(&m_answerTimer, &QTimer::timeout, this, &XcbClipboard::giveUp);
+    connect(&m_answerTimer, &QTimer::timeout, this, &XcbClipboard::giveUpSilent);
     m_moreEvents.setSingleShot(true);
     m_moreEvents.setInterval(0);
     connect(&m_moreEvents, &QTimer::timeout, this, &XcbClipboard::processEvents);
@@ -60,7 +63,7 @@ XcbClipboard::XcbClipboard(std::unique_ptr<XcbConnection> connection, QObject *p
 
 XcbClipboard::~XcbClipboard()
 {
-    m_read.reset();
+    m_reads.clear();
     for (const Retired &retired : m_retired)
         m_connection->destroyWindow(retired.window);
     if (m_spareWindow != XCB_NONE)
@@ -76,40 +79,51 @@ std::optional<QString> XcbClipboard::readText()
 
 void XcbClipboard::clear()
 {
-    forgetRead();
+    forgetReads();
     m_clipboard->clear(QClipboard::Clipboard);
     m_text = std::nullopt;
 }
 
 void XcbClipboard::writeText(const QString &text)
 {
-    forgetRead();
+    forgetReads();
     m_clipboard->clear(QClipboard::Clipboard);
     m_clipboard->setText(text, QClipboard::Clipboard);
     // Known at once; the change notice that follows reads it back from Qt.
     m_text = text;
 }
 
+bool XcbClipboard::Read::done() const
+{
+    return !read || read->finished();
+}
+
 void XcbClipboard::processEvents()
 {
     QElapsedTimer turn;
     turn.start();
-    const auto advance = [this](SelectionRead::Progress progress) {
+    const auto advance = [this](Read &read, SelectionRead::Progress progress) {
         if (progress == SelectionRead::Progress::Some)
-            m_answerTimer.start();
-        else if (progress == SelectionRead::Progress::Finished)
-            readFinished();
+            read.giveUpAt.setRemainingTime(read.replaced ? replacedOwnerTimeout : answerTimeout);
+    };
+    // A property asked for may have come in with the last events read.
+    const auto pollReplies = [&] {
+        for (Read &read : m_reads) {
+            if (!read.done())
+                advance(read, read.read->pollReply());
+        }
     };
     while (true) {
-        // A property asked for may have come in with the last events read.
-        if (m_read)
-            advance(m_read->pollReply());
+        pollReplies();
         std::unique_ptr<xcb_generic_event_t, FreeEvent> event(
             xcb_poll_for_event(m_connection->get()));
         if (!event) {
-            if (m_read)
-                advance(m_read->pollReply());
-            break;
+            pollReplies();
+            // Taking a reply reads whatever the server sent with it, events too,
+            // and an event already read in wakes no socket notifier.
+            event.reset(xcb_poll_for_queued_event(m_connection->get()));
+            if (!event)
+                break;
         }
         const auto type = static_cast<uint8_t>(event->response_type & 0x7f);
         if (type == m_connection->selectionNoticeType()) {
@@ -117,18 +131,23 @@ void XcbClipboard::processEvents()
                 *reinterpret_cast<const xcb_xfixes_selection_notify_event_t *>(event.get());
             if (notice.selection == m_connection->atoms().clipboard)
                 ownerChanged(notice.owner, notice.timestamp);
-        } else if (m_read) {
-            advance(m_read->handle(*event));
+        } else {
+            for (Read &read : m_reads) {
+                if (!read.done())
+                    advance(read, read.read->handle(*event));
+            }
         }
         if (turn.elapsed() >= eventBudgetMs) {
+            settle();
             m_moreEvents.start();
             return;
         }
     }
+    settle();
     if (m_connection->hasError() && !m_connectionLost) {
         m_connectionLost = true;
         m_notifier->setEnabled(false);
-        forgetRead();
+        forgetReads();
         qCWarning(lcPlatform, "lost the connection to the X server; the clipboard is no longer "
                               "watched");
     }
@@ -136,44 +155,83 @@ void XcbClipboard::processEvents()
 
 void XcbClipboard::ownerChanged(uint32_t owner, uint32_t time)
 {
-    forgetRead();
-    if (owner == XCB_NONE) {
-        m_text = std::nullopt;
-        return;
+    for (Read &read : m_reads) {
+        if (!read.replaced && !read.done() &&
+            read.giveUpAt.remainingTimeAsDuration() > replacedOwnerTimeout)
+            read.giveUpAt.setRemainingTime(replacedOwnerTimeout);
+        read.replaced = true;
     }
-    const xcb_window_t window = m_spareWindow != XCB_NONE ? std::exchange(m_spareWindow, XCB_NONE)
-                                                          : m_connection->createWindow();
-    m_read = std::make_unique<SelectionRead>(*m_connection, window, time);
-    m_answerTimer.start();
+    if (owner == XCB_NONE) {
+        m_reads.push_back({});
+    } else {
+        const xcb_window_t window = m_spareWindow != XCB_NONE
+                                        ? std::exchange(m_spareWindow, XCB_NONE)
+                                        : m_connection->createWindow();
+        m_reads.push_back({std::make_unique<SelectionRead>(*m_connection, window, time),
+                           QDeadlineTimer(answerTimeout)});
+    }
+    while (m_reads.size() > readsAtMost)
+        giveUp(m_reads.front());
+    settle();
 }
 
-void XcbClipboard::readFinished()
+void XcbClipboard::settle()
 {
-    m_text = m_read->text();
-    m_spareWindow = m_read->window();
-    m_read.reset();
-    m_answerTimer.stop();
-    if (m_text)
-        emit changed();
+    while (!m_reads.empty() && m_reads.front().done()) {
+        const Read read = std::move(m_reads.front());
+        m_reads.pop_front();
+        if (read.read && read.read->leftNothingBehind() && m_spareWindow == XCB_NONE)
+            m_spareWindow = read.read->window();
+        else if (read.read)
+            retire(read.read->window());
+        m_text = read.read ? read.read->text() : std::nullopt;
+        // Whoever is told reads the text at once: the next one is served after.
+        if (m_text)
+            emit changed();
+    }
+    QDeadlineTimer first = QDeadlineTimer::Forever;
+    for (const Read &read : m_reads) {
+        if (!read.done() && read.giveUpAt < first)
+            first = read.giveUpAt;
+    }
+    if (first.isForever())
+        m_answerTimer.stop();
+    else
+        m_answerTimer.start(
+            std::chrono::ceil<std::chrono::milliseconds>(first.remainingTimeAsDuration()));
 }
 
-void XcbClipboard::giveUp()
+void XcbClipboard::giveUpSilent()
 {
-    if (!m_read)
+    // An answer may be in that nothing has woken us for yet.
+    processEvents();
+    for (Read &read : m_reads) {
+        if (!read.done() && read.giveUpAt.hasExpired())
+            giveUp(read);
+    }
+    settle();
+}
+
+void XcbClipboard::giveUp(Read &read)
+{
+    if (!read.read)
         return;
-    qCInfo(lcPlatform, "the clipboard's owner did not answer within %lld ms; its text is not read",
-           static_cast<long long>(answerTimeout.count()));
-    forgetRead();
-    m_text = std::nullopt;
+    if (!read.read->finished() && !read.replaced)
+        qCInfo(lcPlatform,
+               "the clipboard's owner did not answer within %lld ms; its text is not read",
+               static_cast<long long>(answerTimeout.count()));
+    retire(read.read->window());
+    read.read.reset();
 }
 
-void XcbClipboard::forgetRead()
+void XcbClipboard::forgetReads()
 {
     m_answerTimer.stop();
-    if (!m_read)
-        return;
-    retire(m_read->window());
-    m_read.reset();
+    for (const Read &read : m_reads) {
+        if (read.read)
+            retire(read.read->window());
+    }
+    m_reads.clear();
 }
 
 void XcbClipboard::retire(uint32_t window)

@@ -19,8 +19,14 @@ class XcbConnection;
 // The X11 clipboard, read on a connection of our own so that an owner that is
 // slow, silent or gone can never hold up the GUI thread: XFixes reports every
 // new owner, the text is then read without waiting (SelectionRead), and an owner
-// that does not answer within answerTimeout is given up on until the next change.
+// that stays silent for answerTimeout is given up on until the next change.
 // readText() serves the last text read in full; changed() says a new one is in.
+//
+// A new owner does not cut short the read of the one before: that owner was
+// asked before it lost the clipboard and still answers, and its copy is as much
+// the user's (a script copying in a loop). Texts are served in the order the
+// owners came; a replaced owner that stays silent for replacedOwnerTimeout is
+// given up on, so that it holds back its successor's text no longer.
 //
 // Writing goes through QClipboard: Qt's owner side answers every request on its
 // own, hands the text to a clipboard manager at exit, and never waits for another
@@ -32,6 +38,7 @@ class XcbClipboard final : public Clipboard
 
 public:
     static constexpr std::chrono::milliseconds answerTimeout{2000};
+    static constexpr std::chrono::milliseconds replacedOwnerTimeout{500};
 
     // The clipboard on the X server of DISPLAY, or why it cannot be read this
     // way. Requires a QGuiApplication (for writing).
@@ -42,24 +49,40 @@ public:
     void clear() override;
     void writeText(const QString &text) override;
 
-    // Whether a read from the current owner is still under way.
-    bool reading() const { return m_read != nullptr; }
+    // Whether a read is still under way, or a text read waits for one.
+    bool reading() const { return !m_reads.empty(); }
 
 private:
+    // The read of one owner's text, or of no owner (the clipboard was emptied),
+    // in the order the owners came.
+    struct Read
+    {
+        // Null once given up, and for no owner.
+        std::unique_ptr<SelectionRead> read;
+        // When it is given up unless the owner answers before.
+        QDeadlineTimer giveUpAt;
+        bool replaced = false;
+
+        bool done() const;
+    };
+
     XcbClipboard(std::unique_ptr<XcbConnection> connection, QObject *parent);
 
     void processEvents();
     void ownerChanged(uint32_t owner, uint32_t time);
-    void readFinished();
-    void giveUp();
-    // Drops the read under way, if any; its window is retired.
-    void forgetRead();
+    // Serves the texts read, in order, up to the first read still under way, and
+    // sets the timer for the next one to be given up.
+    void settle();
+    void giveUpSilent();
+    void giveUp(Read &read);
+    // Drops every read under way; their windows are retired.
+    void forgetReads();
     void retire(uint32_t window);
 
     std::unique_ptr<XcbConnection> m_connection;
     QClipboard *m_clipboard;
     QSocketNotifier *m_notifier;
-    // Restarted by every answer of the owner; when it fires the read is given up.
+    // Fires when the first read to be given up is due.
     QTimer m_answerTimer;
     // Takes the rest of a burst of events after a share of the GUI thread's time.
     QTimer m_moreEvents;
@@ -75,7 +98,7 @@ private:
         QDeadlineTimer until;
     };
     std::deque<Retired> m_retired;
-    std::unique_ptr<SelectionRead> m_read;
+    std::deque<Read> m_reads;
     std::optional<QString> m_text;
     bool m_connectionLost = false;
 };

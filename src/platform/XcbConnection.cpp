@@ -63,9 +63,11 @@ bool XcbConnection::internAtoms()
         Wanted{"CLIPBOARD", &m_atoms.clipboard},
         Wanted{"TARGETS", &m_atoms.targets},
         Wanted{"INCR", &m_atoms.incr},
+        Wanted{"UTF8_STRING", &m_atoms.utf8String},
         Wanted{"BRIMVALE_CLIPBOARD_TRANSFER", &m_atoms.transferProperty},
+        Wanted{"BRIMVALE_CLIPBOARD_EARLY_TEXT", &m_atoms.earlyTextProperty},
     };
-    // All requests first, then all replies: one round trip instead of four.
+    // All requests first, then all replies: one round trip instead of one each.
     std::array<xcb_intern_atom_cookie_t, wanted.size()> cookies{};
     for (std::size_t i = 0; i < wanted.size(); ++i)
         cookies[i] = xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(wanted[i].name.size()),

@@ -24,8 +24,11 @@ struct XcbAtoms
     xcb_atom_t clipboard = XCB_NONE;
     xcb_atom_t targets = XCB_NONE;
     xcb_atom_t incr = XCB_NONE;
+    xcb_atom_t utf8String = XCB_NONE;
     // Where owners put what we asked for, on our own window.
     xcb_atom_t transferProperty = XCB_NONE;
+    // Where the owner puts the text asked for together with its targets.
+    xcb_atom_t earlyTextProperty = XCB_NONE;
 };
 
 // A connection of our own to the X server of DISPLAY, with XFixes, so that

@@ -76,6 +76,17 @@ private slots:
             session.storedList(QStringLiteral("texts")).constFirst().size() == large.size(), 10000);
         QCOMPARE(session.storedList(QStringLiteral("texts")).constFirst(),
                  QString::fromUtf8(large));
+
+        // A burst, one copy right after the other: every one is seen, in order.
+        QStringList expected = session.storedList(QStringLiteral("texts"));
+        for (int i = 1; i <= 20; ++i) {
+            const QString text = QStringLiteral("burst copy %1").arg(i);
+            QVERIFY(E2eSession::copyWithXclip(text.toUtf8()));
+            expected.prepend(text);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(session.storedList(QStringLiteral("texts")).constFirst(),
+                                  QStringLiteral("burst copy 20"), 5000);
+        QCOMPARE(session.storedList(QStringLiteral("texts")), expected);
     }
 
     // A second start hands over to the running one (which shows its panel) and

@@ -28,9 +28,10 @@ private slots:
             QSKIP(qPrintable(*why));
         QVERIFY2(m_sway.start(), "sway did not start");
         qputenv("WAYLAND_DISPLAY", QFile::encodeName(m_sway.socketPath()));
-        m_clipboard = createSystemClipboard();
+        SystemClipboard chosen = createSystemClipboard();
+        QCOMPARE(chosen.reach, ClipboardReach::Everything);
+        m_clipboard = std::move(chosen.clipboard);
         QVERIFY(qobject_cast<WaylandClipboard *>(m_clipboard.get()));
-        QCOMPARE(systemClipboardReach(), ClipboardReach::Everything);
         QVERIFY(m_store.isValid());
         m_manager = std::make_unique<ClipboardManager>(*m_clipboard, m_store.preferences(),
                                                        m_store.history(), m_timers);

@@ -7,7 +7,8 @@
 //       single one is part of names like text/plain;charset=utf-8)
 //   clipboard_owner silent             takes the clipboard and never answers
 //   clipboard_owner incr-then-exit     offers UTF8_STRING, starts INCR, exits
-//   clipboard_owner slow MS TEXT       answers every request after MS ms
+//   clipboard_owner slow MS TEXT       answers every request after MS ms, saying
+//                                      "asked" when one comes
 //
 // Prints "ready" once it owns the clipboard; exits when another program takes it.
 #include <xcb/xcb.h>
@@ -93,8 +94,12 @@ int run(const std::string &mode, std::map<xcb_atom_t, std::string> offers, std::
     while (xcb_generic_event_t *raw = xcb_wait_for_event(c)) {
         const std::unique_ptr<xcb_generic_event_t, FreeC> event(raw);
         const int type = event->response_type & 0x7f;
-        if (type == XCB_SELECTION_CLEAR)
+        if (type == XCB_SELECTION_CLEAR) {
+            // As Xlib's XCloseDisplay does: a server may drop the requests of a
+            // client that is gone before it took them, answers sent just now too.
+            std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
             return 0;
+        }
         if (type == XCB_PROPERTY_NOTIFY && !incremental.done) {
             const auto &change = *reinterpret_cast<xcb_property_notify_event_t *>(raw);
             if (change.window != incremental.requestor || change.atom != incremental.property ||
@@ -113,8 +118,12 @@ int run(const std::string &mode, std::map<xcb_atom_t, std::string> offers, std::
         const auto &request = *reinterpret_cast<xcb_selection_request_event_t *>(raw);
         if (mode == "silent")
             continue;
-        if (delayMs > 0)
+        if (delayMs > 0) {
+            // Tells the test it was asked while it still owned the clipboard.
+            std::puts("asked");
+            std::fflush(stdout);
             std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        }
         const xcb_atom_t property =
             request.property == XCB_NONE ? request.target : request.property;
         if (request.target == targets) {

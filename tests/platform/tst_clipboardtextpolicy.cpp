@@ -44,11 +44,11 @@ private slots:
                                  "text/plain;charset=utf-8",
                                  "text/uri-list",
                                  "TARGETS"}
-            << QByteArrayList{"text/plain;charset=utf-8/utf8", "UTF8_STRING/utf8",
+            << QByteArrayList{"UTF8_STRING/utf8", "text/plain;charset=utf-8/utf8",
                               "text/plain/utf8", "STRING/latin1", "TEXT/latin1"};
         QTest::newRow("case and spaces around ';', as offered")
             << QList<QByteArray>{"image/png", "Text/Plain ; Charset=UTF-8", "utf8_string"}
-            << QByteArrayList{"Text/Plain ; Charset=UTF-8/utf8", "utf8_string/utf8"};
+            << QByteArrayList{"utf8_string/utf8", "Text/Plain ; Charset=UTF-8/utf8"};
         QTest::newRow("another charset is not utf-8")
             << QList<QByteArray>{"text/plain;charset=iso-8859-1", "text/plain"}
             << QByteArrayList{"text/plain/utf8"};

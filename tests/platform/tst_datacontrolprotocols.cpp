@@ -60,7 +60,7 @@ private slots:
         QVERIFY(server.isListening());
         qputenv("WAYLAND_DISPLAY", socket);
 
-        std::unique_ptr<Clipboard> clipboard = createSystemClipboard();
+        std::unique_ptr<Clipboard> clipboard = createSystemClipboard().clipboard;
         auto *wayland = qobject_cast<WaylandClipboard *>(clipboard.get());
         QVERIFY(wayland);
         QCOMPARE(QByteArray(wayland->protocolName()), expectedManager);
@@ -125,9 +125,9 @@ private slots:
                              "the Wayland compositor offers no data-control manager: on this "
                              "desktop Brimvale records copies only while it can see them (while "
                              "one of its windows has the focus)");
-        const std::unique_ptr<Clipboard> clipboard = createSystemClipboard();
-        QVERIFY(qobject_cast<QtClipboard *>(clipboard.get()));
-        QCOMPARE(systemClipboardReach(), ClipboardReach::OnlyWhileSeen);
+        const SystemClipboard chosen = createSystemClipboard();
+        QVERIFY(qobject_cast<QtClipboard *>(chosen.clipboard.get()));
+        QCOMPARE(chosen.reach, ClipboardReach::OnlyWhileSeen);
     }
 
     void noCompositor_qtClipboard_reachUnchanged()
@@ -136,9 +136,9 @@ private slots:
         qputenv("WAYLAND_DISPLAY", "wayland-nobody-listens");
         QTest::ignoreMessage(QtWarningMsg, "cannot connect to the Wayland compositor; using "
                                            "the X11 or Qt clipboard");
-        const std::unique_ptr<Clipboard> clipboard = createSystemClipboard();
-        QVERIFY(qobject_cast<QtClipboard *>(clipboard.get()));
-        QCOMPARE(systemClipboardReach(), ClipboardReach::Everything);
+        const SystemClipboard chosen = createSystemClipboard();
+        QVERIFY(qobject_cast<QtClipboard *>(chosen.clipboard.get()));
+        QCOMPARE(chosen.reach, ClipboardReach::Everything);
     }
 
     // With an X server at DISPLAY standing in for XWayland, which is told of every
@@ -154,9 +154,10 @@ private slots:
         QVERIFY(server.isListening());
         qputenv("WAYLAND_DISPLAY", socket);
         QTest::failOnWarning(QRegularExpression(u"records copies only"_s));
-        const std::unique_ptr<Clipboard> clipboard = createSystemClipboard();
+        const SystemClipboard chosen = createSystemClipboard();
+        const std::unique_ptr<Clipboard> &clipboard = chosen.clipboard;
         QVERIFY(qobject_cast<XcbClipboard *>(clipboard.get()));
-        QCOMPARE(systemClipboardReach(), ClipboardReach::Everything);
+        QCOMPARE(chosen.reach, ClipboardReach::Everything);
 
         // xclip forks and offers the text until the next owner comes.
         const QString copied = u"copied on X11 beside a Wayland compositor"_s;

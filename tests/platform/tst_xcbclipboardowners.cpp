@@ -91,6 +91,26 @@ private slots:
         QVERIFY2(readsSoon(u"replaces the silent owner"_s), describe(m_clipboard->readText()));
     }
 
+    // A script copying in a loop replaces each owner before its answers are in:
+    // the replaced owner, asked while it still owned the clipboard, is still read,
+    // and its text comes first.
+    void ownerReplacedWhileAnswering_bothReadInOrder()
+    {
+        QStringList served;
+        QObject serving;
+        connect(m_clipboard, &Clipboard::changed, &serving,
+                [&] { served.append(m_clipboard->readText().value_or(u"none"_s)); });
+        QProcess &owner = startOwner({u"slow"_s, u"150"_s, u"the replaced owner's"_s});
+        QByteArray said;
+        QTRY_VERIFY((said += owner.readAllStandardOutput()).contains("asked"));
+        copyWithXclip("its successor's");
+        QTRY_VERIFY_WITH_TIMEOUT(served.contains(u"its successor's"_s), timeoutMs);
+        // xclip takes the clipboard after its start returns, so init()'s copy may
+        // be read once more.
+        served.removeAll(u"before the owner"_s);
+        QCOMPARE(served, QStringList({u"the replaced owner's"_s, u"its successor's"_s}));
+    }
+
     void twentyMegabytesInIncrPieces_readExactly()
     {
         QByteArray line = "line of a large text: Gr\xc3\xbc\xc3\x9f"
@@ -118,9 +138,10 @@ private slots:
         QVERIFY2(text && *text == QString::fromUtf8(bytes), describe(text));
     }
 
-    void secretHintInIncrPieces_textNeverAsked()
+    void secretHintInIncrPieces_textNeverRead()
     {
-        // The hint itself comes in pieces; the text is offered but must not be read.
+        // The hint itself comes in pieces; the text, asked for with the targets,
+        // is offered but must not be read.
         QProcess &owner = startOwner({u"serve"_s, u"--chunk"_s, u"2"_s,
                                       u"x-kde-passwordManagerHint==secret"_s, u"UTF8_STRING"_s},
                                      "hunter2");

@@ -41,8 +41,6 @@ private slots:
         };
         QVERIFY(noteShown(ClipboardReach::OnlyWhileSeen));
         QVERIFY(!noteShown(ClipboardReach::Everything));
-        // No clipboard was chosen in this process: X11's reach, no line.
-        QCOMPARE(systemClipboardReach(), ClipboardReach::Everything);
     }
 };
 
