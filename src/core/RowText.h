@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+// The one line a history row shows for an item, wherever it is shown: the
+// panel's rows and `brimvale --list` print the same.
+
+// The item's first characters as a row shows them (see displayText()), made from
+// its UTF-8 as stored. A long text is decoded only as far as its row reaches.
+QString displayTextOfUtf8(QByteArrayView utf8);
+
+// The text as a row paints it: line breaks become a visible mark so that it
+// stays on one line. The item itself is never changed.
+QString singleLine(const QString &text);
+
+// Both: what a row shows of the item stored as `utf8`.
+inline QString rowLineOfUtf8(QByteArrayView utf8)
+{
+    return singleLine(displayTextOfUtf8(utf8));
+}
