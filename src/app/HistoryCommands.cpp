@@ -71,11 +71,16 @@ int listHistory(const QString &storePath, const QString &category, bool wholeTex
     bool written = true;
     QByteArray line;
     const StoreStatus read = reader.forEachItem(*keys, [&](qint64 id, QByteArrayView utf8) {
-        line = QByteArray::number(id) + '\t';
-        if (wholeTexts)
-            written = write(out, line) && write(out, utf8) && write(out, QByteArrayView("\0", 1));
-        else
-            written = write(out, line + rowLineOfUtf8(utf8).toUtf8() + '\n');
+        line.setNum(id);
+        line += '\t';
+        if (wholeTexts) {
+            line += utf8;
+            line += '\0';
+        } else {
+            line += rowLineOfUtf8(utf8).toUtf8();
+            line += '\n';
+        }
+        written = write(out, line);
         // A launcher shows the newest items while the rest are read.
         if (written && first)
             written = std::fflush(out) == 0;

@@ -4,6 +4,7 @@
 
 #include "HistoryStore.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -60,6 +61,9 @@ QString displayTextOfUtf8(QByteArrayView utf8)
 
 QString singleLine(const QString &text)
 {
+    // Most rows have no line break: the text itself, shared.
+    if (std::none_of(text.begin(), text.end(), isLineBreak))
+        return text;
     QString line;
     line.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -126,6 +126,35 @@ private slots:
         }
     }
 
+    // Its shortcut for texts of characters that stand alone must cut where the
+    // segmentation does, next to whatever can join a cluster. (Thai is left out:
+    // Qt's segmentation of a Thai run splits the surrogate pairs in it.)
+    void displayText_cutsWhereTheSegmentationDoes()
+    {
+        const QStringList pieces{u"a"_s,          u"\u00E9"_s, u"\u0436"_s,           u"\u65E5"_s,
+                                 u"\U0001F44D"_s, u"\t"_s,     u"\u0301"_s,           u"\u200D"_s,
+                                 u"\U0001F1E9"_s, u"\u1100"_s, u"\u1161"_s,           u"\uAC00"_s,
+                                 u"\r"_s,         u"\n"_s,     u"\u0D4E"_s,           u"\uFE0F"_s,
+                                 u"\U0001F3FD"_s, u"\u0600"_s, QString(QChar(0xD800))};
+        Picker pick;
+        for (int round = 0; round < 6000; ++round) {
+            const qsizetype length = round % 3 == 0 ? 100 : qsizetype(1 + pick.below(6));
+            // Stand-alone characters, as copied text mostly is, with one in `odds`
+            // picked from all pieces.
+            const std::size_t odds = 1 + std::size_t(round % 4);
+            QString text;
+            while (text.size() < length + qsizetype(pick.below(8)))
+                text += pieces.at(qsizetype(pick.below(odds) == 0
+                                                ? pick.below(std::size_t(pieces.size()))
+                                                : pick.below(6)));
+            const std::vector<qsizetype> ends = allGraphemeEnds(text);
+            const QString expected = qsizetype(ends.size()) <= length
+                                         ? text
+                                         : text.first(ends[std::size_t(length - 1)]) + u"..."_s;
+            QCOMPARE(displayText(text, length), expected);
+        }
+    }
+
     void leadingGraphemeEnds_readsOnlyTheBeginningOfAHugeText()
     {
         const GuardedText huge(64 * 1024 * 1024, 8 * 2048, u'a');
