@@ -77,7 +77,7 @@ int listHistory(const QString &storePath, const QString &category, bool wholeTex
             line += utf8;
             line += '\0';
         } else {
-            line += rowLineOfUtf8(utf8).toUtf8();
+            appendRowLineUtf8(line, utf8);
             line += '\n';
         }
         written = write(out, line);

@@ -51,14 +51,14 @@ bool mayContinueCluster(char32_t codePoint)
     }
 }
 
-// Code points that can join the one after them into a cluster: CR before LF,
+// Code points from U+02B0 on that can join the one after them into a cluster:
 // Hangul jamo and syllables, and the prepended letters that are no format
 // character (those are in mayContinueCluster()). The Thai and Lao vowels that
-// end a cluster as spacing marks are here too, and so are lone surrogates.
+// end a cluster as spacing marks are here too, and so are lone surrogates. (Below
+// U+02B0 only CR joins, before LF: see standsAlone().)
 bool mayStartLongerCluster(char32_t codePoint)
 {
-    static constexpr std::array<CodePointRange, 13> ranges{{{u'\r', u'\r'},
-                                                            {0x0D4E, 0x0D4E},
+    static constexpr std::array<CodePointRange, 12> ranges{{{0x0D4E, 0x0D4E},
                                                             {0x0E33, 0x0E33},
                                                             {0x0EB3, 0x0EB3},
                                                             {0x1100, 0x11FF},
@@ -73,18 +73,6 @@ bool mayStartLongerCluster(char32_t codePoint)
     return std::any_of(ranges.begin(), ranges.end(), [codePoint](const CodePointRange &range) {
         return codePoint >= range.first && codePoint <= range.last;
     });
-}
-
-// Whether a cluster boundary lies before and after `codePoint` whatever stands
-// around it, as long as that stands alone too: no rule of the segmentation joins
-// it to a neighbour. Lone surrogates are left to the segmentation.
-bool standsAlone(char32_t codePoint)
-{
-    // Latin without its modifier letters: only CR joins, and the soft hyphen is
-    // a format character.
-    if (codePoint < 0x02B0)
-        return codePoint != u'\r' && codePoint != 0x00AD;
-    return !mayContinueCluster(codePoint) && !mayStartLongerCluster(codePoint);
 }
 
 qsizetype codePointStart(QStringView text, qsizetype index)
@@ -143,6 +131,15 @@ bool composesWithNothing(char32_t codePoint, const PlainBits &basic)
 }
 
 } // namespace
+
+bool standsAlone(char32_t codePoint)
+{
+    // Latin without its modifier letters: only CR joins, and the soft hyphen is
+    // a format character.
+    if (codePoint < 0x02B0)
+        return codePoint != u'\r' && codePoint != 0x00AD;
+    return !mayContinueCluster(codePoint) && !mayStartLongerCluster(codePoint);
+}
 
 bool isPlainlyCanonicalUtf8(QByteArrayView utf8)
 {
