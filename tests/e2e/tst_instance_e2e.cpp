@@ -388,7 +388,8 @@ private slots:
         QCOMPARE(help.exitCode(), 0);
         const QByteArray text = help.readAllStandardOutput();
         for (const char *option :
-             {"--show", "--toggle", "--quit", "--background", "--help", "--version"})
+             {"--show", "--toggle", "--quit", "--background", "--list", "--null", "--print",
+              "--copy", "--delete", "--help", "--version"})
             QVERIFY2(text.contains(option), option);
     }
 };
