@@ -6,7 +6,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusError>
-#include <QDBusMessage>
 #include <QDBusVariant>
 #include <QFile>
 #include <QLocalServer>
@@ -29,7 +28,7 @@ qint64 storeIdParameter(const QVariantList &parameter)
     if (parameter.size() != 1)
         return 0;
     QVariant value = parameter.first();
-    if (value.canConvert<QDBusVariant>() && value.userType() == qMetaTypeId<QDBusVariant>())
+    if (value.userType() == qMetaTypeId<QDBusVariant>())
         value = value.value<QDBusVariant>().variant();
     bool isNumber = false;
     const qint64 id = value.toLongLong(&isNumber);
