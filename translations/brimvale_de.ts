@@ -233,6 +233,10 @@
         <source>cannot own the name %1 on the session bus: %2</source>
         <translation>der Name %1 kann am Sitzungsbus nicht belegt werden: %2</translation>
     </message>
+    <message>
+        <source>No item has the id %1</source>
+        <translation>Kein Eintrag hat die Nummer %1</translation>
+    </message>
 </context>
 <context>
     <name>AppShell</name>
@@ -293,6 +297,10 @@
     <message>
         <source>Brimvale is already running with the history in %1, but this start cannot reach it: it was started with another XDG_RUNTIME_DIR</source>
         <translation>Brimvale läuft bereits mit dem Verlauf in %1, ist aber von diesem Start aus nicht erreichbar: Es wurde mit einem anderen XDG_RUNTIME_DIR gestartet</translation>
+    </message>
+    <message>
+        <source>No item has the id %1</source>
+        <translation>Kein Eintrag hat die Nummer %1</translation>
     </message>
 </context>
 <context>
@@ -550,6 +558,76 @@
     <message>
         <source>Brimvale is not running, and it cannot start here: no display is available (DISPLAY and WAYLAND_DISPLAY are not set).</source>
         <translation>Brimvale läuft nicht und kann hier nicht starten: Es ist keine Anzeige verfügbar (DISPLAY und WAYLAND_DISPLAY sind nicht gesetzt).</translation>
+    </message>
+    <message>
+        <source>Print the history, newest first, one item a line: its id, a tab, and the item as its row shows it. A category (url, code, text or all) after it prints only that list.</source>
+        <translation>Den Verlauf ausgeben, den neuesten Eintrag zuerst, einen je Zeile: seine Nummer, einen Tabulator und den Eintrag, wie seine Zeile ihn zeigt. Eine Kategorie (url, code, text oder all) danach gibt nur diese Liste aus.</translation>
+    </message>
+    <message>
+        <source>With --list, print each whole item, ended by a NUL character, instead of its row.</source>
+        <translation>Mit --list jeden Eintrag ganz ausgeben, mit einem NUL-Zeichen abgeschlossen, statt seiner Zeile.</translation>
+    </message>
+    <message>
+        <source>Print the whole item with the id &lt;id&gt;, as copied.</source>
+        <translation>Den ganzen Eintrag mit der Nummer &lt;id&gt; ausgeben, wie er kopiert wurde.</translation>
+    </message>
+    <message>
+        <source>id</source>
+        <translation>id</translation>
+    </message>
+    <message>
+        <source>Put the item with the id &lt;id&gt; on the clipboard through the running Brimvale; - reads a line printed by --list from standard input.</source>
+        <translation>Den Eintrag mit der Nummer &lt;id&gt; über das laufende Brimvale in die Zwischenablage legen; - liest eine von --list ausgegebene Zeile von der Standardeingabe.</translation>
+    </message>
+    <message>
+        <source>Delete the item with the id &lt;id&gt; (or - as for --copy) from the history.</source>
+        <translation>Den Eintrag mit der Nummer &lt;id&gt; (oder - wie bei --copy) aus dem Verlauf löschen.</translation>
+    </message>
+    <message>
+        <source>With --list: url, code, text or all (the default).</source>
+        <translation>Mit --list: url, code, text oder all (die Vorgabe).</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryCommands</name>
+    <message>
+        <source>Unknown category &quot;%1&quot;: use url, code, text or all</source>
+        <translation>Unbekannte Kategorie „%1“: url, code, text oder all verwenden</translation>
+    </message>
+    <message>
+        <source>Cannot write the list: %1</source>
+        <translation>Die Liste kann nicht geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <source>No item has the id %1</source>
+        <translation>Kein Eintrag hat die Nummer %1</translation>
+    </message>
+    <message>
+        <source>No item was chosen: standard input held no line</source>
+        <translation>Kein Eintrag wurde gewählt: Die Standardeingabe enthielt keine Zeile</translation>
+    </message>
+    <message>
+        <source>Not an item id: &quot;%1&quot;</source>
+        <translation>Keine Nummer eines Eintrags: „%1“</translation>
+    </message>
+</context>
+<context>
+    <name>StoreSnapshotReader</name>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>it is not a readable file</source>
+        <translation>es ist keine lesbare Datei</translation>
+    </message>
+    <message>
+        <source>it does not exist</source>
+        <translation>es existiert nicht</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: its write-ahead log could not be copied to read it</source>
+        <translation>%1 kann nicht gelesen werden: Sein Write-Ahead-Log konnte zum Lesen nicht kopiert werden</translation>
     </message>
 </context>
 </TS>

@@ -215,7 +215,26 @@ void AppShell::obey(InstanceCommand command)
         // After the request's answer has gone out.
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
         break;
+    case InstanceCommand::Copy:
+    case InstanceCommand::Delete:
+        // They name an item: see actOnItem().
+        break;
     }
+}
+
+bool AppShell::actOnItem(const InstanceRequest &request)
+{
+    switch (request.command) {
+    case InstanceCommand::Copy:
+        return m_manager->copyStoredItem(request.storeId);
+    case InstanceCommand::Delete:
+        return m_manager->deleteStoredItem(request.storeId);
+    case InstanceCommand::Show:
+    case InstanceCommand::Toggle:
+    case InstanceCommand::Quit:
+        break;
+    }
+    return false;
 }
 
 void AppShell::placePanel()

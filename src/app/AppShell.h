@@ -68,6 +68,9 @@ public:
     void openPanel();
     // A later start's request (see InstanceServer).
     void obey(InstanceCommand command);
+    // A later start's request for an item (`brimvale --copy ID`, `--delete ID`):
+    // false when the history holds no item under its id.
+    bool actOnItem(const InstanceRequest &request);
 
 signals:
     void launched();

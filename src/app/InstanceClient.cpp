@@ -11,12 +11,14 @@
 
 namespace {
 
-bool sendOnBus(InstanceCommand command, std::chrono::milliseconds timeout, QString *error)
+InstanceDelivery sendOnBus(const InstanceRequest &request, std::chrono::milliseconds timeout,
+                           QString *error)
 {
+    const InstanceCommand command = request.command;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         *error = bus.lastError().message();
-        return false;
+        return InstanceDelivery::NoAnswer;
     }
     const QString service = QLatin1StringView(instanceBusName);
     const QString path = QLatin1StringView(instanceObjectPath);
@@ -26,19 +28,23 @@ bool sendOnBus(InstanceCommand command, std::chrono::milliseconds timeout, QStri
             ? QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Activate"))
             : QDBusMessage::createMethodCall(service, path, interface,
                                              QStringLiteral("ActivateAction"));
-    if (command != InstanceCommand::Show)
-        message << instanceCommandName(command) << QVariantList();
+    if (command != InstanceCommand::Show) {
+        message << instanceCommandName(command)
+                << (takesItem(command) ? QVariantList{QVariant::fromValue(request.storeId)}
+                                       : QVariantList());
+    }
     message << QVariantMap();
     // The lock says one runs; bus activation would start another.
     message.setAutoStartService(false);
     const QDBusMessage reply = bus.call(message, QDBus::Block, static_cast<int>(timeout.count()));
     if (reply.type() == QDBusMessage::ReplyMessage)
-        return true;
+        return InstanceDelivery::Delivered;
     *error = reply.errorMessage();
-    return false;
+    return reply.errorName() == QLatin1StringView(noSuchItemError) ? InstanceDelivery::NoSuchItem
+                                                                   : InstanceDelivery::NoAnswer;
 }
 
-InstanceDelivery sendOnSocket(InstanceCommand command, const QString &socketPath,
+InstanceDelivery sendOnSocket(const InstanceRequest &request, const QString &socketPath,
                               std::chrono::milliseconds timeout, QString *error)
 {
     QLocalSocket socket;
@@ -60,7 +66,7 @@ InstanceDelivery sendOnSocket(InstanceCommand command, const QString &socketPath
         socket.abort();
         return InstanceDelivery::ForeignListener;
     }
-    socket.write(instanceCommandName(command).toUtf8() + '\n');
+    socket.write(instanceRequestLine(request) + '\n');
     if (!socket.waitForBytesWritten(waitMs)) {
         *error = socket.errorString();
         return InstanceDelivery::NoAnswer;
@@ -72,27 +78,32 @@ InstanceDelivery sendOnSocket(InstanceCommand command, const QString &socketPath
             return InstanceDelivery::NoAnswer;
         }
     }
-    return socket.readLine().trimmed() == "ok" ? InstanceDelivery::Delivered
-                                               : InstanceDelivery::NoAnswer;
+    const QByteArray answer = socket.readLine().trimmed();
+    if (answer == "ok")
+        return InstanceDelivery::Delivered;
+    *error = QString::fromUtf8(answer);
+    return answer == "no-item" ? InstanceDelivery::NoSuchItem : InstanceDelivery::NoAnswer;
 }
 
 } // namespace
 
-InstanceDelivery sendToRunningInstance(InstanceCommand command, const QStringList &socketPaths,
+InstanceDelivery sendToRunningInstance(const InstanceRequest &request,
+                                       const QStringList &socketPaths,
                                        std::chrono::milliseconds timeout, QString *error)
 {
     QStringList errors;
     QString busError;
     if (sessionBusExpected()) {
-        if (sendOnBus(command, timeout, &busError))
-            return InstanceDelivery::Delivered;
+        const InstanceDelivery delivery = sendOnBus(request, timeout, &busError);
+        if (delivery != InstanceDelivery::NoAnswer)
+            return delivery;
         errors.append(busError);
     }
     InstanceDelivery result = InstanceDelivery::NoAnswer;
     for (const QString &path : socketPaths) {
         QString socketError;
-        const InstanceDelivery delivery = sendOnSocket(command, path, timeout, &socketError);
-        if (delivery == InstanceDelivery::Delivered)
+        const InstanceDelivery delivery = sendOnSocket(request, path, timeout, &socketError);
+        if (delivery == InstanceDelivery::Delivered || delivery == InstanceDelivery::NoSuchItem)
             return delivery;
         if (delivery == InstanceDelivery::ForeignListener)
             result = delivery;

@@ -15,18 +15,52 @@ QString instanceCommandName(InstanceCommand command)
         return QStringLiteral("toggle");
     case InstanceCommand::Quit:
         return QStringLiteral("quit");
+    case InstanceCommand::Copy:
+        return QStringLiteral("copy");
+    case InstanceCommand::Delete:
+        return QStringLiteral("delete");
     }
     return {};
+}
+
+bool takesItem(InstanceCommand command)
+{
+    return command == InstanceCommand::Copy || command == InstanceCommand::Delete;
 }
 
 std::optional<InstanceCommand> instanceCommandFromName(QStringView name)
 {
     for (const InstanceCommand command :
-         {InstanceCommand::Show, InstanceCommand::Toggle, InstanceCommand::Quit}) {
+         {InstanceCommand::Show, InstanceCommand::Toggle, InstanceCommand::Quit,
+          InstanceCommand::Copy, InstanceCommand::Delete}) {
         if (name == instanceCommandName(command))
             return command;
     }
     return std::nullopt;
+}
+
+QByteArray instanceRequestLine(const InstanceRequest &request)
+{
+    QByteArray line = instanceCommandName(request.command).toUtf8();
+    if (takesItem(request.command))
+        line += ' ' + QByteArray::number(request.storeId);
+    return line;
+}
+
+std::optional<InstanceRequest> instanceRequestFromLine(QStringView line)
+{
+    const qsizetype space = line.indexOf(u' ');
+    const std::optional<InstanceCommand> command =
+        instanceCommandFromName(space < 0 ? line : line.first(space));
+    if (!command || takesItem(*command) != (space >= 0))
+        return std::nullopt;
+    if (!takesItem(*command))
+        return InstanceRequest(*command);
+    bool isNumber = false;
+    const qint64 id = line.sliced(space + 1).toLongLong(&isNumber);
+    if (!isNumber || id <= 0)
+        return std::nullopt;
+    return InstanceRequest(*command, id);
 }
 
 bool sessionBusExpected()

@@ -4,7 +4,9 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
 #include <QDBusError>
+#include <QDBusVariant>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -19,8 +21,22 @@ namespace {
 // A line longer than any command is no command.
 constexpr qint64 maxLineLength = 64;
 
+// An action's parameter as `gapplication action` and our own client send it: one
+// integer, or a string of digits.
+qint64 storeIdParameter(const QVariantList &parameter)
+{
+    if (parameter.size() != 1)
+        return 0;
+    QVariant value = parameter.first();
+    if (value.userType() == qMetaTypeId<QDBusVariant>())
+        value = value.value<QDBusVariant>().variant();
+    bool isNumber = false;
+    const qint64 id = value.toLongLong(&isNumber);
+    return isNumber ? id : 0;
+}
+
 // org.freedesktop.Application, as desktops and `gapplication action` call it.
-class ApplicationObject final : public QObject
+class ApplicationObject final : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
@@ -46,10 +62,15 @@ public slots:
     void ActivateAction(const QString &name, const QVariantList &parameter,
                         const QVariantMap &platformData)
     {
-        Q_UNUSED(parameter);
         Q_UNUSED(platformData);
-        if (const std::optional<InstanceCommand> command = instanceCommandFromName(name))
-            emit m_server->commandReceived(*command);
+        const std::optional<InstanceCommand> command = instanceCommandFromName(name);
+        if (!command)
+            return;
+        const InstanceRequest request(*command,
+                                      takesItem(*command) ? storeIdParameter(parameter) : 0);
+        if (!m_server->handleRequest(request))
+            sendErrorReply(QLatin1StringView(noSuchItemError),
+                           InstanceServer::tr("No item has the id %1").arg(request.storeId));
     }
 
 private:
@@ -144,6 +165,15 @@ bool InstanceServer::listenOnBus(QString *error)
     return true;
 }
 
+bool InstanceServer::handleRequest(const InstanceRequest &request)
+{
+    if (!takesItem(request.command)) {
+        emit commandReceived(request.command);
+        return true;
+    }
+    return request.storeId > 0 && m_itemHandler && m_itemHandler(request);
+}
+
 void InstanceServer::acceptConnections()
 {
     while (QLocalSocket *client = m_socket->nextPendingConnection()) {
@@ -175,12 +205,20 @@ void InstanceServer::serve(QLocalSocket *client)
         }
         idle->stop();
         const QString line = QString::fromUtf8(client->readLine(maxLineLength)).trimmed();
-        const std::optional<InstanceCommand> command = instanceCommandFromName(line);
-        client->write(command ? "ok\n" : "unknown\n");
+        const std::optional<InstanceRequest> request = instanceRequestFromLine(line);
+        if (!request) {
+            client->write("unknown\n");
+        } else if (takesItem(request->command)) {
+            // Its requester waits to hear whether the item was there.
+            client->write(handleRequest(*request) ? "ok\n" : "no-item\n");
+        } else {
+            client->write("ok\n");
+        }
         client->flush();
         client->disconnectFromServer();
-        if (command)
-            emit commandReceived(*command);
+        // After the answer: a quit ends the program.
+        if (request && !takesItem(request->command))
+            emit commandReceived(request->command);
     });
 }
 

@@ -32,24 +32,30 @@ bool SingleInstance::holdsLock() const
     return m_lock && m_lock->isLocked();
 }
 
-SingleInstance::Outcome SingleInstance::claim(std::optional<InstanceCommand> command,
+SingleInstance::Outcome SingleInstance::claim(std::optional<InstanceRequest> request,
                                               std::chrono::milliseconds patience)
 {
+    const bool command = request.has_value();
     const QDeadlineTimer deadline(patience);
     QString lastError;
     for (;;) {
         const bool free = takeLock();
         if (free && (m_lock->isLocked() || !command))
-            return claimStore(command);
+            return claimStore(request);
         if (!command)
             return Outcome::Delivered;
         // Held, or no lock to be had: a running one may still be there to answer.
         const InstanceDelivery delivery =
-            sendToRunningInstance(*command, m_socketPaths, answerTimeout, &lastError);
+            sendToRunningInstance(*request, m_socketPaths, answerTimeout, &lastError);
         if (delivery == InstanceDelivery::Delivered)
             return Outcome::Delivered;
+        if (delivery == InstanceDelivery::NoSuchItem) {
+            m_message = QCoreApplication::translate("SingleInstance", "No item has the id %1")
+                            .arg(request->storeId);
+            return Outcome::NoSuchItem;
+        }
         if (free)
-            return claimStore(command);
+            return claimStore(request);
         // Another user's socket stays where it is however long we wait.
         if (delivery == InstanceDelivery::ForeignListener || deadline.hasExpired())
             break;
@@ -68,7 +74,7 @@ SingleInstance::Outcome SingleInstance::claim(std::optional<InstanceCommand> com
     return Outcome::NoAnswer;
 }
 
-SingleInstance::Outcome SingleInstance::claimStore(std::optional<InstanceCommand> command)
+SingleInstance::Outcome SingleInstance::claimStore(std::optional<InstanceRequest> request)
 {
     m_storeLock = std::make_unique<InstanceLock>(m_storeLockPath);
     if (!m_storeLock->tryLock() && m_storeLock->state() == InstanceLock::State::HeldByAnother) {
@@ -94,7 +100,8 @@ SingleInstance::Outcome SingleInstance::claimStore(std::optional<InstanceCommand
     // store then says for itself what it cannot do.
     if (!m_storeLock->isLocked())
         qCWarning(lcApp, "%s", qPrintable(m_storeLock->errorString()));
-    if (command == InstanceCommand::Quit) {
+    // Only a running Brimvale can carry these out; none is started for them.
+    if (request && (request->command == InstanceCommand::Quit || takesItem(request->command))) {
         m_storeLock.reset();
         m_lock.reset();
         m_message = QCoreApplication::translate("SingleInstance", "Brimvale is not running");

@@ -26,8 +26,10 @@ public:
         Run,
         // The running Brimvale took the command, or there was none to give.
         Delivered,
-        // --quit with no Brimvale running.
+        // --quit, --copy or --delete with no Brimvale running; message() says so.
         NothingRunning,
+        // The running Brimvale holds no item under the request's id.
+        NoSuchItem,
         // One runs but did not answer in time; message() says so.
         NoAnswer,
         // Another Brimvale holds the store and is out of reach; message() says so.
@@ -41,9 +43,9 @@ public:
     SingleInstance(const SingleInstance &) = delete;
     SingleInstance &operator=(const SingleInstance &) = delete;
 
-    // `command` is what to ask of a running Brimvale; nullopt asks nothing (a
+    // `request` is what to ask of a running Brimvale; nullopt asks nothing (a
     // start from the session's autostart). Lock trouble is reported as it is met.
-    Outcome claim(std::optional<InstanceCommand> command,
+    Outcome claim(std::optional<InstanceRequest> request,
                   std::chrono::milliseconds patience = std::chrono::seconds(10));
     QString message() const { return m_message; }
     bool holdsLock() const;
@@ -54,7 +56,7 @@ private:
     bool takeLock();
     // Once no Brimvale is found to answer: the store's lock decides whether this
     // one may run (or, for --quit, whether none runs).
-    Outcome claimStore(std::optional<InstanceCommand> command);
+    Outcome claimStore(std::optional<InstanceRequest> request);
 
     QString m_lockPath;
     QString m_fallbackLockPath;

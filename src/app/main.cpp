@@ -1,6 +1,7 @@
 #include "AppLogging.h"
 #include "AppShell.h"
 #include "DataLocation.h"
+#include "HistoryCommands.h"
 #include "InstanceLock.h"
 #include "InstanceServer.h"
 #include "Logging.h"
@@ -39,6 +40,32 @@ struct Options
         QCoreApplication::translate("main",
                                     "Start without opening the panel, even without a system "
                                     "tray; do nothing when Brimvale runs already.")};
+    QCommandLineOption list{
+        QStringLiteral("list"),
+        QCoreApplication::translate("main",
+                                    "Print the history, newest first, one item a line: its id, a "
+                                    "tab, and the item as its row shows it. A category (url, "
+                                    "code, text or all) after it prints only that list.")};
+    QCommandLineOption null{
+        QStringLiteral("null"),
+        QCoreApplication::translate("main", "With --list, print each whole item, ended by a NUL "
+                                            "character, instead of its row.")};
+    QCommandLineOption print{
+        QStringLiteral("print"),
+        QCoreApplication::translate("main", "Print the whole item with the id <id>, as copied."),
+        QCoreApplication::translate("main", "id")};
+    QCommandLineOption copy{
+        QStringLiteral("copy"),
+        QCoreApplication::translate("main",
+                                    "Put the item with the id <id> on the clipboard through the "
+                                    "running Brimvale; - reads a line printed by --list from "
+                                    "standard input."),
+        QCoreApplication::translate("main", "id")};
+    QCommandLineOption remove{
+        QStringLiteral("delete"),
+        QCoreApplication::translate(
+            "main", "Delete the item with the id <id> (or - as for --copy) from the history."),
+        QCoreApplication::translate("main", "id")};
 };
 
 void describe(QCommandLineParser &parser, const Options &options)
@@ -48,8 +75,13 @@ void describe(QCommandLineParser &parser, const Options &options)
     parser.addHelpOption();
     parser.addVersionOption();
     for (const QCommandLineOption &option :
-         {options.show, options.toggle, options.quit, options.background})
+         {options.show, options.toggle, options.quit, options.background, options.list,
+          options.null, options.print, options.copy, options.remove})
         parser.addOption(option);
+    parser.addPositionalArgument(
+        QStringLiteral("category"),
+        QCoreApplication::translate("main", "With --list: url, code, text or all (the default)."),
+        QStringLiteral("[url|code|text|all]"));
 }
 
 QStringList argumentList(int argc, char *argv[])
@@ -75,7 +107,12 @@ bool opensNoWindow(const QStringList &arguments)
         if (parser.isSet(QLatin1StringView(name)))
             return true;
     }
-    return parser.isSet(options.quit);
+    for (const QCommandLineOption &option :
+         {options.quit, options.list, options.print, options.copy, options.remove}) {
+        if (parser.isSet(option))
+            return true;
+    }
+    return false;
 }
 
 // Whether Qt's platform will find a display server to draw on; the GUI ends the
@@ -132,6 +169,14 @@ int main(int argc, char *argv[])
     describe(parser, options);
     parser.process(*app);
 
+    // Read from the store itself: they need no running Brimvale, and leave the
+    // one that runs alone.
+    if (parser.isSet(options.list))
+        return listHistory(brimvaleStoreFile(), parser.positionalArguments().value(0),
+                           parser.isSet(options.null), stdout, stderr);
+    if (parser.isSet(options.print))
+        return printItem(brimvaleStoreFile(), parser.value(options.print), stdout, stderr);
+
     // Two running copies would record every copy twice; a later start hands its
     // request to the one that runs and leaves before it touches the history.
     std::optional<InstanceCommand> command = InstanceCommand::Show;
@@ -141,17 +186,32 @@ int main(int argc, char *argv[])
         command = InstanceCommand::Toggle;
     else if (parser.isSet(options.background) && !parser.isSet(options.show))
         command = std::nullopt;
+    std::optional<InstanceRequest> request;
+    if (command)
+        request = *command;
+    for (const auto &[option, itemCommand] :
+         {std::pair{&options.copy, InstanceCommand::Copy},
+          std::pair{&options.remove, InstanceCommand::Delete}}) {
+        if (!parser.isSet(*option))
+            continue;
+        const std::optional<qint64> id = itemIdArgument(parser.value(*option), stdin, stderr);
+        if (!id)
+            return 1;
+        request = InstanceRequest(itemCommand, *id);
+    }
     SingleInstance instance(InstanceLock::defaultPath(), InstanceLock::fallbackPath(),
                             InstanceLock::storeLockPath(brimvaleStoreFile()),
                             {instanceSocketPath(), instanceFallbackSocketPath()});
-    switch (instance.claim(command)) {
+    switch (instance.claim(request)) {
     case SingleInstance::Outcome::Run:
         break;
     case SingleInstance::Outcome::Delivered:
         return 0;
     case SingleInstance::Outcome::NothingRunning:
         std::fprintf(stderr, "%s\n", qPrintable(instance.message()));
-        return 0;
+        // Nothing to end is no failure; an item left uncopied is.
+        return request && takesItem(request->command) ? 1 : 0;
+    case SingleInstance::Outcome::NoSuchItem:
     case SingleInstance::Outcome::NoAnswer:
     case SingleInstance::Outcome::StoreInUse:
         std::fprintf(stderr, "%s\n", qPrintable(instance.message()));
@@ -178,6 +238,7 @@ int main(int argc, char *argv[])
     AppShell shell(brimvaleStoreFile(), launchOptions);
     shell.setLateTrayProbe({.isAvailable = &QSystemTrayIcon::isSystemTrayAvailable});
     QObject::connect(&server, &InstanceServer::commandReceived, &shell, &AppShell::obey);
+    server.setItemHandler([&shell](const InstanceRequest &item) { return shell.actOnItem(item); });
     shell.launch();
     return QApplication::exec();
 }

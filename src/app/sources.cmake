@@ -15,6 +15,7 @@ target_sources(brimvale_app PRIVATE
   InstanceClient.h InstanceClient.cpp
   SocketPeer.h SocketPeer.cpp
   SingleInstance.h SingleInstance.cpp
+  HistoryCommands.h HistoryCommands.cpp
 )
 target_link_libraries(brimvale_app PUBLIC Qt6::DBus Qt6::Network)
 target_sources(brimvale_app PRIVATE TrayMenu.h TrayMenu.cpp)

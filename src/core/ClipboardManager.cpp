@@ -133,13 +133,41 @@ void ClipboardManager::copyToClipboard(const QString &text)
 
 void ClipboardManager::deleteItem(Category category, const QString &text)
 {
-    const int row = indexOf(category, text);
-    if (row < 0)
-        return;
+    if (const int row = indexOf(category, text); row >= 0)
+        dropItem(category, row);
+}
+
+void ClipboardManager::dropItem(Category category, int row)
+{
     if (const auto onClipboard = m_clipboard.readText();
-        onClipboard && canonicallyEqual(*onClipboard, text))
+        onClipboard && canonicallyEqual(*onClipboard, list(category).textAt(row)))
         m_clipboard.clear();
     removeItem(category, row);
+}
+
+std::optional<ClipboardManager::Place> ClipboardManager::placeOfStoreId(qint64 storeId) const
+{
+    for (Category category : allCategories) {
+        if (const int row = list(category).rowOfStoreId(storeId); row >= 0)
+            return Place{category, row};
+    }
+    return std::nullopt;
+}
+
+bool ClipboardManager::copyStoredItem(qint64 storeId)
+{
+    const std::optional<Place> place = placeOfStoreId(storeId);
+    if (place)
+        copyToClipboard(list(place->category).textAt(place->row));
+    return place.has_value();
+}
+
+bool ClipboardManager::deleteStoredItem(qint64 storeId)
+{
+    const std::optional<Place> place = placeOfStoreId(storeId);
+    if (place)
+        dropItem(place->category, place->row);
+    return place.has_value();
 }
 
 void ClipboardManager::startMonitoring()

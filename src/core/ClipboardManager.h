@@ -63,6 +63,10 @@ public:
     // take it off the clipboard too when it is there.
     void copyToClipboard(const QString &text);
     void deleteItem(Category category, const QString &text);
+    // The same for the item stored under `storeId`, as `brimvale --list` names
+    // it; false when no list holds such an item.
+    bool copyStoredItem(qint64 storeId);
+    bool deleteStoredItem(qint64 storeId);
 
     // Every start adds one polling timer, every stop stops only the latest one, so
     // the timer started on creation polls for the manager's life. A clipboard that
@@ -86,6 +90,14 @@ private:
     // The first row of the list holding a text equal to `text`, or -1.
     int indexOf(Category category, const QString &text) const;
     void removeItem(Category category, int row);
+    // What a delete does: the row goes, and off the clipboard when it is there.
+    void dropItem(Category category, int row);
+    struct Place
+    {
+        Category category;
+        int row;
+    };
+    std::optional<Place> placeOfStoreId(qint64 storeId) const;
     void record(const QString &text, Category category, const HistoryIndex::Key &key);
     // Takes the clipboard's text as seen without recording it.
     void skipCurrentText();

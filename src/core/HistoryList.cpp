@@ -1,6 +1,7 @@
 #include "HistoryList.h"
 
 #include "HistoryIndex.h"
+#include "RowText.h"
 #include "UnicodeText.h"
 
 #include "HistoryStore.h"
@@ -11,32 +12,6 @@
 #include <array>
 #include <limits>
 #include <optional>
-
-namespace {
-
-// How much of a long text a row's display text is made from: a hundred
-// characters fit many times over, unless they are heaped with combining marks.
-constexpr qsizetype displayPrefixBytes = 4096;
-
-// The display text of a long text from its beginning alone, or nothing when the
-// beginning does not hold enough whole characters to tell.
-std::optional<QString> displayTextOfPrefix(QByteArrayView utf8)
-{
-    if (utf8.size() <= displayPrefixBytes)
-        return std::nullopt;
-    qsizetype cut = displayPrefixBytes;
-    while (cut > 0 && (uchar(utf8[cut]) & 0xC0) == 0x80)
-        --cut;
-    const QString prefix = StoredList::textOf(utf8.first(cut));
-    // One character more than is shown, ending before the cut: the characters
-    // shown and the "..." after them are then those of the whole text.
-    const GraphemeEnds ends = leadingGraphemeEnds(prefix, displayTextLength + 1);
-    if (ends.size() <= displayTextLength || ends.back() >= prefix.size())
-        return std::nullopt;
-    return displayText(prefix);
-}
-
-} // namespace
 
 HistoryList::HistoryList(Category category, HistoryIndex &index, QObject *parent)
     : TextListModel(parent), m_category(category), m_index(index)
@@ -100,9 +75,7 @@ QVariant HistoryList::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        if (std::optional<QString> shown = displayTextOfPrefix(utf8At(index.row())))
-            return *shown;
-        return displayText(textAt(index.row()));
+        return displayTextOfUtf8(utf8At(index.row()));
     case TextRole:
         return textAt(index.row());
     default:

@@ -20,6 +20,12 @@ constexpr char16_t firstComposingUnit = 0x0300;
 constexpr qsizetype contextBefore = 16;
 constexpr qsizetype maxContextBefore = 1024;
 
+struct CodePointRange
+{
+    char32_t first;
+    char32_t last;
+};
+
 bool isRegionalIndicator(char32_t codePoint)
 {
     return codePoint >= 0x1F1E6 && codePoint <= 0x1F1FF;
@@ -45,6 +51,30 @@ bool mayContinueCluster(char32_t codePoint)
     }
 }
 
+// Code points from U+02B0 on that can join the one after them into a cluster:
+// Hangul jamo and syllables, and the prepended letters that are no format
+// character (those are in mayContinueCluster()). The Thai and Lao vowels that
+// end a cluster as spacing marks are here too, and so are lone surrogates. (Below
+// U+02B0 only CR joins, before LF: see standsAlone().)
+bool mayStartLongerCluster(char32_t codePoint)
+{
+    static constexpr std::array<CodePointRange, 12> ranges{{{0x0D4E, 0x0D4E},
+                                                            {0x0E33, 0x0E33},
+                                                            {0x0EB3, 0x0EB3},
+                                                            {0x1100, 0x11FF},
+                                                            {0xA960, 0xA97F},
+                                                            {0xAC00, 0xDFFF},
+                                                            {0x111C2, 0x111C3},
+                                                            {0x1193F, 0x11941},
+                                                            {0x11A3A, 0x11A3A},
+                                                            {0x11A84, 0x11A89},
+                                                            {0x11D46, 0x11D46},
+                                                            {0x11F02, 0x11F02}}};
+    return std::any_of(ranges.begin(), ranges.end(), [codePoint](const CodePointRange &range) {
+        return codePoint >= range.first && codePoint <= range.last;
+    });
+}
+
 qsizetype codePointStart(QStringView text, qsizetype index)
 {
     if (index > 0 && QChar::isLowSurrogate(text.utf16()[index]) &&
@@ -67,11 +97,6 @@ bool sameCharacter(QStringView a, QStringView b)
 // The blocks common in copied text whose code points are in NFC by themselves and
 // never the second of a composed pair. Combining marks, Hangul jamo and the
 // few characters that NFC replaces lie outside them.
-struct CodePointRange
-{
-    char32_t first;
-    char32_t last;
-};
 constexpr std::array<CodePointRange, 9> plainBasicRanges{{{0x0000, 0x02FF},
                                                           {0x0400, 0x0482},
                                                           {0x048A, 0x052F},
@@ -106,6 +131,15 @@ bool composesWithNothing(char32_t codePoint, const PlainBits &basic)
 }
 
 } // namespace
+
+bool standsAlone(char32_t codePoint)
+{
+    // Latin without its modifier letters: only CR joins, and the soft hyphen is
+    // a format character.
+    if (codePoint < 0x02B0)
+        return codePoint != u'\r' && codePoint != 0x00AD;
+    return !mayContinueCluster(codePoint) && !mayStartLongerCluster(codePoint);
+}
 
 bool isPlainlyCanonicalUtf8(QByteArrayView utf8)
 {
@@ -272,6 +306,19 @@ QString displayText(const QString &text, qsizetype length)
     // Each character takes at least one unit.
     if (text.size() <= length)
         return text;
+    // Most texts are made of code points that are characters by themselves: their
+    // first `length` are the row, found without the segmentation's tables, which
+    // would take most of the time `brimvale --list` needs.
+    for (qsizetype at = 0, count = 0; at < text.size(); ++count) {
+        qsizetype next = at;
+        if (!standsAlone(nextCodePoint(text, &next)))
+            break;
+        if (count == length)
+            return text.first(at) + QStringLiteral("...");
+        at = next;
+        if (at == text.size())
+            return text;
+    }
     const GraphemeEnds ends = leadingGraphemeEnds(text, length);
     if (ends.isEmpty() || ends.size() < length || ends.back() == text.size())
         return text;

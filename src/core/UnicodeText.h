@@ -61,6 +61,12 @@ bool isPlainlyCanonicalUtf8(QByteArrayView utf8);
 // Looks only at a few characters around `position`, however long the text.
 bool isGraphemeBoundary(QStringView text, qsizetype position);
 
+// Whether a boundary lies before and after `codePoint` whatever stands around it,
+// as long as that stands alone too: no rule of the segmentation joins it to a
+// neighbour. Most letters, digits, punctuation and emoji do; marks, joiners, CR,
+// Hangul jamo and flag halves do not, nor does a lone surrogate.
+bool standsAlone(char32_t codePoint);
+
 using GraphemeEnds = QVarLengthArray<qsizetype, 16>;
 // Where each of the first `count` user-perceived characters of `text` ends, in
 // order; fewer when the text has fewer. Looks at no more of the text than it

@@ -2,34 +2,12 @@
 
 #include "CopyMark.h"
 #include "PanelStyle.h"
+#include "RowText.h"
 
 #include <QAbstractItemView>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QToolTip>
-
-namespace {
-
-// What stands for a line break in a row: the return symbol.
-constexpr QChar lineBreakMark(0x23CE);
-
-bool isLineBreak(QChar c)
-{
-    switch (c.unicode()) {
-    case u'\n':
-    case u'\r':
-    case u'\v':
-    case u'\f':
-    case 0x0085:
-    case 0x2028:
-    case 0x2029:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
 
 ClipDelegate::ClipDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
 
@@ -102,23 +80,6 @@ QString ClipDelegate::toolTip(Element element)
         break;
     }
     return {};
-}
-
-QString ClipDelegate::singleLine(const QString &text)
-{
-    QString line;
-    line.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (!isLineBreak(c)) {
-            line.append(c);
-            continue;
-        }
-        line.append(lineBreakMark);
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
-            ++i;
-    }
-    return line;
 }
 
 const QIcon &ClipDelegate::icon(IconName name, const QColor &color) const

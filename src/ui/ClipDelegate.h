@@ -45,10 +45,6 @@ public:
     Element elementAt(const QRect &row, const QPoint &position) const;
     static QString toolTip(Element element);
 
-    // The text as painted: line breaks become a visible mark so that it stays on
-    // one line. The item itself is never changed.
-    static QString singleLine(const QString &text);
-
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;

@@ -3,6 +3,7 @@
 #include "ClipListView.h"
 
 #include "CopyMark.h"
+#include "RowText.h"
 #include "TextListModel.h"
 
 #include <QApplication>
@@ -145,11 +146,10 @@ void ClipListView::startDrag(int row)
     {
         QPainter painter(&image);
         painter.setPen(palette().color(QPalette::Text));
-        painter.drawText(
-            QRect(QPoint(0, 0), text.size()), Qt::AlignLeading | Qt::AlignVCenter,
-            fontMetrics().elidedText(
-                ClipDelegate::singleLine(model()->index(row, 0, rootIndex()).data().toString()),
-                Qt::ElideRight, text.width()));
+        painter.drawText(QRect(QPoint(0, 0), text.size()), Qt::AlignLeading | Qt::AlignVCenter,
+                         fontMetrics().elidedText(
+                             singleLine(model()->index(row, 0, rootIndex()).data().toString()),
+                             Qt::ElideRight, text.width()));
     }
     drag->setPixmap(image);
     drag->exec(Qt::CopyAction, Qt::CopyAction);

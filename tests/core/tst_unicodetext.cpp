@@ -1,4 +1,5 @@
 #include "GuardedText.h"
+#include "RowText.h"
 #include "UnicodeText.h"
 #include "UnitScan.h"
 
@@ -6,6 +7,7 @@
 #include <QTest>
 #include <QTextBoundaryFinder>
 
+#include <array>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -123,6 +125,49 @@ private slots:
                 for (std::size_t i = 0; i < wanted; ++i)
                     QCOMPARE(ends[qsizetype(i)], expected[i]);
             }
+        }
+    }
+
+    // Its shortcut for texts of characters that stand alone must cut where the
+    // segmentation does, next to whatever can join a cluster. (Thai is left out:
+    // Qt's segmentation of a Thai run splits the surrogate pairs in it.)
+    void displayText_cutsWhereTheSegmentationDoes()
+    {
+        const QStringList pieces{u"a"_s,          u"\u00E9"_s, u"\u0436"_s, u"\u65E5"_s,
+                                 u"\U0001F44D"_s, u"\t"_s,     u"\u0301"_s, u"\u200D"_s,
+                                 u"\U0001F1E9"_s, u"\u1100"_s, u"\u1161"_s, u"\uAC00"_s,
+                                 u"\r"_s,         u"\n"_s,     u"\u0D4E"_s, u"\uFE0F"_s,
+                                 u"\U0001F3FD"_s, u"\u0600"_s, u"\u2028"_s, QString(QChar(0xD800))};
+        Picker pick;
+        for (int round = 0; round < 20000; ++round) {
+            const qsizetype length = round % 3 == 0 ? 100 : qsizetype(1 + pick.below(6));
+            // Stand-alone characters, as copied text mostly is, with one in `odds`
+            // picked from all pieces.
+            const std::size_t odds = std::array<std::size_t, 4>{1, 4, 60, 400}[round % 4];
+            QString text;
+            const qsizetype size = length + qsizetype(pick.below(std::size_t(length) + 8));
+            while (text.size() < size)
+                text += pieces.at(qsizetype(pick.below(odds) == 0
+                                                ? pick.below(std::size_t(pieces.size()))
+                                                : pick.below(6)));
+            const std::vector<qsizetype> ends = allGraphemeEnds(text);
+            const QString expected = qsizetype(ends.size()) <= length
+                                         ? text
+                                         : text.first(ends[std::size_t(length - 1)]) + u"..."_s;
+            QCOMPARE(displayText(text, length), expected);
+            if (length != displayTextLength)
+                continue;
+            // A row cut from the stored bytes is the row the panel shows, whatever
+            // the bytes (overlong, surrogate, too large or cut short here and there).
+            QByteArray utf8 = text.toUtf8();
+            static const char *const strays[] = {"\xC0\x80",         "\xE0\x80\x80", "\xED\xA0\x80",
+                                                 "\xF4\x90\x80\x80", "\x80",         "\xE2\x82"};
+            if (round % 2 == 1)
+                utf8.insert(qsizetype(pick.below(std::size_t(utf8.size()))),
+                            strays[pick.below(std::size(strays))]);
+            QByteArray row;
+            appendRowLineUtf8(row, utf8);
+            QCOMPARE(row, rowLineOfUtf8(utf8).toUtf8());
         }
     }
 

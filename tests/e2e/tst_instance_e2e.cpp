@@ -1,4 +1,5 @@
 #include "E2eSupport.h"
+#include "SessionBus.h"
 #include "Unprivileged.h"
 #include "WindowClose.h"
 #include "WindowMapState.h"
@@ -38,47 +39,6 @@ Finished runBrimvale(const QProcessEnvironment &env, const QStringList &argument
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardError(), process.readAllStandardOutput()};
 }
-
-// A private session bus, as a desktop session has one.
-class SessionBus final
-{
-public:
-    SessionBus()
-    {
-        m_daemon.start(u"dbus-daemon"_s,
-                       {u"--session"_s, u"--nofork"_s, u"--nopidfile"_s, u"--print-address=1"_s});
-        if (m_daemon.waitForReadyRead(10000))
-            m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
-    }
-    ~SessionBus()
-    {
-        m_daemon.kill();
-        m_daemon.waitForFinished();
-    }
-    SessionBus(const SessionBus &) = delete;
-    SessionBus &operator=(const SessionBus &) = delete;
-
-    QString address() const { return m_address; }
-
-    // The unique name that owns `name` on this bus, empty when none does.
-    QString owner(const QString &name) const
-    {
-        QProcess gdbus;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, m_address);
-        gdbus.setProcessEnvironment(env);
-        gdbus.start(u"gdbus"_s, {u"call"_s, u"--session"_s, u"--dest"_s, u"org.freedesktop.DBus"_s,
-                                 u"--object-path"_s, u"/org/freedesktop/DBus"_s, u"--method"_s,
-                                 u"org.freedesktop.DBus.GetNameOwner"_s, name});
-        if (!gdbus.waitForFinished(10000) || gdbus.exitCode() != 0)
-            return {};
-        return QString::fromUtf8(gdbus.readAllStandardOutput().trimmed());
-    }
-
-private:
-    QProcess m_daemon;
-    QString m_address;
-};
 
 } // namespace
 
@@ -428,7 +388,8 @@ private slots:
         QCOMPARE(help.exitCode(), 0);
         const QByteArray text = help.readAllStandardOutput();
         for (const char *option :
-             {"--show", "--toggle", "--quit", "--background", "--help", "--version"})
+             {"--show", "--toggle", "--quit", "--background", "--list", "--null", "--print",
+              "--copy", "--delete", "--help", "--version"})
             QVERIFY2(text.contains(option), option);
     }
 };

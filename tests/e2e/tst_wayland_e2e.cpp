@@ -28,6 +28,7 @@ private slots:
     void copiesWhileAnotherWindowHasTheFocus_areRecorded();
     void secretMarkedOffer_isNotRecorded();
     void copyBackAndDelete_throughThePanel();
+    void listPipedToCopy_isPasted();
     void compositorRestart_saidOnce_thenCopiesRecordedAgain();
 };
 
@@ -182,6 +183,28 @@ void WaylandEndToEndTest::copyBackAndDelete_throughThePanel()
     QVERIFY(panel->key({u"End"_s, u"Delete"_s}));
     QTRY_COMPARE_WITH_TIMEOUT(session.storedList(urlsKey), QStringList({gamma, beta}), 5000);
     QCOMPARE(sway.paste(), std::optional<QByteArray>(gamma.toUtf8()));
+}
+
+// A launcher's pipeline, `brimvale --list | wofi --dmenu | brimvale --copy -`, with
+// grep choosing the line.
+void WaylandEndToEndTest::listPipedToCopy_isPasted()
+{
+    SwaySession sway;
+    E2eSession session;
+    QTemporaryDir logs;
+    QVERIFY2(startOnSway(sway, session, logs.filePath(u"errors"_s)),
+             "sway or brimvale did not start");
+    const QByteArray chosen = "chosen line\nand its second line";
+    for (const QByteArray &text : {chosen, QByteArray("copied after it")})
+        QVERIFY(sway.copy(text));
+    QTRY_COMPARE_WITH_TIMEOUT(session.storedList(textsKey).size(), 2, 5000);
+    QProcess pipeline;
+    pipeline.setProcessEnvironment(session.environment());
+    pipeline.start(u"sh"_s, {u"-c"_s, u"\"$0\" --list | grep 'chosen line' | \"$0\" --copy -"_s,
+                             QStringLiteral(BRIMVALE_BINARY)});
+    QVERIFY(pipeline.waitForFinished(20000));
+    QCOMPARE(pipeline.exitCode(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(sway.paste(), std::optional<QByteArray>(chosen), 5000);
 }
 
 void WaylandEndToEndTest::compositorRestart_saidOnce_thenCopiesRecordedAgain()

@@ -1,6 +1,7 @@
 #include "ClipDelegate.h"
 #include "PreviewPanel.h"
 #include "PreviewTextView.h"
+#include "RowText.h"
 #include "ShownCategoryView.h"
 
 #include <QHelpEvent>
@@ -293,8 +294,8 @@ private slots:
 
     void rowText_staysOnOneLine()
     {
-        QCOMPARE(ClipDelegate::singleLine(u"a\r\nb\nc\rd\u2028e"_s), u"a⏎b⏎c⏎d⏎e"_s);
-        QCOMPARE(ClipDelegate::singleLine(u"plain"_s), u"plain"_s);
+        QCOMPARE(singleLine(u"a\r\nb\nc\rd\u2028e"_s), u"a⏎b⏎c⏎d⏎e"_s);
+        QCOMPARE(singleLine(u"plain"_s), u"plain"_s);
     }
 
     void longList_scrollsInsideTheView()
