@@ -357,6 +357,18 @@
         <translation>Entfernen eines Eintrags der Zwischenablage</translation>
     </message>
     <message>
+        <source>Pinning a clipboard item</source>
+        <translation>Anheften eines Eintrags der Zwischenablage</translation>
+    </message>
+    <message>
+        <source>Unpinning a clipboard item</source>
+        <translation>Lösen eines angehefteten Eintrags der Zwischenablage</translation>
+    </message>
+    <message>
+        <source>Clearing the list &quot;%1&quot;</source>
+        <translation>Leeren der Liste „%1“</translation>
+    </message>
+    <message>
         <source>Saving the list &quot;%1&quot;</source>
         <translation>Speichern der Liste „%1“</translation>
     </message>
