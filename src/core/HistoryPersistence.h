@@ -48,6 +48,10 @@ public:
     // `utf8` is the new item's text in UTF-8.
     void saveInserted(Category category, qint64 id, const QByteArray &utf8);
     void saveRemoved(Category category, qint64 id);
+    // `itemId` is the row's item id: an item not stored yet has its pin stored
+    // with it.
+    void savePinned(Category category, qint64 itemId, bool pinned);
+    // The list holds only its pinned items now.
     void saveCleared(Category category);
 
     // Waits until every change handed over was tried once more; what still fails
@@ -67,6 +71,7 @@ private:
     void take(HistoryRecord stored, Hashes hashes);
 
     void hand(const QString &listKey, qint64 item, std::function<StoreStatus()> write);
+    void handPins(Category category);
     void written(const StoreStatus &status);
     // The record could not be read at the start: read it on the writer until it
     // can be, then merge.
