@@ -79,6 +79,10 @@
         <source>Clear</source>
         <translation>Löschen</translation>
     </message>
+    <message>
+        <source>Pinned items are kept.</source>
+        <translation>Angeheftete Einträge bleiben erhalten.</translation>
+    </message>
 </context>
 <context>
     <name>ClipDelegate</name>
@@ -89,6 +93,14 @@
     <message>
         <source>Delete item</source>
         <translation>Eintrag löschen</translation>
+    </message>
+    <message>
+        <source>Pin</source>
+        <translation>Anheften</translation>
+    </message>
+    <message>
+        <source>Unpin</source>
+        <translation>Lösen</translation>
     </message>
 </context>
 <context>
