@@ -109,14 +109,19 @@ int PinnedFirstList::listRow(int row) const
 {
     if (row < pinnedCount())
         return m_pinned[std::size_t(row)];
-    // The n-th list row that is not excluded.
-    int listRow = row - pinnedCount();
-    for (const int excluded : m_excluded) {
-        if (excluded > listRow)
-            break;
-        ++listRow;
+    // The n-th list row that is not excluded lies past the excluded rows e[i]
+    // with e[i] - i <= n, which grows with i: found by bisection.
+    const int n = row - pinnedCount();
+    std::size_t low = 0;
+    std::size_t high = m_excluded.size();
+    while (low < high) {
+        const std::size_t mid = low + (high - low) / 2;
+        if (m_excluded[mid] - int(mid) <= n)
+            low = mid + 1;
+        else
+            high = mid;
     }
-    return listRow;
+    return n + int(low);
 }
 
 int PinnedFirstList::rowOfListRow(int listRow) const
