@@ -193,7 +193,7 @@ void HistoryPersistence::saveRemoved(Category category, qint64 id)
 {
     // Not yet written, it need not be; being written, it may stop.
     dropPending([this, id](const StoreWriter::Topic &topic) {
-        return topic.owner == this && topic.item == id;
+        return topic.owner == this && (topic.item == id || topic.item == pinTopic(id));
     });
     hand(listKey(category), 0, [this, id] { return m_store.removeItem(id); });
 }
@@ -203,7 +203,7 @@ void HistoryPersistence::savePinned(Category category, qint64 itemId, bool pinne
     // Written once the item is, with the rest of the list (see rewriteAll()).
     if (itemId & HistoryIndex::provisionalBit)
         return;
-    hand(listKey(category), itemId, [this, itemId, pinned] {
+    hand(listKey(category), pinTopic(itemId), [this, itemId, pinned] {
         return pinned ? m_store.pinItem(itemId) : m_store.unpinItem(itemId);
     });
 }
@@ -213,10 +213,12 @@ void HistoryPersistence::saveCleared(Category category)
     if (m_loading)
         m_clearedWhileLoading = true;
     const QString key = listKey(category);
-    // What is still to be written of a pinned item (the item, its pin) stays.
+    // Only new items that are gone again need not be written. The rest must be,
+    // before the clear reads which items are pinned: a pinned item, a pin or an
+    // unpin, the removal of a pinned item.
     std::vector<qint64> kept = list(category).pinnedIds();
     dropPending([this, key, kept = std::move(kept)](const StoreWriter::Topic &topic) {
-        return topic.owner == this && topic.list == key &&
+        return topic.owner == this && topic.list == key && topic.item > 0 &&
                std::find(kept.begin(), kept.end(), topic.item) == kept.end();
     });
     hand(key, 0, [this, key] { return m_store.removeUnpinned(key); });

@@ -70,6 +70,8 @@ private:
     // Fills the lists with a record just read.
     void take(HistoryRecord stored, Hashes hashes);
 
+    // The topic's item of a change of the item's pin, told from its insertion's.
+    static qint64 pinTopic(qint64 itemId) { return -itemId; }
     void hand(const QString &listKey, qint64 item, std::function<StoreStatus()> write);
     void handPins(Category category);
     void written(const StoreStatus &status);

@@ -265,6 +265,26 @@ private slots:
         QVERIFY(shown().isEmpty());
     }
 
+    // Changes waiting while the store refuses writes reach it before the clear.
+    void clearWhileWritesWait_leavesOnlyWhatIsPinnedNow()
+    {
+        for (const char *text : {"x", "y", "z"})
+            m_manager->addItem(QString::fromLatin1(text));
+        m_manager->setPinned(Category::Text, QStringLiteral("x"), true);
+        m_manager->setPinned(Category::Text, QStringLiteral("y"), true);
+        m_store->settle();
+        m_store->failingHistory().setFailWrites(true);
+        m_manager->setPinned(Category::Text, QStringLiteral("x"), false);
+        m_manager->deleteItem(Category::Text, QStringLiteral("y"));
+        m_manager->setPinned(Category::Text, QStringLiteral("z"), true);
+        m_manager->clearHistory();
+        m_store->failingHistory().setFailWrites(false);
+        m_store->failingHistory().writer()->retrySoon();
+        m_store->settle();
+        restart();
+        QCOMPARE(shown(), words("z"));
+    }
+
 private:
     QStringList shown() const { return m_manager->shownList(Category::Text).toStringList(); }
     static QStringList words(const char *spaced)
