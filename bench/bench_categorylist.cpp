@@ -249,9 +249,15 @@ private:
 // are painted; the counters tell the GUI thread's stretches for the keystroke: the
 // keystroke and its frame, or the rows' arrival and their frame, and busy_ms all
 // its time at work until the rows are painted.
-void searchKeystroke(benchmark::State &state, const QString &before, const QString &after)
+void searchKeystroke(benchmark::State &state, const QString &before, const QString &after,
+                     int pins = 0)
 {
     Session session(history());
+    // Pinned rows spread over the list: every row shown is mapped past them.
+    const HistoryList &texts = session.manager.texts();
+    for (int pin = 0; pin < pins; ++pin)
+        session.manager.setPinned(Category::Text,
+                                  texts.textAt(int(qint64(texts.size()) * pin / pins)), true);
     auto view = session.showView();
     paint(*view);
     QLineEdit *search = searchOf(*view);
@@ -291,6 +297,16 @@ void BM_SearchFirstKeystroke(benchmark::State &state)
     searchKeystroke(state, QString(), QStringLiteral("d"));
 }
 BENCHMARK(BM_SearchFirstKeystroke)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+
+// The same with 20 items pinned.
+void BM_SearchFirstKeystrokePinned(benchmark::State &state)
+{
+    searchKeystroke(state, QString(), QStringLiteral("d"), 20);
+}
+BENCHMARK(BM_SearchFirstKeystrokePinned)
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_SearchRareFirstKeystroke(benchmark::State &state)
 {

@@ -79,6 +79,10 @@
         <source>Clear</source>
         <translation>Löschen</translation>
     </message>
+    <message>
+        <source>Pinned items are kept.</source>
+        <translation>Angeheftete Einträge bleiben erhalten.</translation>
+    </message>
 </context>
 <context>
     <name>ClipDelegate</name>
@@ -89,6 +93,14 @@
     <message>
         <source>Delete item</source>
         <translation>Eintrag löschen</translation>
+    </message>
+    <message>
+        <source>Pin</source>
+        <translation>Anheften</translation>
+    </message>
+    <message>
+        <source>Unpin</source>
+        <translation>Lösen</translation>
     </message>
 </context>
 <context>
@@ -363,6 +375,18 @@
     <message>
         <source>Removing a clipboard item</source>
         <translation>Entfernen eines Eintrags der Zwischenablage</translation>
+    </message>
+    <message>
+        <source>Pinning a clipboard item</source>
+        <translation>Anheften eines Eintrags der Zwischenablage</translation>
+    </message>
+    <message>
+        <source>Unpinning a clipboard item</source>
+        <translation>Lösen eines angehefteten Eintrags der Zwischenablage</translation>
+    </message>
+    <message>
+        <source>Clearing the list &quot;%1&quot;</source>
+        <translation>Leeren der Liste „%1“</translation>
     </message>
     <message>
         <source>Saving the list &quot;%1&quot;</source>

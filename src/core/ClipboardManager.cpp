@@ -9,6 +9,7 @@
 
 #include <QPointer>
 
+#include <algorithm>
 #include <utility>
 
 ClipboardManager::ClipboardManager(Clipboard &clipboard, Preferences &preferences,
@@ -117,10 +118,31 @@ void ClipboardManager::clearHistory()
     m_captures.drop();
     m_parked.clear();
     for (Category category : allCategories) {
-        list(category).reset(QList<HistoryItem>{});
+        HistoryList &items = list(category);
+        // Newest first, with their item ids, so that they keep their pins.
+        QList<HistoryItem> pinned;
+        for (int row = 0; row < items.size(); ++row)
+            if (items.isPinned(row))
+                pinned.append({items.textAt(row), items.itemIdAt(row)});
+        items.reset(std::move(pinned));
         m_persistence.saveCleared(category);
     }
     m_clipboard.clear();
+}
+
+void ClipboardManager::setPinned(Category category, const QString &text, bool pinned)
+{
+    const int row = indexOf(category, text);
+    if (row < 0 || list(category).isPinned(row) == pinned)
+        return;
+    list(category).setPinned(row, pinned);
+    m_persistence.savePinned(category, list(category).itemIdAt(row), pinned);
+}
+
+bool ClipboardManager::hasPinnedItems() const
+{
+    return std::any_of(m_byCategory.begin(), m_byCategory.end(),
+                       [](const HistoryList *items) { return !items->pinnedIds().empty(); });
 }
 
 void ClipboardManager::copyToClipboard(const QString &text)
@@ -231,7 +253,7 @@ void ClipboardManager::exportItems(Category category, SaveDialog &dialog)
         self->whenLoaded([self, category, path] {
             if (!self)
                 return;
-            if (auto failure = HistoryExport::save(path, self->list(category).toStringList()))
+            if (auto failure = HistoryExport::save(path, self->shownList(category).toStringList()))
                 emit self->exportFailed(*failure);
         });
     });

@@ -5,6 +5,7 @@
 #include "HistoryIndex.h"
 #include "HistoryList.h"
 #include "HistoryPersistence.h"
+#include "PinnedFirstList.h"
 #include "PollTimers.h"
 
 #include <QObject>
@@ -46,6 +47,11 @@ public:
     {
         return *m_byCategory[static_cast<std::size_t>(category)];
     }
+    // The category's list as views show it and export writes it: pinned first.
+    PinnedFirstList &shownList(Category category) const
+    {
+        return *m_shown[static_cast<std::size_t>(category)];
+    }
 
     // Records a newly seen text at the front of its category, unless it is recorded
     // already.
@@ -56,8 +62,12 @@ public:
     {
         return !m_captures.isIdle() || m_persistence.isWriting() || m_persistence.isLoading();
     }
-    // Empties every list, then the clipboard.
+    // Empties every list but for its pinned items, then the clipboard.
     void clearHistory();
+    // Pins or unpins the first item of the category equal to `text`.
+    void setPinned(Category category, const QString &text, bool pinned);
+    // Whether any list holds a pinned item.
+    bool hasPinnedItems() const;
 
     // What a row's buttons do: put its text on the clipboard, or delete it, and
     // take it off the clipboard too when it is there.
@@ -112,6 +122,10 @@ private:
     HistoryList m_codes;
     HistoryList m_texts;
     std::array<HistoryList *, 3> m_byCategory{&m_urls, &m_codes, &m_texts};
+    PinnedFirstList m_shownUrls{m_urls};
+    PinnedFirstList m_shownCodes{m_codes};
+    PinnedFirstList m_shownTexts{m_texts};
+    std::array<PinnedFirstList *, 3> m_shown{&m_shownUrls, &m_shownCodes, &m_shownTexts};
     HistoryPersistence m_persistence;
     std::vector<std::unique_ptr<PollTimers::Timer>> m_running;
     // The timer most recently started, the one a stop stops.

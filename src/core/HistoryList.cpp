@@ -62,6 +62,27 @@ QStringList HistoryList::toStringList() const
     return texts;
 }
 
+bool HistoryList::isPinned(int row) const
+{
+    return std::find(m_pins.begin(), m_pins.end(), itemIdAt(row)) != m_pins.end();
+}
+
+void HistoryList::setPinned(int row, bool pinned)
+{
+    if (row < 0 || row >= size() || isPinned(row) == pinned)
+        return;
+    if (pinned)
+        m_pins.push_back(itemIdAt(row));
+    else
+        std::erase(m_pins, itemIdAt(row));
+    emit pinChanged(row, pinned);
+}
+
+void HistoryList::keepPinsOfHeldItems()
+{
+    std::erase_if(m_pins, [this](qint64 id) { return rowOfItemId(id) < 0; });
+}
+
 int HistoryList::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : size();
@@ -153,6 +174,7 @@ void HistoryList::removeAt(int row)
     beginRemoveRows({}, row, row);
     const std::size_t at = inside(row);
     m_index.remove(hashAt(at), tag(), m_ids[at]);
+    std::erase(m_pins, m_ids[at]);
     // The pairs around the row give way to one pair of its neighbours.
     if (at > 0 && !risesAt(at - 1))
         --m_falls;
@@ -200,6 +222,7 @@ void HistoryList::reset(QList<HistoryItem> items)
     items.clear();
     m_utf8.squeeze();
     indexAll();
+    keepPinsOfHeldItems();
     endResetModel();
 }
 
@@ -212,7 +235,7 @@ std::vector<quint64> HistoryList::hashesOf(const StoredList &stored)
     return hashes;
 }
 
-void HistoryList::reset(StoredList stored, std::vector<quint64> hashes)
+void HistoryList::reset(StoredList stored, std::vector<quint64> hashes, std::vector<qint64> pins)
 {
     beginResetModel();
     forgetIndexed();
@@ -238,6 +261,8 @@ void HistoryList::reset(StoredList stored, std::vector<quint64> hashes)
     m_garbage = 0;
     Q_ASSERT(hashes.size() == count);
     indexAll(&hashes);
+    m_pins = std::move(pins);
+    keepPinsOfHeldItems();
     endResetModel();
 }
 
@@ -251,6 +276,7 @@ void HistoryList::setStoreId(int row, qint64 id)
         return (at > 0 && !risesAt(at - 1) ? 1 : 0) + (!risesAt(at) ? 1 : 0);
     };
     m_falls -= fallsAround();
+    std::replace(m_pins.begin(), m_pins.end(), m_ids[at], id);
     m_ids[at] = id;
     m_falls += fallsAround();
 }

@@ -71,6 +71,10 @@ public:
     // Whether the text of `row` is canonically equal to `canonical` (in NFC).
     bool holds(int row, const QString &canonical) const;
     QStringList toStringList() const;
+    // The ids of the pinned items, in the order they were pinned. The list keeps
+    // its order by id; views show pinned rows first through PinnedFirstList.
+    const std::vector<qint64> &pinnedIds() const { return m_pins; }
+    bool isPinned(int row) const;
     // The index's hash of each text of `stored`, in its order: made where the
     // list is read, which may be another thread.
     static std::vector<quint64> hashesOf(const StoredList &stored);
@@ -79,6 +83,11 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QHash<int, QByteArray> roleNames() const override;
 
+signals:
+    // The row was pinned or unpinned, and is where it was.
+    void pinChanged(int row, bool pinned);
+
+public:
     // Below this many bytes of deleted texts the block is not compacted.
     static constexpr qint64 minGarbageToCompact = 1 << 20;
     // A new text this long has a block of its own.
@@ -93,8 +102,13 @@ private:
     void prepend(HistoryItem item, const HistoryIndex::Key &key);
     void removeAt(int row);
     void reset(QList<HistoryItem> items);
-    // `hashes` are hashesOf(stored).
-    void reset(StoredList stored, std::vector<quint64> hashes);
+    // `hashes` are hashesOf(stored); of `pins` (ids in pin order), those of the
+    // list's items are pinned.
+    void reset(StoredList stored, std::vector<quint64> hashes, std::vector<qint64> pins = {});
+    // A pinned item is pinned after those pinned before.
+    void setPinned(int row, bool pinned);
+    // Keeps the pins of items the list still holds.
+    void keepPinsOfHeldItems();
     // Room in the index for `count` more items, so that loading several lists
     // sizes it once.
     void reserveIndex(qsizetype count) { m_index.reserve(m_index.size() + count); }
@@ -151,4 +165,6 @@ private:
     // How many neighbouring ids do not rise as they should. Only a record written
     // by hand or half rewritten has any; rows are then found by a full scan.
     qsizetype m_falls = 0;
+    // Item ids, in the order they were pinned: few, so looked through.
+    std::vector<qint64> m_pins;
 };

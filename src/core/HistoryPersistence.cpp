@@ -22,6 +22,28 @@ QStringList listKeys()
     return keys;
 }
 
+// What a clear leaves of a record: its pinned items.
+template <typename Hashes> void keepPinnedOnly(HistoryRecord &record, Hashes &hashes)
+{
+    for (Category category : allCategories) {
+        const auto list = record.lists.find(listKey(category));
+        if (list == record.lists.end())
+            continue;
+        std::vector<quint64> &listHashes = hashes[static_cast<std::size_t>(category)];
+        StoredList kept;
+        std::vector<quint64> keptHashes;
+        for (qsizetype i = 0; i < list->size(); ++i) {
+            const qint64 id = list->ids[std::size_t(i)];
+            if (std::find(record.pins.begin(), record.pins.end(), id) == record.pins.end())
+                continue;
+            kept.append(list->utf8At(i), id);
+            keptHashes.push_back(listHashes[std::size_t(i)]);
+        }
+        *list = std::move(kept);
+        listHashes = std::move(keptHashes);
+    }
+}
+
 void say(const QString &line)
 {
     qCWarning(lcCore).noquote() << line;
@@ -106,10 +128,8 @@ void HistoryPersistence::load(std::function<void()> loaded)
                       },
                       [this, read, loaded = std::move(loaded)](const StoreStatus &) {
                           m_loading = false;
-                          if (std::exchange(m_clearedWhileLoading, false)) {
-                              read->record.lists.clear();
-                              read->hashes = {};
-                          }
+                          if (std::exchange(m_clearedWhileLoading, false))
+                              keepPinnedOnly(read->record, read->hashes);
                           take(std::move(read->record), std::move(read->hashes));
                           loaded();
                       },
@@ -152,7 +172,7 @@ void HistoryPersistence::take(HistoryRecord stored, Hashes hashes)
     list(Category::Text).reserveIndex(count);
     for (Category category : allCategories) {
         const auto at = static_cast<std::size_t>(category);
-        list(category).reset(std::move((*items)[at]), std::move(hashes[at]));
+        list(category).reset(std::move((*items)[at]), std::move(hashes[at]), stored.pins);
     }
     items.reset();
     stored = {};
@@ -173,9 +193,19 @@ void HistoryPersistence::saveRemoved(Category category, qint64 id)
 {
     // Not yet written, it need not be; being written, it may stop.
     dropPending([this, id](const StoreWriter::Topic &topic) {
-        return topic.owner == this && topic.item == id;
+        return topic.owner == this && (topic.item == id || topic.item == pinTopic(id));
     });
     hand(listKey(category), 0, [this, id] { return m_store.removeItem(id); });
+}
+
+void HistoryPersistence::savePinned(Category category, qint64 itemId, bool pinned)
+{
+    // Written once the item is, with the rest of the list (see rewriteAll()).
+    if (itemId & HistoryIndex::provisionalBit)
+        return;
+    hand(listKey(category), pinTopic(itemId), [this, itemId, pinned] {
+        return pinned ? m_store.pinItem(itemId) : m_store.unpinItem(itemId);
+    });
 }
 
 void HistoryPersistence::saveCleared(Category category)
@@ -183,10 +213,15 @@ void HistoryPersistence::saveCleared(Category category)
     if (m_loading)
         m_clearedWhileLoading = true;
     const QString key = listKey(category);
-    dropPending([this, key](const StoreWriter::Topic &topic) {
-        return topic.owner == this && topic.list == key;
+    // Only new items that are gone again need not be written. The rest must be,
+    // before the clear reads which items are pinned: a pinned item, a pin or an
+    // unpin, the removal of a pinned item.
+    std::vector<qint64> kept = list(category).pinnedIds();
+    dropPending([this, key, kept = std::move(kept)](const StoreWriter::Topic &topic) {
+        return topic.owner == this && topic.list == key && topic.item > 0 &&
+               std::find(kept.begin(), kept.end(), topic.item) == kept.end();
     });
-    hand(key, 0, [this, key] { return m_store.replaceList(key, {}, {}).status(); });
+    hand(key, 0, [this, key] { return m_store.removeUnpinned(key); });
 }
 
 void HistoryPersistence::finish()
@@ -272,10 +307,24 @@ void HistoryPersistence::merge(HistoryRecord record)
             const HistoryList &held = list(category);
             for (int row = 0; row < held.size(); ++row)
                 merged.append({held.textAt(row), held.storeIdAt(row)});
-            for (const QString &text : (*stored)[static_cast<std::size_t>(category)].texts())
-                if (!seen.contains(canonicalForm(text)))
-                    merged.append({text, 0});
+            const StoredList &storedList = (*stored)[static_cast<std::size_t>(category)];
+            // Stored pins by the row their item takes, pinned after the session's.
+            std::vector<std::pair<qint64, int>> pinnedRows;
+            for (qsizetype i = 0; i < storedList.size(); ++i) {
+                const QString text = StoredList::textOf(storedList.utf8At(i));
+                if (seen.contains(canonicalForm(text)))
+                    continue;
+                const qint64 storedId = storedList.ids[std::size_t(i)];
+                if (std::find(record.pins.begin(), record.pins.end(), storedId) !=
+                    record.pins.end())
+                    pinnedRows.emplace_back(storedId, int(merged.size()));
+                merged.append({text, 0});
+            }
             list(category).reset(std::move(merged));
+            for (const qint64 pin : record.pins)
+                for (const auto &[storedId, row] : pinnedRows)
+                    if (storedId == pin)
+                        list(category).setPinned(row, true);
         }
     }
     rewriteAll();
@@ -303,7 +352,14 @@ void HistoryPersistence::rewriteAll()
         hand(key, 0, [this, key, texts = std::move(texts), ids = std::move(ids)] {
             return m_store.replaceList(key, texts, ids).status();
         });
+        handPins(category);
     }
+}
+
+void HistoryPersistence::handPins(Category category)
+{
+    for (const qint64 id : list(category).pinnedIds())
+        savePinned(category, id, true);
 }
 
 std::optional<HistoryPersistence::Items>

@@ -49,6 +49,10 @@ public:
     // `utf8` is the new item's text in UTF-8.
     void saveInserted(Category category, qint64 id, const QByteArray &utf8);
     void saveRemoved(Category category, qint64 id);
+    // `itemId` is the row's item id: an item not stored yet has its pin stored
+    // with it.
+    void savePinned(Category category, qint64 itemId, bool pinned);
+    // The list holds only its pinned items now.
     void saveCleared(Category category);
 
     // Waits until every change handed over was tried once more; what still fails
@@ -67,7 +71,10 @@ private:
     // Fills the lists with a record just read.
     void take(HistoryRecord stored, Hashes hashes);
 
+    // The topic's item of a change of the item's pin, told from its insertion's.
+    static qint64 pinTopic(qint64 itemId) { return -itemId; }
     void hand(const QString &listKey, qint64 item, std::function<StoreStatus()> write);
+    void handPins(Category category);
     void written(const StoreStatus &status);
     // The record could not be read at the start: read it on the writer until it
     // can be, then merge.

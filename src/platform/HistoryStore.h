@@ -81,6 +81,9 @@ struct HistoryRecord
     // Absent or Loaded, but the store refuses writing now: why. Changes are to be
     // kept in memory until it takes them.
     QString notWritable;
+    // The ids of the pinned items read, in the order they were pinned. A pin whose
+    // item is gone (deleted by a version that knew no pins) is not among them.
+    std::vector<qint64> pins;
 };
 
 // The clipboard history as stored: lists of texts by key ("urls", "codes",
@@ -122,6 +125,12 @@ public:
     }
     // Removes every list whose key is not in `keys`.
     virtual StoreStatus retainOnlyLists(const QStringList &keys) = 0;
+    // Pins the item after those pinned before; pinning it again keeps its place.
+    virtual StoreStatus pinItem(qint64 id) = 0;
+    // Unpinning an item that is not pinned is no failure.
+    virtual StoreStatus unpinItem(qint64 id) = 0;
+    // Removes the items of the list `listKey` that are not pinned.
+    virtual StoreStatus removeUnpinned(const QString &listKey) = 0;
     // Moves an unreadable record out of the way (kept, never overwritten) and starts
     // an empty one; returns where it was kept.
     virtual StoreResult<QString> setAsideHistory() = 0;

@@ -15,9 +15,44 @@ namespace {
 constexpr const char *insertItemSql =
     "INSERT INTO clipboard_data(id, list, item) VALUES(?1, ?2, ?3)";
 
+constexpr const char *forgetPinSql = "DELETE FROM pinned_items WHERE item_id = ?1";
+
 bool isOk(int rc)
 {
     return SqliteDatabase::isOk(rc);
+}
+
+// Without a usable pin table (another program's table under its name) nothing is
+// pinned, and a statement about pins must not stop the history's own writes.
+int runAboutPins(SqliteStoreFile::Connection &c, const char *sql, qint64 id = 0)
+{
+    SqliteStatement &statement = c.statement(sql);
+    if (!statement.isValid())
+        return SQLITE_OK;
+    if (id != 0)
+        statement.bind(1, id);
+    return statement.run();
+}
+
+bool pinTableUsable(sqlite3 *db)
+{
+    return SqliteTables::judge(db, "pinned_items", {{"item_id", true, true}, {"position"}}).shape ==
+           SqliteTables::Judgement::Shape::Expected;
+}
+
+// The ids pinned, in pin order, of items the store still holds.
+int readPins(SqliteStoreFile::Connection &c, std::vector<qint64> &pins)
+{
+    if (!pinTableUsable(c.handle()))
+        return SQLITE_OK;
+    SqliteStatement &select =
+        c.statement("SELECT p.item_id FROM pinned_items AS p JOIN clipboard_data AS c ON c.id = "
+                    "p.item_id ORDER BY p.position, p.item_id");
+    int rc = SQLITE_OK;
+    while ((rc = select.step()) == SQLITE_ROW)
+        pins.push_back(select.columnInt64(0));
+    select.reset();
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
 QString describeType(int type)
@@ -112,6 +147,8 @@ HistoryRecord SqliteHistoryStore::loadLists(const QStringList &keys)
                 list->second.append(select.columnUtf8(2), id);
             }
             select.reset();
+            if (rc == SQLITE_DONE)
+                rc = readPins(c, history.pins);
             // The pages just read are not read again: let the cache go (2 MB of a
             // 100,000-item history).
             sqlite3_db_release_memory(c.handle());
@@ -152,8 +189,11 @@ StoreResult<qint64> SqliteHistoryStore::insertItem(const QString &listKey, qint6
                 insert.bind(1, id);
             insert.bind(2, listKey);
             insert.bindUtf8(3, utf8);
-            const int rc = insert.run();
+            int rc = insert.run();
             stored = sqlite3_last_insert_rowid(c.handle());
+            // A pin left by an older version under this id is not the new item's.
+            if (isOk(rc))
+                rc = runAboutPins(c, forgetPinSql, stored);
             if ((rc & 0xff) == SQLITE_CONSTRAINT && id > 0 && m_recordLost) {
                 // Another program stored a row meanwhile, under the id given here.
                 SqliteStatement &maxId = c.statement("SELECT max(id) FROM clipboard_data");
@@ -173,8 +213,57 @@ StoreStatus SqliteHistoryStore::removeItem(qint64 id)
     return m_file.transaction(tr("Removing a clipboard item"), [&](SqliteStoreFile::Connection &c) {
         SqliteStatement &remove = c.statement("DELETE FROM clipboard_data WHERE id = ?1");
         remove.bind(1, id);
-        return remove.run();
+        const int rc = remove.run();
+        return isOk(rc) ? runAboutPins(c, forgetPinSql, id) : rc;
     });
+}
+
+StoreStatus SqliteHistoryStore::pinItem(qint64 id)
+{
+    return m_file.transaction(tr("Pinning a clipboard item"), [&](SqliteStoreFile::Connection &c) {
+        int rc = SQLITE_OK;
+        if (!pinTableUsable(c.handle())) {
+            // Made anew: a table of another shape under its name is kept aside, a
+            // view (which holds nothing) goes.
+            using Shape = SqliteTables::Judgement::Shape;
+            const Shape found = SqliteTables::judge(c.handle(), "pinned_items", {}).shape;
+            if (found == Shape::Expected)
+                rc = SqliteTables::renameAside(c.handle(), QStringLiteral("pinned_items"), nullptr);
+            else if (found == Shape::Other)
+                rc = c.exec("DROP VIEW IF EXISTS pinned_items");
+            if (isOk(rc))
+                rc = c.exec(SqliteStoreFile::createSchemaSql());
+        }
+        SqliteStatement &pin =
+            c.statement("INSERT OR IGNORE INTO pinned_items(item_id, position) "
+                        "SELECT ?1, coalesce(max(position), 0) + 1 FROM pinned_items");
+        if (isOk(rc)) {
+            pin.bind(1, id);
+            rc = pin.run();
+        }
+        return rc;
+    });
+}
+
+StoreStatus SqliteHistoryStore::unpinItem(qint64 id)
+{
+    return m_file.transaction(
+        tr("Unpinning a clipboard item"),
+        [&](SqliteStoreFile::Connection &c) { return runAboutPins(c, forgetPinSql, id); });
+}
+
+StoreStatus SqliteHistoryStore::removeUnpinned(const QString &listKey)
+{
+    return m_file.transaction(
+        tr("Clearing the list \"%1\"").arg(listKey), [&](SqliteStoreFile::Connection &c) {
+            const char *sql = pinTableUsable(c.handle())
+                                  ? "DELETE FROM clipboard_data WHERE list = ?1 AND id NOT IN "
+                                    "(SELECT item_id FROM pinned_items)"
+                                  : "DELETE FROM clipboard_data WHERE list = ?1";
+            SqliteStatement &remove = c.statement(sql);
+            remove.bind(1, listKey);
+            return remove.run();
+        });
 }
 
 StoreResult<std::vector<qint64>> SqliteHistoryStore::replaceList(const QString &listKey,
@@ -188,6 +277,10 @@ StoreResult<std::vector<qint64>> SqliteHistoryStore::replaceList(const QString &
             SqliteStatement &removeList = c.statement("DELETE FROM clipboard_data WHERE list = ?1");
             removeList.bind(1, listKey);
             int rc = removeList.run();
+            // The list's pins named its old ids; whoever rewrites it pins anew.
+            if (isOk(rc))
+                rc = runAboutPins(c, "DELETE FROM pinned_items WHERE item_id NOT IN "
+                                     "(SELECT id FROM clipboard_data)");
             SqliteStatement &insert = c.statement(insertItemSql);
             // Oldest first: ids the store chooses grow towards the newest.
             for (qsizetype i = texts.size() - 1; i >= 0 && isOk(rc); --i) {
@@ -239,6 +332,9 @@ StoreResult<QString> SqliteHistoryStore::setAsideHistory()
                     SqliteTables::renameAside(c.handle(), QStringLiteral("clipboard_data"), &table);
             if (isOk(rc))
                 rc = c.exec(SqliteStoreFile::createSchemaSql());
+            // The kept rows' pins would name the new table's items.
+            if (isOk(rc))
+                rc = runAboutPins(c, "DELETE FROM pinned_items");
             return rc;
         });
     if (!status.ok())

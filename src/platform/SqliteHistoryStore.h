@@ -27,6 +27,9 @@ public:
     StoreResult<std::vector<qint64>> replaceList(const QString &listKey, const QStringList &texts,
                                                  const std::vector<qint64> &ids) override;
     StoreStatus retainOnlyLists(const QStringList &keys) override;
+    StoreStatus pinItem(qint64 id) override;
+    StoreStatus unpinItem(qint64 id) override;
+    StoreStatus removeUnpinned(const QString &listKey) override;
     StoreResult<QString> setAsideHistory() override;
     StoreWriter *writer() override { return &m_file.writer(); }
     StoreTroubles *troubles() override { return &m_file.troubles(); }

@@ -27,6 +27,11 @@ namespace {
 //     clipboard_data_unreadable_<yyyyMMddHHmmss> and a new empty table started.
 //     The history reads only its own lists; rows of others stay as they are.
 //
+//   pinned_items(item_id INTEGER PRIMARY KEY, position INTEGER NOT NULL)
+//     The items of clipboard_data that are pinned, in the order of `position`. A
+//     version that knows no pins ignores the table; a pin whose item it deleted is
+//     dropped when read, and taken away when an item of that id is stored anew.
+//
 //   Each table is judged apart: one of another shape (a view, missing columns) is
 //   renamed <name>_unreadable_<yyyyMMddHHmmss> by its reader, the other still used.
 //
@@ -44,6 +49,9 @@ constexpr const char *preferencesSchemaSql =
 constexpr const char *historySchemaSql =
     "CREATE TABLE IF NOT EXISTS clipboard_data(id INTEGER PRIMARY KEY, list TEXT NOT NULL, item);"
     "CREATE INDEX IF NOT EXISTS clipboard_data_by_list ON clipboard_data(list, id);";
+constexpr const char *pinsSchemaSql =
+    "CREATE TABLE IF NOT EXISTS pinned_items(item_id INTEGER PRIMARY KEY, position INTEGER NOT "
+    "NULL);";
 
 constexpr int busyTimeoutMs = 2000;
 
@@ -56,7 +64,7 @@ bool isOk(int rc)
 // other columns) is judged by its reader, and must not keep the other from use.
 int createSchema(SqliteStoreFile::Connection &connection)
 {
-    for (const char *sql : {preferencesSchemaSql, historySchemaSql}) {
+    for (const char *sql : {preferencesSchemaSql, historySchemaSql, pinsSchemaSql}) {
         if (const int rc = connection.exec(sql); !isOk(rc) && (rc & 0xff) != SQLITE_ERROR)
             return rc;
     }
@@ -84,7 +92,8 @@ SqliteStoreFile::~SqliteStoreFile()
 
 const char *SqliteStoreFile::createSchemaSql()
 {
-    static const std::string sql = std::string(preferencesSchemaSql) + historySchemaSql;
+    static const std::string sql =
+        std::string(preferencesSchemaSql) + historySchemaSql + pinsSchemaSql;
     return sql.c_str();
 }
 

@@ -21,7 +21,7 @@ CategorySearch::CategorySearch(ClipboardManager &manager, QObject *parent) : QOb
 {
     for (const Category category : allCategories) {
         auto *filter = new SearchFilterModel(this);
-        filter->setSourceModel(&manager.list(category));
+        filter->setSourceModel(&manager.shownList(category));
         filter->setHeld(category != m_shown);
         m_filters[slot(category)] = filter;
         const auto update = [this, category] { updateCount(category); };

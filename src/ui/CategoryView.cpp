@@ -29,10 +29,10 @@ CategoryView::CategoryView(ClipboardManager &manager, Category category,
                            SearchFilterModel *filtered, QWidget *parent)
     : QWidget(parent), m_manager(manager), m_category(category), m_list(new ClipListView(this)),
       m_filtered(filtered ? filtered : new SearchFilterModel(this)),
-      m_selection(new TextSelectionModel(&manager.list(category), this)), m_search(new QLineEdit),
-      m_empty(new QLabel(tr("No matching items")))
+      m_selection(new TextSelectionModel(&manager.shownList(category), this)),
+      m_search(new QLineEdit), m_empty(new QLabel(tr("No matching items")))
 {
-    m_filtered->setSourceModel(&manager.list(category));
+    m_filtered->setSourceModel(&manager.shownList(category));
     m_list->setModel(m_filtered);
     m_list->setPreviewSelection(m_selection);
 
@@ -77,6 +77,7 @@ CategoryView::CategoryView(ClipboardManager &manager, Category category,
     connect(m_list, &ClipListView::copyRequested, this, &CategoryView::copyItem);
     connect(m_list, &ClipListView::rowChosen, this, &CategoryView::itemChosen);
     connect(m_list, &ClipListView::deleteRequested, this, &CategoryView::deleteItem);
+    connect(m_list, &ClipListView::pinRequested, this, &CategoryView::togglePinned);
     connect(m_list, &ClipListView::previewClicked, m_selection, &TextSelectionModel::clear);
 }
 
@@ -192,4 +193,22 @@ void CategoryView::deleteItem(int row)
     // A copy: the list the text lives in is about to change.
     const QString item = m_filtered->textAt(row);
     m_manager.deleteItem(m_category, item);
+}
+
+void CategoryView::togglePinned(int row)
+{
+    if (row < 0 || row >= m_filtered->rowCount())
+        return;
+    const QModelIndex shown = m_filtered->mapToSource(m_filtered->index(row, 0));
+    const PinnedFirstList &list = m_manager.shownList(m_category);
+    const bool pinned = list.isPinned(shown.row());
+    const int listRow = list.listRow(shown.row());
+    m_manager.setPinned(m_category, m_filtered->textAt(row), !pinned);
+    // The row moved; the keyboard stays on it.
+    if (m_list->hasFocus()) {
+        const QModelIndex moved =
+            m_filtered->mapFromSource(list.index(list.rowOfListRow(listRow), 0));
+        if (moved.isValid())
+            m_list->setCurrentIndex(moved);
+    }
 }

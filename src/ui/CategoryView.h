@@ -28,7 +28,8 @@ class TextSelectionModel;
 // back to the field; Escape empties a search that is not empty (and does nothing
 // else then); Return on a row copies it and reports itemChosen(), and so does
 // Return in the field, for the current row or else the first. A character typed
-// on the rows goes into the field.
+// on the rows goes into the field. The rows are the category's list with its
+// pinned items first (PinnedFirstList).
 class CategoryView final : public QWidget
 {
     Q_OBJECT
@@ -69,6 +70,7 @@ private:
     void toggleSelection(int row);
     void copyItem(int row);
     void deleteItem(int row);
+    void togglePinned(int row);
 
     ClipboardManager &m_manager;
     const Category m_category;

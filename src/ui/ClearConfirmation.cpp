@@ -8,7 +8,13 @@ ClearConfirmation::ClearConfirmation(ClipboardManager &manager, QWidget *parent)
                            "This action cannot be undone."),
                         tr("Clear")},
                        QStringLiteral("clearConfirmation"), QStringLiteral("confirmCancelButton"),
-                       QStringLiteral("confirmClearButton"), parent)
+                       QStringLiteral("confirmClearButton"), parent),
+      m_manager(manager)
 {
     connect(this, &ConfirmationCard::confirmed, &manager, &ClipboardManager::clearHistory);
+}
+
+void ClearConfirmation::aboutToPresent()
+{
+    setNote(m_manager.hasPinnedItems() ? tr("Pinned items are kept.") : QString());
 }

@@ -4,7 +4,8 @@
 
 class ClipboardManager;
 
-// Asks before all history is cleared, with "Cancel" and "Clear".
+// Asks before all history is cleared, with "Cancel" and "Clear"; says that
+// pinned items stay when there are any.
 class ClearConfirmation final : public ConfirmationCard
 {
     Q_OBJECT
@@ -12,4 +13,10 @@ class ClearConfirmation final : public ConfirmationCard
 
 public:
     ClearConfirmation(ClipboardManager &manager, QWidget *parent);
+
+protected:
+    void aboutToPresent() override;
+
+private:
+    ClipboardManager &m_manager;
 };

@@ -2,6 +2,7 @@
 
 #include "CopyMark.h"
 #include "PanelStyle.h"
+#include "PinnedFirstList.h"
 #include "RowText.h"
 
 #include <QAbstractItemView>
@@ -44,10 +45,15 @@ QRect ClipDelegate::copyButtonRect(const QRect &row) const
     return deleteButtonRect(row).translated(-(m_buttonSize + m_buttonSpacing), 0);
 }
 
+QRect ClipDelegate::pinButtonRect(const QRect &row) const
+{
+    return copyButtonRect(row).translated(-(m_buttonSize + m_buttonSpacing), 0);
+}
+
 QRect ClipDelegate::textRect(const QRect &row) const
 {
     const QRect line = lineRect(row);
-    const int right = copyButtonRect(row).left() - m_buttonSpacing;
+    const int right = pinButtonRect(row).left() - m_buttonSpacing;
     return {line.left(), line.top(), std::max(0, right - line.left()), line.height()};
 }
 
@@ -63,14 +69,18 @@ ClipDelegate::Element ClipDelegate::elementAt(const QRect &row, const QPoint &po
         return Element::DeleteButton;
     if (copyButtonRect(row).contains(position))
         return Element::CopyButton;
+    if (pinButtonRect(row).contains(position))
+        return Element::PinButton;
     if (textRect(row).contains(position))
         return Element::Text;
     return Element::None;
 }
 
-QString ClipDelegate::toolTip(Element element)
+QString ClipDelegate::toolTip(Element element, bool pinned)
 {
     switch (element) {
+    case Element::PinButton:
+        return pinned ? tr("Unpin") : tr("Pin");
     case Element::CopyButton:
         return tr("Copy to clipboard");
     case Element::DeleteButton:
@@ -128,6 +138,11 @@ void ClipDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                  icon(IconName::Checkmark, current ? ink : PanelStyle::positiveGreen(palette)));
     else
         drawIcon(copyButtonRect(row), icon(IconName::Copy, ink));
+    if (index.data(PinnedFirstList::PinnedRole).toBool())
+        drawIcon(pinButtonRect(row),
+                 icon(IconName::PinFilled, current ? ink : palette.color(QPalette::Highlight)));
+    else
+        drawIcon(pinButtonRect(row), icon(IconName::Pin, ink));
     drawIcon(deleteButtonRect(row),
              icon(IconName::Trash, current ? ink : PanelStyle::destructiveRed(palette)));
 
@@ -148,14 +163,15 @@ bool ClipDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
     if (!event || !view || event->type() != QEvent::ToolTip || !index.isValid())
         return QStyledItemDelegate::helpEvent(event, view, option, index);
     const Element element = elementAt(option.rect, event->pos());
-    const QString tip = toolTip(element);
+    const QString tip = toolTip(element, index.data(PinnedFirstList::PinnedRole).toBool());
     if (tip.isEmpty()) {
         QToolTip::hideText();
         event->ignore();
         return false;
     }
-    const QRect button = element == Element::CopyButton ? copyButtonRect(option.rect)
-                                                        : deleteButtonRect(option.rect);
+    const QRect button = element == Element::CopyButton  ? copyButtonRect(option.rect)
+                         : element == Element::PinButton ? pinButtonRect(option.rect)
+                                                         : deleteButtonRect(option.rect);
     QToolTip::showText(event->globalPos(), tip, view->viewport(), button);
     return true;
 }

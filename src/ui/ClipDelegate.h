@@ -10,18 +10,19 @@
 
 class CopyMark;
 
-// Paints every clip row of the list: the shortened item on one line, the copy and
-// the delete button, and the divider under the entry. The row's preview is a
+// Paints every clip row of the list: the shortened item on one line, the pin, the
+// copy and the delete button, and the divider under the entry. The row's preview is a
 // widget of the view placed in the space this delegate leaves under the line.
 // The current row of a focused list is drawn in the palette's highlight; the
-// copy button of a row just copied shows a check mark instead.
+// copy button of a row just copied shows a check mark instead, and the pin button
+// of a pinned row a filled pin in the highlight colour, which marks the row.
 class ClipDelegate final : public QStyledItemDelegate
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ClipDelegate)
 
 public:
-    enum class Element { None, Text, CopyButton, DeleteButton };
+    enum class Element { None, Text, PinButton, CopyButton, DeleteButton };
 
     static constexpr int previewWidth = 300;
     static constexpr int previewHeight = 150;
@@ -39,11 +40,13 @@ public:
     // when it has one).
     QRect lineRect(const QRect &row) const;
     QRect textRect(const QRect &row) const;
+    QRect pinButtonRect(const QRect &row) const;
     QRect copyButtonRect(const QRect &row) const;
     QRect deleteButtonRect(const QRect &row) const;
     QRect previewRect(const QRect &row) const;
     Element elementAt(const QRect &row, const QPoint &position) const;
-    static QString toolTip(Element element);
+    // `pinned` tells the pin button's: "Pin" or "Unpin".
+    static QString toolTip(Element element, bool pinned = false);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
@@ -68,6 +71,6 @@ private:
         QColor color;
         QIcon icon;
     };
-    mutable std::array<TintedIcon, 6> m_icons;
+    mutable std::array<TintedIcon, 8> m_icons;
     mutable std::size_t m_nextIcon = 0;
 };

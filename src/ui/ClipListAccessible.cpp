@@ -2,6 +2,7 @@
 
 #include "ClipDelegate.h"
 #include "ClipListView.h"
+#include "PinnedFirstList.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -16,6 +17,7 @@ namespace {
 
 const QString copyAction = QStringLiteral("copy");
 const QString deleteAction = QStringLiteral("delete");
+const QString pinAction = QStringLiteral("pin");
 
 // One row of the list. It holds its row through a persistent index, so that it
 // stays the same row while rows come and go above it, and turns invalid when its
@@ -78,9 +80,16 @@ public:
                    : nullptr;
     }
 
-    QStringList actionNames() const override { return {pressAction(), copyAction, deleteAction}; }
+    QStringList actionNames() const override
+    {
+        return {pressAction(), copyAction, pinAction, deleteAction};
+    }
     QString localizedActionName(const QString &name) const override
     {
+        if (name == pinAction)
+            return ClipDelegate::toolTip(ClipDelegate::Element::PinButton,
+                                         isValid() &&
+                                             m_index.data(PinnedFirstList::PinnedRole).toBool());
         if (name == copyAction)
             return ClipDelegate::toolTip(ClipDelegate::Element::CopyButton);
         if (name == deleteAction)
@@ -103,6 +112,8 @@ public:
             m_view->activate(m_index.row(), ClipDelegate::Element::CopyButton);
         else if (name == deleteAction)
             m_view->activate(m_index.row(), ClipDelegate::Element::DeleteButton);
+        else if (name == pinAction)
+            m_view->activate(m_index.row(), ClipDelegate::Element::PinButton);
     }
     QStringList keyBindingsForAction(const QString &name) const override
     {
@@ -112,6 +123,8 @@ public:
             return {QStringLiteral("Return")};
         if (name == deleteAction)
             return {QStringLiteral("Delete")};
+        if (name == pinAction)
+            return {QStringLiteral("Ctrl+P")};
         return {};
     }
 

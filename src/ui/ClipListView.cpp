@@ -86,6 +86,11 @@ QRect ClipListView::textRect(int row) const
     return m_delegate->textRect(rowRect(row));
 }
 
+QRect ClipListView::pinButtonRect(int row) const
+{
+    return m_delegate->pinButtonRect(rowRect(row));
+}
+
 QRect ClipListView::copyButtonRect(int row) const
 {
     return m_delegate->copyButtonRect(rowRect(row));

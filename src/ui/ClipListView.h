@@ -19,7 +19,7 @@ class RowAnimator;
 // a list (ClipListAccessible).
 //
 // Keys on the current row: Space opens or closes its preview, Return copies it
-// and announces the choice, Ctrl+C copies, Delete deletes.
+// and announces the choice, Ctrl+C copies, Ctrl+P pins or unpins, Delete deletes.
 class ClipListView final : public RowListView
 {
     Q_OBJECT
@@ -37,6 +37,7 @@ public:
     PreviewPanel *preview() const;
     // Parts of a row, in viewport coordinates.
     QRect textRect(int row) const;
+    QRect pinButtonRect(int row) const;
     QRect copyButtonRect(int row) const;
     QRect deleteButtonRect(int row) const;
     // What a drag of the row gives: its full item as plain text.
@@ -55,6 +56,8 @@ signals:
     // Return on the row: it was copied, and the user is done choosing.
     void rowChosen(int row);
     void deleteRequested(int row);
+    // The row's pin button: pin it, or unpin it if it is pinned.
+    void pinRequested(int row);
     void previewClicked();
 
 protected:

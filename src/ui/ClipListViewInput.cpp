@@ -1,4 +1,4 @@
-// What the list does with the mouse and the keyboard: row clicks, the two buttons,
+// What the list does with the mouse and the keyboard: row clicks, the buttons,
 // dragging an item out, and the keys of the list.
 #include "ClipListView.h"
 
@@ -18,6 +18,10 @@ void ClipListView::keyPressEvent(QKeyEvent *event)
     if (row >= 0) {
         if (event == QKeySequence::Copy) {
             activate(row, ClipDelegate::Element::CopyButton);
+            return;
+        }
+        if (event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_P)) {
+            activate(row, ClipDelegate::Element::PinButton);
             return;
         }
         const bool plain =
@@ -106,6 +110,9 @@ void ClipListView::activate(int row, ClipDelegate::Element element)
         break;
     case ClipDelegate::Element::DeleteButton:
         emit deleteRequested(row);
+        break;
+    case ClipDelegate::Element::PinButton:
+        emit pinRequested(row);
         break;
     case ClipDelegate::Element::None:
         break;

@@ -83,6 +83,11 @@ ConfirmationCard::ConfirmationCard(const Texts &texts, const QString &name,
     auto *message = new QLabel(texts.message, card);
     message->setWordWrap(true);
     message->setAlignment(Qt::AlignCenter);
+    m_note = new QLabel(card);
+    m_note->setObjectName(name + QStringLiteral("Note"));
+    m_note->setWordWrap(true);
+    m_note->setAlignment(Qt::AlignCenter);
+    m_note->hide();
 
     m_cancelButton = new QPushButton(tr("Cancel"), card);
     m_cancelButton->setObjectName(cancelName);
@@ -103,6 +108,7 @@ ConfirmationCard::ConfirmationCard(const Texts &texts, const QString &name,
     cardLayout->setSpacing(cardSpacing);
     cardLayout->addWidget(title, 0, Qt::AlignHCenter);
     cardLayout->addWidget(message);
+    cardLayout->addWidget(m_note);
     cardLayout->addLayout(buttons);
     buttons->setAlignment(Qt::AlignHCenter);
 
@@ -125,8 +131,15 @@ ConfirmationCard::ConfirmationCard(const Texts &texts, const QString &name,
     connect(escape, &QShortcut::activated, this, &ConfirmationCard::cancel);
 }
 
+void ConfirmationCard::setNote(const QString &note)
+{
+    m_note->setText(note);
+    m_note->setVisible(!note.isEmpty());
+}
+
 void ConfirmationCard::present()
 {
+    aboutToPresent();
     m_fade->stop();
     finishFade();
     setAttribute(Qt::WA_TransparentForMouseEvents, false);

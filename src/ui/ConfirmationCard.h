@@ -7,6 +7,7 @@
 #include <vector>
 
 class QGraphicsOpacityEffect;
+class QLabel;
 class QPropertyAnimation;
 class QPushButton;
 
@@ -48,6 +49,11 @@ signals:
     void confirmed();
 
 protected:
+    // Each time before it is shown.
+    virtual void aboutToPresent() {}
+    // A line under the message, none when empty.
+    void setNote(const QString &note);
+
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -66,6 +72,7 @@ private:
     QWidget *m_card;
     QPushButton *m_cancelButton;
     QPushButton *m_actionButton;
+    QLabel *m_note;
     QGraphicsOpacityEffect *m_opacity;
     QPropertyAnimation *m_fade;
     // What the layer looked like when the fade began; the fade draws this picture

@@ -54,6 +54,10 @@ QString resourcePath(IconName name)
         return QStringLiteral(":/icons/copy.svg");
     case IconName::Trash:
         return QStringLiteral(":/icons/trash.svg");
+    case IconName::Pin:
+        return QStringLiteral(":/icons/pin.svg");
+    case IconName::PinFilled:
+        return QStringLiteral(":/icons/pin-filled.svg");
     case IconName::Checkmark:
         return QStringLiteral(":/icons/checkmark.svg");
     case IconName::Power:

@@ -19,6 +19,8 @@ enum class IconName {
     RectangleSlash,
     Copy,
     Trash,
+    Pin,       // a row that can be pinned
+    PinFilled, // a pinned row
     Checkmark, // a copy back happened
     Power,     // Start at Login
 };

@@ -220,7 +220,77 @@ private slots:
         QCOMPARE(m_clipboard->text(), std::nullopt);
     }
 
+    void pinnedItems_standFirstInPinOrder_surviveRestartAndClear_stayDuplicates()
+    {
+        for (const char *text : {"a", "b", "c", "d"})
+            m_manager->addItem(QString::fromLatin1(text));
+        m_manager->setPinned(Category::Text, QStringLiteral("b"), true);
+        m_manager->setPinned(Category::Text, QStringLiteral("a"), true);
+        QCOMPARE(shown(), words("b a d c"));
+        // The list itself keeps its order; the shown list marks its pinned rows.
+        QCOMPARE(m_manager->texts().toStringList(), words("d c b a"));
+        const PinnedFirstList &list = m_manager->shownList(Category::Text);
+        QCOMPARE(list.index(1).data(PinnedFirstList::PinnedRole), QVariant(true));
+        QCOMPARE(list.index(2).data(PinnedFirstList::PinnedRole), QVariant(false));
+
+        // A pinned text copied again is refused as any other; a new one goes
+        // below the pinned rows.
+        m_manager->addItem(QStringLiteral("b"));
+        m_manager->addItem(QStringLiteral("e"));
+        QCOMPARE(shown(), words("b a e d c"));
+
+        restart();
+        QCOMPARE(shown(), words("b a e d c"));
+        m_manager->setPinned(Category::Text, QStringLiteral("b"), false);
+        QCOMPARE(shown(), words("a e d c b"));
+        m_manager->setPinned(Category::Text, QStringLiteral("b"), true);
+        QCOMPARE(shown(), words("a b e d c"));
+        QVERIFY(m_manager->hasPinnedItems());
+
+        m_manager->addItem(QStringLiteral("https://u.example"));
+        m_manager->clearHistory();
+        QCOMPARE(shown(), words("a b"));
+        QVERIFY(m_manager->urls().isEmpty());
+        restart();
+        QCOMPARE(shown(), words("a b"));
+
+        // Deleting a pinned item deletes it and its pin.
+        m_manager->deleteItem(Category::Text, QStringLiteral("a"));
+        restart();
+        QCOMPARE(shown(), words("b"));
+        QCOMPARE(m_store->history().load().pins.size(), std::size_t(1));
+        m_manager->setPinned(Category::Text, QStringLiteral("b"), false);
+        QVERIFY(!m_manager->hasPinnedItems());
+        m_manager->clearHistory();
+        QVERIFY(shown().isEmpty());
+    }
+
+    // Changes waiting while the store refuses writes reach it before the clear.
+    void clearWhileWritesWait_leavesOnlyWhatIsPinnedNow()
+    {
+        for (const char *text : {"x", "y", "z"})
+            m_manager->addItem(QString::fromLatin1(text));
+        m_manager->setPinned(Category::Text, QStringLiteral("x"), true);
+        m_manager->setPinned(Category::Text, QStringLiteral("y"), true);
+        m_store->settle();
+        m_store->failingHistory().setFailWrites(true);
+        m_manager->setPinned(Category::Text, QStringLiteral("x"), false);
+        m_manager->deleteItem(Category::Text, QStringLiteral("y"));
+        m_manager->setPinned(Category::Text, QStringLiteral("z"), true);
+        m_manager->clearHistory();
+        m_store->failingHistory().setFailWrites(false);
+        m_store->failingHistory().writer()->retrySoon();
+        m_store->settle();
+        restart();
+        QCOMPARE(shown(), words("z"));
+    }
+
 private:
+    QStringList shown() const { return m_manager->shownList(Category::Text).toStringList(); }
+    static QStringList words(const char *spaced)
+    {
+        return QString::fromLatin1(spaced).split(u' ', Qt::SkipEmptyParts);
+    }
     // Stores a list as an earlier session would have.
     void plant(const QString &key, const QStringList &texts)
     {
@@ -234,10 +304,14 @@ private:
         m_manager.reset();
         m_manager = std::make_unique<ClipboardManager>(*m_clipboard, m_store->preferences(),
                                                        m_store->failingHistory(), m_timers);
-        for (Category category : allCategories)
+        for (Category category : allCategories) {
             m_testers.push_back(std::make_unique<QAbstractItemModelTester>(
                 &m_manager->list(category),
                 QAbstractItemModelTester::FailureReportingMode::QtTest));
+            m_testers.push_back(std::make_unique<QAbstractItemModelTester>(
+                &m_manager->shownList(category),
+                QAbstractItemModelTester::FailureReportingMode::QtTest));
+        }
     }
 
     std::unique_ptr<MemoryClipboard> m_clipboard;

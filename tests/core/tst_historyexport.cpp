@@ -105,6 +105,16 @@ private slots:
         QCOMPARE(readAll(path), QByteArray("a\n\nb"));
     }
 
+    void pinnedItems_areWrittenFirstAsShown()
+    {
+        seed(Category::Code, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        m_manager->setPinned(Category::Code, QStringLiteral("c"), true);
+        const QString path = m_dirHolder->filePath(QStringLiteral("pinned.txt"));
+        m_manager->exportItems(Category::Code, m_dialog);
+        m_dialog.answer(path);
+        QCOMPARE(readAll(path), QByteArray("c\n\na\n\nb"));
+    }
+
     void itemsAreWrittenUnchangedAsUtf8WithoutBom_sameForCsv()
     {
         const QString multiLine = QStringLiteral("line one\nline \"two\", é 👍");

@@ -204,6 +204,36 @@ private slots:
         QCOMPARE(stored(QStringLiteral("texts")), expectedTexts.mid(0, 2));
     }
 
+    // Items not stored yet take their pins along when they are stored; the
+    // stored record's pins survive the merge.
+    void pinsWhileStoreUnreadable_storedWithTheMerge()
+    {
+        plant(QStringLiteral("texts"), {QStringLiteral("stored pinned"), QStringLiteral("stored")});
+        const std::vector<qint64> plantedIds =
+            m_store->history().load().lists.value(QStringLiteral("texts")).ids;
+        QVERIFY(m_store->history().pinItem(plantedIds.front()).ok());
+        failing().setFailReads(true);
+        failing().setFailWrites(true);
+        StreamCapture err(stderr);
+        create();
+        m_store->settle();
+        m_manager->addItem(QStringLiteral("captured pinned"));
+        m_manager->addItem(QStringLiteral("captured"));
+        m_manager->setPinned(Category::Text, QStringLiteral("captured pinned"), true);
+
+        failing().setFailReads(false);
+        failing().setFailWrites(false);
+        m_manager->addItem(QStringLiteral("https://later"));
+        m_store->settle();
+        const QStringList shown{QStringLiteral("captured pinned"), QStringLiteral("stored pinned"),
+                                QStringLiteral("captured"), QStringLiteral("stored")};
+        QCOMPARE(m_manager->shownList(Category::Text).toStringList(), shown);
+        m_manager.reset();
+        m_store->restart();
+        create();
+        QCOMPARE(m_manager->shownList(Category::Text).toStringList(), shown);
+    }
+
     // The history's end gives up only its own waiting writes.
     void quitWhileFileLocked_preferenceStillWrittenOnceReleased()
     {

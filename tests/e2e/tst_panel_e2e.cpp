@@ -28,6 +28,7 @@ private slots:
     void searchedRowCopied_thenDeleted_clipboardEmptiedAndStoreUpdated();
     void deletingRows_clearsClipboardOnlyWhenItHoldsThatItem();
     void typeSearchDownReturn_putsRowsFullTextOnClipboard();
+    void pinnedRow_standsFirst_survivesClearAndRestart();
 
 private:
     static const QString alpha;
@@ -72,6 +73,20 @@ QString clipboardText()
 }
 
 const QStringList fromSearchToList{QStringLiteral("Tab")};
+
+// The texts of the stored URLs that are pinned, in pin order.
+QStringList storedPinnedUrls(const E2eSession &session)
+{
+    const HistoryRecord record = readStoredHistory(session.storePath());
+    const StoredList urls = record.lists.value(urlsKey);
+    QStringList pinned;
+    for (const qint64 id : record.pins) {
+        const auto at = std::find(urls.ids.begin(), urls.ids.end(), id);
+        if (at != urls.ids.end())
+            pinned << StoredList::textOf(urls.utf8At(at - urls.ids.begin()));
+    }
+    return pinned;
+}
 
 } // namespace
 
@@ -151,6 +166,37 @@ void PanelEndToEndTest::typeSearchDownReturn_putsRowsFullTextOnClipboard()
     // Copied back, not recorded again.
     QTest::qWait(1500);
     QCOMPARE(session.storedList(urlsKey), QStringList({gamma, longUrl, alpha}));
+}
+
+void PanelEndToEndTest::pinnedRow_standsFirst_survivesClearAndRestart()
+{
+    E2eSession session;
+    std::optional<XdoWindow> panel = startWithCopies(session, {alpha, beta, gamma});
+    QVERIFY2(panel, "brimvale did not record the copies or show its window");
+    QVERIFY(panel->key(fromSearchToList + QStringList{u"End"_s, u"ctrl+p"_s}));
+    QTRY_COMPARE_WITH_TIMEOUT(storedPinnedUrls(session), QStringList{alpha}, 5000);
+    // The oldest row stands first now.
+    QVERIFY(E2eSession::offerNonText());
+    QVERIFY(panel->key({u"Home"_s, u"ctrl+c"_s}));
+    QTRY_COMPARE_WITH_TIMEOUT(clipboardText(), alpha, 5000);
+
+    // From the list to Export, to Clear History; the card opens on Cancel.
+    QVERIFY(panel->key({u"Tab"_s, u"Tab"_s, u"space"_s}));
+    QTest::qWait(300);
+    QVERIFY(panel->key({u"Tab"_s, u"Return"_s}));
+    QTRY_COMPARE_WITH_TIMEOUT(session.storedList(urlsKey), QStringList{alpha}, 5000);
+
+    session.stopBrimvale();
+    QVERIFY(session.startBrimvale());
+    QCOMPARE(storedPinnedUrls(session), QStringList{alpha});
+    const QString delta = QStringLiteral("https://four.example/delta");
+    QVERIFY(E2eSession::copyWithXclip(delta.toUtf8()));
+    QTRY_COMPARE_WITH_TIMEOUT(session.storedList(urlsKey), QStringList({delta, alpha}), 5000);
+    panel = XdoWindow::find(session.brimvale().processId(), QStringLiteral("Brimvale"));
+    QVERIFY(panel && panel->focus());
+    QVERIFY(E2eSession::offerNonText());
+    QVERIFY(panel->key(fromSearchToList + QStringList{u"Home"_s, u"ctrl+c"_s}));
+    QTRY_COMPARE_WITH_TIMEOUT(clipboardText(), alpha, 5000);
 }
 
 QTEST_GUILESS_MAIN(PanelEndToEndTest)

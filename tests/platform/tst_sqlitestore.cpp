@@ -282,6 +282,59 @@ private slots:
                  QVariant(qint64(2)));
     }
 
+    void pins_inPinOrder_goWithTheirItem_leftoversOfOlderVersionsDropped()
+    {
+        SqliteStores store(m_path);
+        const auto ids = store.history.replaceList(u"texts"_s, {u"c"_s, u"b"_s, u"a"_s});
+        QVERIFY(ids.ok());
+        const qint64 b = ids.value()[1], a = ids.value()[2];
+        QVERIFY(store.history.pinItem(b).ok());
+        QVERIFY(store.history.pinItem(a).ok());
+        // Pinned again, it keeps its place; unpinned and pinned, it goes last.
+        QVERIFY(store.history.pinItem(b).ok());
+        QCOMPARE(store.history.load().pins, (std::vector<qint64>{b, a}));
+        QVERIFY(store.history.unpinItem(b).ok());
+        QVERIFY(store.history.unpinItem(b).ok());
+        QVERIFY(store.history.pinItem(b).ok());
+        QCOMPARE(store.history.load().pins, (std::vector<qint64>{a, b}));
+
+        QVERIFY(store.history.removeUnpinned(u"texts"_s).ok());
+        QCOMPARE(store.history.load().lists.value(u"texts"_s).texts(),
+                 (QStringList{u"b"_s, u"a"_s}));
+
+        // A version that knows no pins deletes an item and leaves its pin: the pin
+        // is not read, and an item stored anew under that id is not pinned.
+        QCOMPARE(SqliteTestUtil::exec(m_path, u"DELETE FROM clipboard_data WHERE id = %1"_s.arg(b)),
+                 QString());
+        HistoryRecord record = store.history.load();
+        QCOMPARE(record.state, HistoryRecord::State::Loaded);
+        QCOMPARE(record.pins, std::vector<qint64>{a});
+        QVERIFY(store.history.insertItem(u"texts"_s, b, "new b").ok());
+        QCOMPARE(store.history.load().pins, std::vector<qint64>{a});
+
+        QVERIFY(store.history.removeItem(a).ok());
+        QVERIFY(store.history.load().pins.empty());
+        QCOMPARE(SqliteTestUtil::value(m_path, u"SELECT count(*) FROM pinned_items"_s),
+                 QVariant(qint64(0)));
+
+        // A table of another shape under the name: the history still loads, and
+        // the next pin makes its own table beside it.
+        QCOMPARE(SqliteTestUtil::exec(m_path, u"DROP TABLE pinned_items; CREATE TABLE "
+                                              "pinned_items(note TEXT)"_s),
+                 QString());
+        record = store.history.load();
+        QCOMPARE(record.state, HistoryRecord::State::Loaded);
+        QVERIFY(store.history.pinItem(b).ok());
+        QCOMPARE(store.history.load().pins, std::vector<qint64>{b});
+        QCOMPARE(SqliteTestUtil::value(m_path, u"SELECT count(*) FROM sqlite_schema WHERE name "
+                                               "LIKE 'pinned_items_unreadable_%'"_s),
+                 QVariant(qint64(1)));
+        // A record set aside takes its pins along: they would name the new items.
+        QVERIFY(store.history.setAsideHistory().ok());
+        QVERIFY(store.history.insertItem(u"texts"_s, b, "newer b").ok());
+        QVERIFY(store.history.load().pins.empty());
+    }
+
     // The file on disk
 
     void newDirectoryAndFiles_privateToTheUser_data()

@@ -78,8 +78,8 @@ private slots:
         QCOMPARE(pragma(file, "PRAGMA journal_size_limit"), u"4194304"_s);
         QCOMPARE(pragma(file, "SELECT group_concat(name, ',') FROM (SELECT name FROM "
                               "sqlite_schema ORDER BY name)"),
-                 u"clipboard_data,clipboard_data_by_list,preferences,sqlite_autoindex_"
-                 "preferences_1"_s);
+                 u"clipboard_data,clipboard_data_by_list,pinned_items,preferences,"
+                 "sqlite_autoindex_preferences_1"_s);
     }
 
     void failedTransaction_keepsNothing_namesTheAction_reopensNextTime()

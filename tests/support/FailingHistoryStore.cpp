@@ -44,6 +44,27 @@ StoreStatus FailingHistoryStore::retainOnlyLists(const QStringList &keys)
     return m_inner.retainOnlyLists(keys);
 }
 
+StoreStatus FailingHistoryStore::pinItem(qint64 id)
+{
+    if (auto error = failure("Pinning an item"))
+        return *error;
+    return m_inner.pinItem(id);
+}
+
+StoreStatus FailingHistoryStore::unpinItem(qint64 id)
+{
+    if (auto error = failure("Unpinning an item"))
+        return *error;
+    return m_inner.unpinItem(id);
+}
+
+StoreStatus FailingHistoryStore::removeUnpinned(const QString &listKey)
+{
+    if (auto error = failure("Removing the items not pinned"))
+        return *error;
+    return m_inner.removeUnpinned(listKey);
+}
+
 StoreResult<QString> FailingHistoryStore::setAsideHistory()
 {
     if (auto error = failure("Setting the history aside"))

@@ -268,6 +268,43 @@ private slots:
                  QStringList({u"https://two.example"_s, u"https://three.example"_s}));
     }
 
+    void pinButtonAndCtrlP_moveTheRowFirstMarkedAndBack()
+    {
+        m_ui->show(
+            {u"https://one.example"_s, u"https://two.example"_s, u"https://three.example"_s});
+        QCOMPARE(toolTipAt(m_ui->list()->pinButtonRect(2).center()), u"Pin"_s);
+        QTest::mouseClick(m_ui->list()->viewport(), Qt::LeftButton, {},
+                          m_ui->list()->pinButtonRect(2).center());
+        QCOMPARE(shownItems(), QStringList({u"https://three.example"_s, u"https://one.example"_s,
+                                            u"https://two.example"_s}));
+        QTRY_VERIFY(!m_ui->list()->isAnimating());
+        QCOMPARE(toolTipAt(m_ui->list()->pinButtonRect(0).center()), u"Unpin"_s);
+        // The pinned row's pin is drawn unlike the others'.
+        const QImage shown = m_ui->list()->viewport()->grab().toImage();
+        const auto pinOf = [&](int row) {
+            const qreal ratio = shown.devicePixelRatio();
+            const QRect button = m_ui->list()->pinButtonRect(row);
+            return shown.copy(QRect(button.topLeft() * ratio, button.size() * ratio));
+        };
+        QVERIFY(pinOf(0) != pinOf(1));
+        QCOMPARE(pinOf(1), pinOf(2));
+
+        // Ctrl+P pins the current row after the pinned one and stays on it; again,
+        // it goes back to its place.
+        m_ui->list()->setFocus();
+        m_ui->list()->setCurrentIndex(m_ui->list()->model()->index(2, 0));
+        QTest::keyClick(m_ui->list(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(shownItems(), QStringList({u"https://three.example"_s, u"https://two.example"_s,
+                                            u"https://one.example"_s}));
+        QCOMPARE(m_ui->list()->currentIndex().row(), 1);
+        QTest::keyClick(m_ui->list(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(shownItems(), QStringList({u"https://three.example"_s, u"https://one.example"_s,
+                                            u"https://two.example"_s}));
+        QCOMPARE(m_ui->list()->currentIndex().row(), 2);
+        m_ui->store().settle();
+        QCOMPARE(m_ui->store().history().load().pins.size(), std::size_t(1));
+    }
+
     void buttons_haveTheirToolTips()
     {
         m_ui->show({u"https://one.example"_s});
@@ -324,6 +361,12 @@ private:
         for (int row = 0; row < model->rowCount(); ++row)
             shown << model->index(row, 0).data(Qt::UserRole).toString();
         return shown;
+    }
+    QString toolTipAt(const QPoint &position) const
+    {
+        QHelpEvent help(QEvent::ToolTip, position, m_ui->list()->viewport()->mapToGlobal(position));
+        QApplication::sendEvent(m_ui->list()->viewport(), &help);
+        return QToolTip::text();
     }
     void clickText(int row)
     {

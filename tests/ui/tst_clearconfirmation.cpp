@@ -41,6 +41,7 @@ private slots:
     void clearWithEmptyHistory_stillClearsClipboard();
     void escape_actsAsCancel();
     void clear_keepsLastSeenText();
+    void pinnedItems_keptAndTheCardSaysSo();
 
 private:
     void fill();
@@ -304,6 +305,26 @@ void TestClearConfirmation::clear_keepsLastSeenText()
     m_timers->tickAll();
     QTRY_COMPARE(m_manager->texts().toStringList(),
                  QStringList{QStringLiteral("copied after clearing")});
+}
+
+void TestClearConfirmation::pinnedItems_keptAndTheCardSaysSo()
+{
+    fill();
+    auto *note = m_view->findChild<QLabel *>(QStringLiteral("clearConfirmationNote"));
+    QVERIFY(note);
+    QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
+    QVERIFY(!note->isVisible());
+    QTest::mouseClick(button("confirmCancelButton"), Qt::LeftButton);
+
+    m_manager->setPinned(Category::Text, QStringLiteral("older note"), true);
+    QTest::mouseClick(button("clearHistoryButton"), Qt::LeftButton);
+    QVERIFY(note->isVisible());
+    QCOMPARE(note->text(), QStringLiteral("Pinned items are kept."));
+    QTest::mouseClick(button("confirmClearButton"), Qt::LeftButton);
+    QCOMPARE(m_manager->texts().toStringList(), QStringList{QStringLiteral("older note")});
+    QVERIFY(m_manager->urls().isEmpty());
+    QCOMPARE(storedHistory().lists.value(QStringLiteral("texts")).texts(),
+             QStringList{QStringLiteral("older note")});
 }
 
 QTEST_MAIN(TestClearConfirmation)

@@ -20,9 +20,10 @@ private slots:
 namespace {
 
 constexpr std::array allIcons{
-    IconName::Globe,      IconName::CodeBrackets, IconName::Document, IconName::DocumentFilled,
-    IconName::LockClosed, IconName::LockOpen,     IconName::Dock,     IconName::RectangleSlash,
-    IconName::Copy,       IconName::Trash,        IconName::Checkmark};
+    IconName::Globe,      IconName::CodeBrackets, IconName::Document,  IconName::DocumentFilled,
+    IconName::LockClosed, IconName::LockOpen,     IconName::Dock,      IconName::RectangleSlash,
+    IconName::Copy,       IconName::Trash,        IconName::Checkmark, IconName::Pin,
+    IconName::PinFilled};
 
 struct Coverage
 {

@@ -76,6 +76,25 @@ private slots:
         QCOMPARE(itemNames(list), displayTextsInSight());
     }
 
+    void items_offerPinOrUnpin()
+    {
+        m_ui->show({u"https://one.example"_s, u"https://two.example"_s});
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(m_ui->list());
+        QAccessibleActionInterface *second = items(list).at(1)->actionInterface();
+        QVERIFY(second->actionNames().contains(u"pin"_s));
+        QCOMPARE(second->localizedActionName(u"pin"_s), u"Pin"_s);
+        QCOMPARE(second->keyBindingsForAction(u"pin"_s), QStringList{u"Ctrl+P"_s});
+        second->doAction(u"pin"_s);
+        QCOMPARE(m_ui->manager()->shownList(Category::Url).toStringList(),
+                 QStringList({u"https://two.example"_s, u"https://one.example"_s}));
+        QAccessibleActionInterface *first = items(list).at(0)->actionInterface();
+        QCOMPARE(items(list).at(0)->text(QAccessible::Name), u"https://two.example"_s);
+        QCOMPARE(first->localizedActionName(u"pin"_s), u"Unpin"_s);
+        first->doAction(u"pin"_s);
+        QCOMPARE(m_ui->manager()->shownList(Category::Url).toStringList(),
+                 QStringList({u"https://one.example"_s, u"https://two.example"_s}));
+    }
+
     void currentRow_isTheFocusedItem()
     {
         m_ui->show({u"https://one.example"_s, u"https://two.example"_s});

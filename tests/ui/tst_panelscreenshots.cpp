@@ -98,8 +98,8 @@ void TestPanelScreenshots::panelStates_areRendered_data()
     QTest::addColumn<QString>("state");
     QTest::addColumn<bool>("dark");
     for (const bool dark : {false, true}) {
-        for (const char *state :
-             {"empty", "urls", "items", "preview", "search", "privacy", "confirmation", "dock"})
+        for (const char *state : {"empty", "urls", "items", "preview", "search", "privacy",
+                                  "confirmation", "dock", "pinned"})
             QTest::addRow("%s%s", state, dark ? "-dark" : "") << QString::fromLatin1(state) << dark;
     }
 }
@@ -157,6 +157,13 @@ void TestPanelScreenshots::panelStates_areRendered()
     } else if (state == QLatin1String("confirmation")) {
         QTest::mouseClick(content.findChild<QPushButton *>(QStringLiteral("clearHistoryButton")),
                           Qt::LeftButton);
+    } else if (state.startsWith(QLatin1String("pinned"))) {
+        // The last URL stands first, marked; the card says pinned items stay.
+        manager.setPinned(Category::Url, urls.last(), true);
+        if (state == QLatin1String("pinnedConfirmation"))
+            QTest::mouseClick(
+                content.findChild<QPushButton *>(QStringLiteral("clearHistoryButton")),
+                Qt::LeftButton);
     } else if (state == QLatin1String("dock")) {
         store.preferences().setShowInDock(true);
         QVERIFY(store.preferences().flush().ok());
