@@ -496,6 +496,13 @@
     </message>
 </context>
 <context>
+    <name>SystemClipboard</name>
+    <message>
+        <source>selected text is not recorded: %1</source>
+        <translation>markierter Text wird nicht aufgezeichnet: %1</translation>
+    </message>
+</context>
+<context>
     <name>XdgAutostartEntry</name>
     <message>
         <source>cannot remove %1</source>

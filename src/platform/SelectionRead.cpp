@@ -20,7 +20,13 @@ constexpr uint32_t sliceUnits = 16 * 1024;
 } // namespace
 
 SelectionRead::SelectionRead(XcbConnection &connection, xcb_window_t window, xcb_timestamp_t time)
-    : m_connection(connection), m_time(time), m_window(window)
+    : SelectionRead(connection, window, connection.atoms().clipboard, time)
+{
+}
+
+SelectionRead::SelectionRead(XcbConnection &connection, xcb_window_t window, xcb_atom_t selection,
+                             xcb_timestamp_t time)
+    : m_connection(connection), m_selection(selection), m_time(time), m_window(window)
 {
     request(m_connection.atoms().targets);
 }
@@ -39,7 +45,7 @@ void SelectionRead::request(xcb_atom_t target)
     m_incremental = false;
     m_sliceOffset = 0;
     m_bytes.clear();
-    xcb_convert_selection(m_connection.get(), m_window, m_connection.atoms().clipboard, target,
+    xcb_convert_selection(m_connection.get(), m_window, m_selection, target,
                           m_connection.atoms().transferProperty, m_time);
     m_connection.flush();
 }
@@ -60,8 +66,8 @@ SelectionRead::Progress SelectionRead::handle(const xcb_generic_event_t &event)
 
 SelectionRead::Progress SelectionRead::onSelectionNotify(const xcb_selection_notify_event_t &event)
 {
-    if (event.requestor != m_window || event.selection != m_connection.atoms().clipboard ||
-        event.target != m_target || m_incremental || m_pendingProperty || m_stage == Stage::Names)
+    if (event.requestor != m_window || event.selection != m_selection || event.target != m_target ||
+        m_incremental || m_pendingProperty || m_stage == Stage::Names)
         return Progress::None;
     if (event.property == XCB_NONE)
         return transferDone(false);

@@ -16,18 +16,77 @@ namespace {
 
 std::atomic<ClipboardReach> chosenReach{ClipboardReach::Everything};
 
+// How the mouse selection is read where the clipboard was chosen as it was.
+enum class SelectionWay { X11, DataControl, None };
+SelectionWay chosenSelectionWay = SelectionWay::None;
+QString selectionUnavailable;
+
+void chooseSelection(SelectionWay way, const QString &whyNot = {})
+{
+    chosenSelectionWay = way;
+    selectionUnavailable = whyNot;
+}
+
+class SystemSelectionSource final : public SelectionSource
+{
+public:
+    SystemSelectionSource(SelectionWay way, QString whyNot)
+        : m_way(way), m_whyNot(std::move(whyNot))
+    {
+    }
+
+    QString unavailableReason() const override { return m_whyNot; }
+
+    std::unique_ptr<Clipboard> open() override
+    {
+        QString why;
+        if (m_way == SelectionWay::X11) {
+            auto opened = XcbClipboard::open(nullptr, XcbClipboard::Selection::Primary);
+            if (auto *reader = std::get_if<std::unique_ptr<XcbClipboard>>(&opened))
+                return std::move(*reader);
+            why = std::get<QString>(opened);
+        } else if (m_way == SelectionWay::DataControl) {
+            auto opened = DataControlConnection::open(DataControlConnection::Selection::Primary);
+            if (auto *connection = std::get_if<std::unique_ptr<DataControlConnection>>(&opened))
+                return std::make_unique<WaylandClipboard>(
+                    std::move(*connection), DataControlConnection::Selection::Primary);
+            why = std::get<DataControlUnavailable>(opened).reason;
+        } else {
+            why = m_whyNot;
+        }
+        // The switch is on and does nothing: the user should hear why.
+        qCWarning(lcPlatform, "%s",
+                  qUtf8Printable(QCoreApplication::translate("SystemClipboard",
+                                                             "selected text is not recorded: %1")
+                                     .arg(why)));
+        return nullptr;
+    }
+
+private:
+    SelectionWay m_way;
+    QString m_whyNot;
+};
+
+// Qt reads the selection only while one of our windows has the focus, or not at
+// all: a switch that recorded through it would mostly do nothing.
+const QString qtSelectionUnavailable =
+    QStringLiteral("the clipboard is read through Qt, which cannot follow the selected text");
+
 // The clipboard of the platform Qt runs on: on X11 read on a connection of our
 // own, elsewhere through Qt.
 std::unique_ptr<Clipboard> makePlatformClipboard()
 {
     if (QGuiApplication::platformName() == QLatin1StringView("xcb")) {
         auto opened = XcbClipboard::open();
-        if (auto *clipboard = std::get_if<std::unique_ptr<XcbClipboard>>(&opened))
+        if (auto *clipboard = std::get_if<std::unique_ptr<XcbClipboard>>(&opened)) {
+            chooseSelection(SelectionWay::X11);
             return std::move(*clipboard);
+        }
         // Qt's own reading still works, it only waits for slow owners.
         qCWarning(lcPlatform, "reading the clipboard through Qt: %s",
                   qUtf8Printable(std::get<QString>(opened)));
     }
+    chooseSelection(SelectionWay::None, qtSelectionUnavailable);
     return std::make_unique<QtClipboard>();
 }
 
@@ -46,6 +105,7 @@ std::unique_ptr<Clipboard> openXWaylandClipboard(const DataControlUnavailable &u
         return nullptr;
     }
     chosenReach = ClipboardReach::Everything;
+    chooseSelection(SelectionWay::X11);
     qCInfo(lcClipboardChoice, "clipboard: X11 through XWayland (%s)",
            qUtf8Printable(unavailable.reason));
     return std::move(std::get<std::unique_ptr<XcbClipboard>>(opened));
@@ -64,6 +124,12 @@ std::unique_ptr<Clipboard> createSystemClipboard()
     auto opened = DataControlConnection::open();
     if (auto *connection = std::get_if<std::unique_ptr<DataControlConnection>>(&opened)) {
         chosenReach = ClipboardReach::Everything;
+        if ((*connection)->offersPrimarySelection())
+            chooseSelection(SelectionWay::DataControl);
+        else
+            chooseSelection(SelectionWay::None,
+                            QStringLiteral("the Wayland compositor's data-control offers no "
+                                           "primary selection"));
         auto clipboard = std::make_unique<WaylandClipboard>(std::move(*connection));
         qCInfo(lcClipboardChoice, "clipboard: Wayland data-control (%s)",
                clipboard->protocolName());
@@ -94,4 +160,9 @@ std::unique_ptr<Clipboard> createSystemClipboard()
 ClipboardReach systemClipboardReach()
 {
     return chosenReach;
+}
+
+std::unique_ptr<SelectionSource> createSystemSelectionSource()
+{
+    return std::make_unique<SystemSelectionSource>(chosenSelectionWay, selectionUnavailable);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clipboard.h"
+#include "SelectionSource.h"
 
 #include <memory>
 
@@ -23,3 +24,10 @@ std::unique_ptr<Clipboard> createSystemClipboard();
 
 // What the last createSystemClipboard() found; Everything before any call.
 ClipboardReach systemClipboardReach();
+
+// The mouse selection of the same session, read the way the last
+// createSystemClipboard() chose: X11's PRIMARY through the same XFixes reader, or
+// the primary selection over data-control. Where the clipboard is Qt's own, or
+// the compositor's data-control lacks the primary selection, there is none, and
+// unavailableReason() says why.
+std::unique_ptr<SelectionSource> createSystemSelectionSource();

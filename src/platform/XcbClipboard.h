@@ -2,6 +2,7 @@
 
 #include "Clipboard.h"
 
+#include <QClipboard>
 #include <QDeadlineTimer>
 #include <QString>
 #include <QTimer>
@@ -11,7 +12,6 @@
 #include <memory>
 #include <variant>
 
-class QClipboard;
 class QSocketNotifier;
 class SelectionRead;
 class XcbConnection;
@@ -21,6 +21,9 @@ class XcbConnection;
 // new owner, the text is then read without waiting (SelectionRead), and an owner
 // that does not answer within answerTimeout is given up on until the next change.
 // readText() serves the last text read in full; changed() says a new one is in.
+//
+// The same reader watches PRIMARY, the text selected with the mouse, when opened
+// for it; Brimvale's own selections (text selected in its panel) are not read.
 //
 // Writing goes through QClipboard: Qt's owner side answers every request on its
 // own, hands the text to a clipboard manager at exit, and never waits for another
@@ -33,20 +36,27 @@ class XcbClipboard final : public Clipboard
 public:
     static constexpr std::chrono::milliseconds answerTimeout{2000};
 
+    enum class Selection { Clipboard, Primary };
+
     // The clipboard on the X server of DISPLAY, or why it cannot be read this
-    // way. Requires a QGuiApplication (for writing).
-    static std::variant<std::unique_ptr<XcbClipboard>, QString> open(QObject *parent = nullptr);
+    // way. Requires a QGuiApplication (for writing). PRIMARY's reader leaves what
+    // was selected before it opened unread: that was selected before anyone asked
+    // for it to be recorded.
+    static std::variant<std::unique_ptr<XcbClipboard>, QString>
+    open(QObject *parent = nullptr, Selection selection = Selection::Clipboard);
     ~XcbClipboard() override;
 
     std::optional<QString> readText() override;
     void clear() override;
     void writeText(const QString &text) override;
+    std::optional<bool> pointerButtonHeld() override;
 
     // Whether a read from the current owner is still under way.
     bool reading() const { return m_read != nullptr; }
 
 private:
-    XcbClipboard(std::unique_ptr<XcbConnection> connection, QObject *parent);
+    XcbClipboard(std::unique_ptr<XcbConnection> connection, Selection selection, QObject *parent);
+    QClipboard::Mode mode() const;
 
     void processEvents();
     void ownerChanged(uint32_t owner, uint32_t time);
@@ -57,6 +67,8 @@ private:
     void retire(uint32_t window);
 
     std::unique_ptr<XcbConnection> m_connection;
+    Selection m_selection;
+    uint32_t m_selectionAtom;
     QClipboard *m_clipboard;
     QSocketNotifier *m_notifier;
     // Restarted by every answer of the owner; when it fires the read is given up.
