@@ -269,6 +269,17 @@
     </message>
 </context>
 <context>
+    <name>RecordSelectionRow</name>
+    <message>
+        <source>Record Selected Text</source>
+        <translation>Markierten Text aufzeichnen</translation>
+    </message>
+    <message>
+        <source>Selected text cannot be read on this desktop.</source>
+        <translation>Markierter Text kann auf diesem Desktop nicht gelesen werden.</translation>
+    </message>
+</context>
+<context>
     <name>SingleInstance</name>
     <message>
         <source>Brimvale is not running</source>

@@ -12,7 +12,8 @@ SystemServices::SystemServices(const QString &storeFile)
       m_preferences(std::make_unique<SqlitePreferences>(*m_file)),
       m_history(std::make_unique<SqliteHistoryStore>(*m_file)),
       m_clipboard(createSystemClipboard()), m_timers(std::make_unique<QtPollTimers>()),
-      m_reach(systemClipboardReach()), m_autostart(std::make_unique<XdgAutostartEntry>())
+      m_reach(systemClipboardReach()), m_autostart(std::make_unique<XdgAutostartEntry>()),
+      m_selection(createSystemSelectionSource())
 {
 }
 
@@ -20,5 +21,6 @@ SystemServices::~SystemServices() = default;
 
 Services SystemServices::services() const
 {
-    return {*m_clipboard, *m_preferences, *m_history, *m_timers, m_autostart.get(), m_reach};
+    return {*m_clipboard,      *m_preferences, *m_history,       *m_timers,
+            m_autostart.get(), m_reach,        m_selection.get()};
 }

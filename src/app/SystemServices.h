@@ -33,4 +33,5 @@ private:
     std::unique_ptr<PollTimers> m_timers;
     ClipboardReach m_reach; // what choosing m_clipboard found
     std::unique_ptr<XdgAutostartEntry> m_autostart;
+    std::unique_ptr<SelectionSource> m_selection; // read the way m_clipboard is
 };
