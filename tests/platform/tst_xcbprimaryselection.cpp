@@ -45,6 +45,11 @@ private slots:
         owners.offer(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s}, "copied");
         QVERIFY(!changes.wait(1000));
 
+        // A password manager's selection is never read.
+        owners.take(QStringLiteral(PLATFORM_HELPER), {u"select"_s, u"secret"_s, u"hunter2"_s}, {});
+        QVERIFY(!changes.wait(1000));
+        QCOMPARE(primary.readText(), std::nullopt);
+
         // Text selected in our own windows is not read.
         QGuiApplication::clipboard()->setText(u"selected in our panel"_s, QClipboard::Selection);
         QVERIFY(!changes.wait(1000));
