@@ -1,6 +1,6 @@
 // XcbClipboard reading PRIMARY, the text selected with the mouse, on the real X
-// server of DISPLAY with xclip and xdotool as the other programs. Skipped without
-// an X server.
+// server of DISPLAY with xclip and platform_helper as the other programs. Skipped
+// without an X server. (The mouse button is checked end to end, tst_selection_e2e.)
 #include "X11ClipboardTest.h"
 #include "XcbClipboard.h"
 
@@ -54,14 +54,6 @@ private slots:
         QGuiApplication::clipboard()->setText(u"selected in our panel"_s, QClipboard::Selection);
         QVERIFY(!changes.wait(1000));
         QCOMPARE(primary.readText(), std::nullopt);
-
-        // The mouse button, as a drag holds it.
-        if (QStandardPaths::findExecutable(u"xdotool"_s).isEmpty())
-            QSKIP("needs xdotool for the button");
-        QVERIFY(QProcess::execute(u"xdotool"_s, {u"mousedown"_s, u"1"_s}) == 0);
-        QCOMPARE(primary.pointerButtonHeld(), std::optional(true));
-        QVERIFY(QProcess::execute(u"xdotool"_s, {u"mouseup"_s, u"1"_s}) == 0);
-        QCOMPARE(primary.pointerButtonHeld(), std::optional(false));
     }
 };
 
