@@ -102,7 +102,11 @@ std::optional<bool> XcbClipboard::pointerButtonHeld()
 {
     if (m_connectionLost)
         return std::nullopt;
-    return m_connection->pointerButtonHeld();
+    const std::optional<bool> held = m_connection->pointerButtonHeld();
+    // Events that came in while we waited for the answer are queued inside libxcb,
+    // where the socket's notifier never sees them.
+    m_moreEvents.start();
+    return held;
 }
 
 QClipboard::Mode XcbClipboard::mode() const
