@@ -285,6 +285,17 @@
     </message>
 </context>
 <context>
+    <name>RecordSelectionRow</name>
+    <message>
+        <source>Record Selected Text</source>
+        <translation>Markierten Text aufzeichnen</translation>
+    </message>
+    <message>
+        <source>Selected text cannot be read on this desktop.</source>
+        <translation>Markierter Text kann auf diesem Desktop nicht gelesen werden.</translation>
+    </message>
+</context>
+<context>
     <name>SingleInstance</name>
     <message>
         <source>Brimvale is not running</source>
@@ -532,6 +543,13 @@
     <message>
         <source>Show Brimvale</source>
         <translation>Brimvale zeigen</translation>
+    </message>
+</context>
+<context>
+    <name>SystemClipboard</name>
+    <message>
+        <source>selected text is not recorded: %1</source>
+        <translation>markierter Text wird nicht aufgezeichnet: %1</translation>
     </message>
 </context>
 <context>

@@ -8,6 +8,8 @@
 #include "PanelPlacement.h"
 #include "PanelWindow.h"
 #include "Preferences.h"
+#include "SelectionRecorder.h"
+#include "SelectionSource.h"
 #include "StatusIcon.h"
 #include "SystemServices.h"
 #include "TrayMenu.h"
@@ -68,6 +70,14 @@ AppShell::AppShell(std::unique_ptr<SystemServices> system, const Services *servi
                 tr("Brimvale will start when you log in. The switch below turns that off."));
             note->setObjectName(QStringLiteral("autostartNote"));
         }
+    }
+    if (m_services.selection) {
+        const QString unavailable = m_services.selection->unavailableReason();
+        if (!unavailable.isEmpty())
+            qCInfo(lcApp, "selected text is not recorded: %s", qUtf8Printable(unavailable));
+        m_panel->contentView().addRecordSelection(unavailable.isEmpty());
+        m_selection = std::make_unique<SelectionRecorder>(*m_manager, m_services.preferences,
+                                                          *m_services.selection, m_services.timers);
     }
     if (options.trayAvailable) {
         createTrayIcon();

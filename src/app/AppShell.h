@@ -14,6 +14,7 @@
 
 class ClipboardManager;
 class PanelWindow;
+class SelectionRecorder;
 class QSystemTrayIcon;
 class StatusIcon;
 class SystemServices;
@@ -100,6 +101,8 @@ private:
     LaunchOptions m_options;
     LateTrayProbe m_lateTrayProbe;
     std::unique_ptr<ClipboardManager> m_manager;
+    // Records into the manager: goes before it.
+    std::unique_ptr<SelectionRecorder> m_selection;
     std::unique_ptr<PanelWindow> m_panel;
     QSystemTrayIcon *m_tray = nullptr;
     StatusIcon *m_statusIcon;

@@ -7,6 +7,7 @@ class Clipboard;
 class HistoryStore;
 class PollTimers;
 class Preferences;
+class SelectionSource;
 
 // What the program runs on. The program's own come from SystemServices; tests
 // hand in fakes.
@@ -22,4 +23,7 @@ struct Services
     // How much of the user's copying `clipboard` sees; the panel says when it is
     // not everything.
     ClipboardReach clipboardReach = ClipboardReach::Everything;
+    // Where the text selected with the mouse is read from; without one the panel
+    // has no "Record Selected Text" switch (tests that do not ask for it).
+    SelectionSource *selection = nullptr;
 };

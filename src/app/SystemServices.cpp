@@ -20,6 +20,11 @@ SystemServices::~SystemServices() = default;
 
 Services SystemServices::services() const
 {
-    return {*m_clipboard.clipboard, *m_preferences,   *m_history, *m_timers,
-            m_autostart.get(),      m_clipboard.reach};
+    return {*m_clipboard.clipboard,
+            *m_preferences,
+            *m_history,
+            *m_timers,
+            m_autostart.get(),
+            m_clipboard.reach,
+            m_clipboard.selection.get()};
 }

@@ -236,6 +236,18 @@ void ClipboardManager::checkClipboard()
         Qt::QueuedConnection);
 }
 
+void ClipboardManager::captureSelection(const QString &text)
+{
+    if (m_preferences.privacyMode())
+        return;
+    if (m_lastCopiedText &&
+        (isSameStorage(*m_lastCopiedText, text) || (text.size() < CaptureQueue::backgroundLength &&
+                                                    canonicallyEqual(*m_lastCopiedText, text))))
+        return;
+    QMetaObject::invokeMethod(
+        this, [this, text] { m_captures.push(text); }, Qt::QueuedConnection);
+}
+
 void ClipboardManager::skipCurrentText()
 {
     if (std::optional<QString> text = m_clipboard.readText())

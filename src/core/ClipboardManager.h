@@ -62,6 +62,9 @@ public:
     {
         return !m_captures.isIdle() || m_persistence.isWriting() || m_persistence.isLoading();
     }
+    // Records a finished mouse selection as a copy is recorded: not in Privacy
+    // Mode, not twice, and not our own copy back.
+    void captureSelection(const QString &text);
     // Empties every list but for its pinned items, then the clipboard.
     void clearHistory();
     // Pins or unpins the first item of the category equal to `text`.

@@ -38,6 +38,11 @@ public:
     // Clears, then offers exactly `text` as plain text.
     virtual void writeText(const QString &text) = 0;
 
+    // Whether a mouse button is held down now, where the session lets us ask: a
+    // text being selected with the mouse is not finished while one is. nullopt
+    // where nobody can tell.
+    virtual std::optional<bool> pointerButtonHeld() { return std::nullopt; }
+
 signals:
     // The platform reported that the clipboard's contents changed. Not every
     // platform reports every change (see announcesEveryChange()); where one does

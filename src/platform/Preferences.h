@@ -20,6 +20,8 @@ enum class Preference {
     // Set once the first start has made the autostart entry: after that only the
     // user changes it.
     AutostartOffered,
+    // Whether the text selected with the mouse is recorded as well as copies.
+    RecordSelection,
 };
 
 // A switch is stored as 0 or 1, anything but a non-zero integer reading as off; a
@@ -45,6 +47,7 @@ inline constexpr std::array preferenceTable{
     PreferenceInfo{Preference::WindowWidth, "windowWidth", 0, PreferenceKind::Number},
     PreferenceInfo{Preference::WindowHeight, "windowHeight", 0, PreferenceKind::Number},
     PreferenceInfo{Preference::AutostartOffered, "autostartOffered", false},
+    PreferenceInfo{Preference::RecordSelection, "recordSelection", false},
 };
 
 inline constexpr std::size_t preferenceCount = preferenceTable.size();
@@ -110,6 +113,8 @@ public:
     void setPrivacyMode(bool on) { setValue(Preference::PrivacyMode, on); }
     bool showInDock() const { return value(Preference::ShowInDock); }
     void setShowInDock(bool on) { setValue(Preference::ShowInDock, on); }
+    bool recordSelection() const { return value(Preference::RecordSelection); }
+    void setRecordSelection(bool on) { setValue(Preference::RecordSelection, on); }
 
 signals:
     // The value of `preference` is another than before: set by the user, or found

@@ -20,12 +20,18 @@ constexpr uint32_t sliceUnits = 16 * 1024;
 } // namespace
 
 SelectionRead::SelectionRead(XcbConnection &connection, xcb_window_t window, xcb_timestamp_t time)
-    : m_connection(connection), m_time(time), m_window(window)
+    : SelectionRead(connection, window, connection.atoms().clipboard, time)
+{
+}
+
+SelectionRead::SelectionRead(XcbConnection &connection, xcb_window_t window, xcb_atom_t selection,
+                             xcb_timestamp_t time)
+    : m_connection(connection), m_selection(selection), m_time(time), m_window(window)
 {
     // The targets are asked first: an owner answers in the order asked, and some
     // serve one INCR transfer at a time.
     request(m_connection.atoms().targets);
-    xcb_convert_selection(m_connection.get(), m_window, m_connection.atoms().clipboard,
+    xcb_convert_selection(m_connection.get(), m_window, m_selection,
                           m_connection.atoms().utf8String, m_connection.atoms().earlyTextProperty,
                           m_time);
     m_connection.flush();
@@ -42,8 +48,7 @@ SelectionRead::~SelectionRead()
 void SelectionRead::request(xcb_atom_t target)
 {
     expect(target, m_connection.atoms().transferProperty);
-    xcb_convert_selection(m_connection.get(), m_window, m_connection.atoms().clipboard, target,
-                          m_property, m_time);
+    xcb_convert_selection(m_connection.get(), m_window, m_selection, target, m_property, m_time);
     m_connection.flush();
 }
 
@@ -72,7 +77,7 @@ SelectionRead::Progress SelectionRead::handle(const xcb_generic_event_t &event)
 
 SelectionRead::Progress SelectionRead::onSelectionNotify(const xcb_selection_notify_event_t &event)
 {
-    if (event.requestor != m_window || event.selection != m_connection.atoms().clipboard)
+    if (event.requestor != m_window || event.selection != m_selection)
         return Progress::None;
     if (m_early == Early::Asked && event.target == m_connection.atoms().utf8String) {
         m_early = event.property == XCB_NONE ? Early::Refused : Early::Answered;

@@ -12,13 +12,12 @@
 
 class XcbConnection;
 
-// One read of CLIPBOARD's plain text from its current owner, driven by the events
-// of our own connection so that nothing ever waits for the owner: first the
-// targets it offers and their names, then the password manager's hint when there
-// is one, then the text, each as one answer or in INCR pieces. It asks on the
-// window it is given and ignores whatever arrives on any other, so an abandoned
-// read's window must not be given to the next one while a late answer may still
-// come.
+// One read of a selection's plain text (CLIPBOARD's, or PRIMARY's) from its current owner, driven
+// by the events of our own connection so that nothing ever waits for the owner: first the targets
+// it offers and their names, then the password manager's hint when there is one, then the text,
+// each as one answer or in INCR pieces. It asks on the window it is given and ignores whatever
+// arrives on any other, so an abandoned read's window must not be given to the next one while a
+// late answer may still come.
 //
 // Every request goes to whoever owns the clipboard when the server takes it. A
 // script that copies in a loop replaces the owner within milliseconds, before
@@ -35,6 +34,9 @@ public:
     // Asks the owner for its targets on `window` (XcbConnection::createWindow()).
     // `time` is the time of the owner change.
     SelectionRead(XcbConnection &connection, xcb_window_t window, xcb_timestamp_t time);
+    // The same for another selection than CLIPBOARD.
+    SelectionRead(XcbConnection &connection, xcb_window_t window, xcb_atom_t selection,
+                  xcb_timestamp_t time);
     ~SelectionRead();
     SelectionRead(const SelectionRead &) = delete;
     SelectionRead &operator=(const SelectionRead &) = delete;
@@ -87,6 +89,7 @@ private:
     Progress finish(std::optional<QString> text);
 
     XcbConnection &m_connection;
+    xcb_atom_t m_selection;
     xcb_timestamp_t m_time;
     xcb_window_t m_window;
     Stage m_stage = Stage::Targets;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clipboard.h"
+#include "SelectionSource.h"
 
 #include <memory>
 
@@ -13,11 +14,16 @@ enum class ClipboardReach {
     OnlyWhileSeen,
 };
 
-// The clipboard chosen for this session and how much of the user's copying it sees.
+// The clipboard chosen for this session, how much of the user's copying it sees,
+// and the mouse selection read the same way: X11's PRIMARY through the same
+// XFixes reader, or the primary selection over data-control. Where the clipboard
+// is Qt's own, or the compositor's data-control lacks the primary selection, the
+// selection cannot be read, and its unavailableReason() says why.
 struct SystemClipboard
 {
     std::unique_ptr<Clipboard> clipboard;
     ClipboardReach reach = ClipboardReach::Everything;
+    std::unique_ptr<SelectionSource> selection;
 };
 
 // The system clipboard for this session: on Wayland, when the compositor offers a

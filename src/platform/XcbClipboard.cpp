@@ -32,18 +32,23 @@ struct FreeEvent
 
 } // namespace
 
-std::variant<std::unique_ptr<XcbClipboard>, QString> XcbClipboard::open(QObject *parent)
+std::variant<std::unique_ptr<XcbClipboard>, QString> XcbClipboard::open(QObject *parent,
+                                                                        Selection selection)
 {
     auto connection = XcbConnection::open();
     if (auto *why = std::get_if<QString>(&connection))
         return std::move(*why);
-    return std::unique_ptr<XcbClipboard>(
-        new XcbClipboard(std::move(std::get<std::unique_ptr<XcbConnection>>(connection)), parent));
+    return std::unique_ptr<XcbClipboard>(new XcbClipboard(
+        std::move(std::get<std::unique_ptr<XcbConnection>>(connection)), selection, parent));
 }
 
-XcbClipboard::XcbClipboard(std::unique_ptr<XcbConnection> connection, QObject *parent)
+XcbClipboard::XcbClipboard(std::unique_ptr<XcbConnection> connection, Selection selection,
+                           QObject *parent)
     // XFixes reports every new owner, and every text read in is announced.
     : Clipboard(ChangeNotices::Every, parent), m_connection(std::move(connection)),
+      m_selection(selection),
+      m_selectionAtom(selection == Selection::Primary ? uint32_t(XCB_ATOM_PRIMARY)
+                                                      : m_connection->atoms().clipboard),
       m_clipboard(QGuiApplication::clipboard()),
       m_notifier(new QSocketNotifier(m_connection->fileDescriptor(), QSocketNotifier::Read, this)),
       m_noticeWindow(m_connection->createWindow())
@@ -55,9 +60,12 @@ XcbClipboard::XcbClipboard(std::unique_ptr<XcbConnection> connection, QObject *p
     connect(&m_moreEvents, &QTimer::timeout, this, &XcbClipboard::processEvents);
     connect(m_notifier, &QSocketNotifier::activated, this, &XcbClipboard::processEvents);
 
-    m_connection->watchClipboardOwner(m_noticeWindow);
+    m_connection->watchSelectionOwner(m_noticeWindow, m_selectionAtom);
     // What is on the clipboard already is read as if it had just been copied.
-    ownerChanged(m_connection->clipboardOwner(), XCB_CURRENT_TIME);
+    if (m_selection == Selection::Clipboard)
+        ownerChanged(m_connection->selectionOwner(m_selectionAtom), XCB_CURRENT_TIME);
+    else
+        m_connection->flush();
     processEvents();
 }
 
@@ -80,15 +88,15 @@ std::optional<QString> XcbClipboard::readText()
 void XcbClipboard::clear()
 {
     forgetReads();
-    m_clipboard->clear(QClipboard::Clipboard);
+    m_clipboard->clear(mode());
     m_text = std::nullopt;
 }
 
 void XcbClipboard::writeText(const QString &text)
 {
     forgetReads();
-    m_clipboard->clear(QClipboard::Clipboard);
-    m_clipboard->setText(text, QClipboard::Clipboard);
+    m_clipboard->clear(mode());
+    m_clipboard->setText(text, mode());
     // Known at once; the change notice that follows reads it back from Qt.
     m_text = text;
 }
@@ -96,6 +104,22 @@ void XcbClipboard::writeText(const QString &text)
 bool XcbClipboard::Read::done() const
 {
     return !read || read->finished();
+}
+
+std::optional<bool> XcbClipboard::pointerButtonHeld()
+{
+    if (m_connectionLost)
+        return std::nullopt;
+    const std::optional<bool> held = m_connection->pointerButtonHeld();
+    // Events that came in while we waited for the answer are queued inside libxcb,
+    // where the socket's notifier never sees them.
+    m_moreEvents.start();
+    return held;
+}
+
+QClipboard::Mode XcbClipboard::mode() const
+{
+    return m_selection == Selection::Primary ? QClipboard::Selection : QClipboard::Clipboard;
 }
 
 void XcbClipboard::processEvents()
@@ -129,7 +153,7 @@ void XcbClipboard::processEvents()
         if (type == m_connection->selectionNoticeType()) {
             const auto &notice =
                 *reinterpret_cast<const xcb_xfixes_selection_notify_event_t *>(event.get());
-            if (notice.selection == m_connection->atoms().clipboard)
+            if (notice.selection == m_selectionAtom)
                 ownerChanged(notice.owner, notice.timestamp);
         } else {
             for (Read &read : m_reads) {
@@ -161,14 +185,17 @@ void XcbClipboard::ownerChanged(uint32_t owner, uint32_t time)
             read.giveUpAt.setRemainingTime(replacedOwnerTimeout);
         read.replaced = true;
     }
-    if (owner == XCB_NONE) {
+    // Text selected in our own panel is the user reading the history, not adding
+    // to it; Qt's owner side answers for our whole process.
+    if (owner == XCB_NONE || (m_selection == Selection::Primary && m_clipboard->ownsSelection())) {
         m_reads.push_back({});
     } else {
         const xcb_window_t window = m_spareWindow != XCB_NONE
                                         ? std::exchange(m_spareWindow, XCB_NONE)
                                         : m_connection->createWindow();
-        m_reads.push_back({std::make_unique<SelectionRead>(*m_connection, window, time),
-                           QDeadlineTimer(answerTimeout)});
+        m_reads.push_back(
+            {std::make_unique<SelectionRead>(*m_connection, window, m_selectionAtom, time),
+             QDeadlineTimer(answerTimeout)});
     }
     while (m_reads.size() > readsAtMost)
         giveUp(m_reads.front());

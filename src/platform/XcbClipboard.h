@@ -2,6 +2,8 @@
 
 #include "Clipboard.h"
 
+#include <QClipboard>
+
 #include <QDeadlineTimer>
 #include <QString>
 #include <QTimer>
@@ -11,7 +13,6 @@
 #include <memory>
 #include <variant>
 
-class QClipboard;
 class QSocketNotifier;
 class SelectionRead;
 class XcbConnection;
@@ -21,6 +22,9 @@ class XcbConnection;
 // new owner, the text is then read without waiting (SelectionRead), and an owner
 // that stays silent for answerTimeout is given up on until the next change.
 // readText() serves the last text read in full; changed() says a new one is in.
+//
+// The same reader watches PRIMARY, the text selected with the mouse, when opened
+// for it; Brimvale's own selections (text selected in its panel) are not read.
 //
 // A new owner does not cut short the read of the one before: that owner was
 // asked before it lost the clipboard and still answers, and its copy is as much
@@ -40,14 +44,20 @@ public:
     static constexpr std::chrono::milliseconds answerTimeout{2000};
     static constexpr std::chrono::milliseconds replacedOwnerTimeout{500};
 
+    enum class Selection { Clipboard, Primary };
+
     // The clipboard on the X server of DISPLAY, or why it cannot be read this
-    // way. Requires a QGuiApplication (for writing).
-    static std::variant<std::unique_ptr<XcbClipboard>, QString> open(QObject *parent = nullptr);
+    // way. Requires a QGuiApplication (for writing). PRIMARY's reader leaves what
+    // was selected before it opened unread: that was selected before anyone asked
+    // for it to be recorded.
+    static std::variant<std::unique_ptr<XcbClipboard>, QString>
+    open(QObject *parent = nullptr, Selection selection = Selection::Clipboard);
     ~XcbClipboard() override;
 
     std::optional<QString> readText() override;
     void clear() override;
     void writeText(const QString &text) override;
+    std::optional<bool> pointerButtonHeld() override;
 
     // Whether a read is still under way, or a text read waits for one.
     bool reading() const { return !m_reads.empty(); }
@@ -66,7 +76,8 @@ private:
         bool done() const;
     };
 
-    XcbClipboard(std::unique_ptr<XcbConnection> connection, QObject *parent);
+    XcbClipboard(std::unique_ptr<XcbConnection> connection, Selection selection, QObject *parent);
+    QClipboard::Mode mode() const;
 
     void processEvents();
     void ownerChanged(uint32_t owner, uint32_t time);
@@ -80,6 +91,8 @@ private:
     void retire(uint32_t window);
 
     std::unique_ptr<XcbConnection> m_connection;
+    Selection m_selection;
+    uint32_t m_selectionAtom;
     QClipboard *m_clipboard;
     QSocketNotifier *m_notifier;
     // Fires when the first read to be given up is due.

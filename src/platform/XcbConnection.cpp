@@ -100,7 +100,12 @@ void XcbConnection::destroyWindow(xcb_window_t window)
 
 void XcbConnection::watchClipboardOwner(xcb_window_t window)
 {
-    xcb_xfixes_select_selection_input(m_connection, window, m_atoms.clipboard,
+    watchSelectionOwner(window, m_atoms.clipboard);
+}
+
+void XcbConnection::watchSelectionOwner(xcb_window_t window, xcb_atom_t selection)
+{
+    xcb_xfixes_select_selection_input(m_connection, window, selection,
                                       XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
@@ -108,9 +113,23 @@ void XcbConnection::watchClipboardOwner(xcb_window_t window)
 
 xcb_window_t XcbConnection::clipboardOwner()
 {
+    return selectionOwner(m_atoms.clipboard);
+}
+
+xcb_window_t XcbConnection::selectionOwner(xcb_atom_t selection)
+{
     const XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
-        m_connection, xcb_get_selection_owner(m_connection, m_atoms.clipboard), nullptr));
+        m_connection, xcb_get_selection_owner(m_connection, selection), nullptr));
     return reply ? reply->owner : XCB_NONE;
+}
+
+std::optional<bool> XcbConnection::pointerButtonHeld()
+{
+    const XcbReply<xcb_query_pointer_reply_t> reply(
+        xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr));
+    if (!reply)
+        return std::nullopt;
+    return (reply->mask & (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3)) != 0;
 }
 
 const QByteArray *XcbConnection::knownAtomName(xcb_atom_t atom) const

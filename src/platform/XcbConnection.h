@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <variant>
 
 // A reply of libxcb, which the caller frees with free().
@@ -57,6 +58,12 @@ public:
     // Asks for XFixes notices about CLIPBOARD's owner on `window`.
     void watchClipboardOwner(xcb_window_t window);
     xcb_window_t clipboardOwner();
+    // The same for any selection, such as PRIMARY, the text selected with the mouse.
+    void watchSelectionOwner(xcb_window_t window, xcb_atom_t selection);
+    xcb_window_t selectionOwner(xcb_atom_t selection);
+    // Whether a mouse button is held down now: one round trip to the server.
+    // nullopt when the server did not answer.
+    std::optional<bool> pointerButtonHeld();
     void flush() { xcb_flush(m_connection); }
 
     // Atom names as the server gave them, asked once per atom: an atom keeps its

@@ -9,6 +9,7 @@
 #include "IconLabel.h"
 #include "PanelStyle.h"
 #include "Preferences.h"
+#include "RecordSelectionRow.h"
 #include "ToggleSwitch.h"
 
 #include <QAbstractButton>
@@ -277,6 +278,8 @@ void ContentView::updateTabOrder()
     for (const Category category : allCategories)
         order.append(m_picker->segment(category));
     order.append(m_privacySwitch);
+    if (m_selectionRow)
+        order.append(m_selectionRow->toggleSwitch());
     order.append(m_list);
     order.append(listParts);
     order.append(m_exportButton);
@@ -286,6 +289,19 @@ void ContentView::updateTabOrder()
 
     m_list->setFocusPolicy(listPolicy);
     m_list->setFocusProxy(proxy);
+}
+
+RecordSelectionRow *ContentView::addRecordSelection(bool available)
+{
+    if (m_selectionRow)
+        return m_selectionRow;
+    m_selectionRow = new RecordSelectionRow(m_preferences, available, this);
+    auto *column = qobject_cast<QVBoxLayout *>(layout());
+    // Right below the Privacy Mode row, above the list.
+    column->insertWidget(column->indexOf(m_list), m_selectionRow);
+    updateTabOrder();
+    m_confirmation->raise();
+    return m_selectionRow;
 }
 
 void ContentView::showPrivacyMode(bool on)

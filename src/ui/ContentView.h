@@ -15,6 +15,7 @@ class Preferences;
 class QLabel;
 class QPushButton;
 class QTimer;
+class RecordSelectionRow;
 class SaveDialog;
 class ToggleSwitch;
 
@@ -57,6 +58,10 @@ public:
     void setListHeight(int height);
     void setResizable(bool resizable);
     bool isResizable() const { return m_resizable; }
+
+    // Adds the "Record Selected Text" switch below Privacy Mode; `available` says
+    // whether the session's selection can be read at all.
+    RecordSelectionRow *addRecordSelection(bool available);
 signals:
     // A row was chosen with Return and copied: a popup has done its job.
     void itemChosen();
@@ -91,6 +96,7 @@ private:
     CategoryPicker *m_picker;
     IconLabel *m_privacyLabel;
     ToggleSwitch *m_privacySwitch;
+    RecordSelectionRow *m_selectionRow = nullptr;
     CategoryView *m_list = nullptr;
     QPushButton *m_exportButton;
     QPushButton *m_clearButton;

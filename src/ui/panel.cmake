@@ -12,3 +12,4 @@ list(APPEND BRIMVALE_UI_SOURCES
   CaptureReachNote.h CaptureReachNote.cpp
 )
 list(APPEND BRIMVALE_UI_SOURCES StartAtLoginRow.h StartAtLoginRow.cpp)
+list(APPEND BRIMVALE_UI_SOURCES RecordSelectionRow.h RecordSelectionRow.cpp)

@@ -2,6 +2,7 @@
 // data xclip cannot offer, holds the instance lock, or dies right after writing.
 //
 //   platform_helper offer <hint-value> <text>   text/plain plus a password manager hint
+//   platform_helper select <hint-value> <text>  the same as the mouse selection (PRIMARY)
 //   platform_helper hold-lock <path>            takes the instance lock and waits
 //   platform_helper try-lock <path>             takes the instance lock once, prints
 //                                               "locked", "held" or the error, exits
@@ -40,13 +41,14 @@ void announce()
     std::fflush(stdout);
 }
 
-int offer(int argc, char **argv, const QString &hint, const QString &text)
+int offer(int argc, char **argv, const QString &hint, const QString &text,
+          QClipboard::Mode mode = QClipboard::Clipboard)
 {
     QGuiApplication app(argc, argv);
     auto data = std::make_unique<QMimeData>();
     data->setText(text);
     data->setData(QStringLiteral("x-kde-passwordManagerHint"), hint.toUtf8());
-    QGuiApplication::clipboard()->setMimeData(data.release(), QClipboard::Clipboard);
+    QGuiApplication::clipboard()->setMimeData(data.release(), mode);
     QMetaObject::invokeMethod(&app, &announce, Qt::QueuedConnection);
     return app.exec();
 }
@@ -159,6 +161,9 @@ int main(int argc, char **argv)
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (mode == QLatin1StringView("offer") && argc == 4)
         return offer(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (mode == QLatin1StringView("select") && argc == 4)
+        return offer(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                     QClipboard::Selection);
     if (mode == QLatin1StringView("hold-lock") && argc == 3)
         return holdLock(argc, argv, QString::fromLocal8Bit(argv[2]));
     if (mode == QLatin1StringView("try-lock") && argc == 3)
@@ -169,7 +174,8 @@ int main(int argc, char **argv)
         return squatSocket(QString::fromLocal8Bit(argv[2]));
     if (mode == QLatin1StringView("send-line") && argc == 4)
         return sendLine(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]));
-    std::fprintf(stderr, "usage: platform_helper "
-                         "offer|hold-lock|try-lock|write-then-die|squat-socket|send-line ...\n");
+    std::fprintf(stderr,
+                 "usage: platform_helper "
+                 "offer|select|hold-lock|try-lock|write-then-die|squat-socket|send-line ...\n");
     return 64;
 }

@@ -49,6 +49,7 @@ private slots:
     void privacySwitchOff_storesFalseAndShowsOpenLockInTextColour();
     void privacyStoredTrue_showsSwitchOnFromFirstFrame();
     void privacyChangedInStore_isFollowedByView();
+    void recordSelectionSwitch_storesTheChoiceOrSaysWhyNot();
 
     // Monitoring
     void showingAndHidingView_startsAndStopsOneExtraTimer();
@@ -301,6 +302,26 @@ void TestContentView::privacySwitchOn_storesTrueAndShowsClosedLockInRed()
 
     ContentView later(services.manager(), services.preferences(), services.dialog);
     QVERIFY(child<ToggleSwitch>(later, "privacySwitch")->isChecked());
+}
+
+void TestContentView::recordSelectionSwitch_storesTheChoiceOrSaysWhyNot()
+{
+    Services services;
+    ContentView view(services.manager(), services.preferences(), services.dialog);
+    view.addRecordSelection(true);
+    auto *toggle = child<ToggleSwitch>(view, "recordSelectionSwitch");
+    QVERIFY(!toggle->isChecked());
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QVERIFY(services.preferences().recordSelection());
+    QVERIFY(!view.findChild<QLabel *>(QStringLiteral("recordSelectionUnavailable")));
+
+    // Where the selection cannot be read: no switch to turn, and a line saying so.
+    ContentView unable(services.manager(), services.preferences(), services.dialog);
+    unable.addRecordSelection(false);
+    auto *disabled = child<ToggleSwitch>(unable, "recordSelectionSwitch");
+    QVERIFY(!disabled->isEnabled());
+    QVERIFY(!disabled->isChecked());
+    QVERIFY(child<QLabel>(unable, "recordSelectionUnavailable")->isVisibleTo(&unable));
 }
 
 void TestContentView::privacySwitchOff_storesFalseAndShowsOpenLockInTextColour()

@@ -43,10 +43,16 @@ wl_proxy *asProxy(void *object)
     return static_cast<wl_proxy *>(object);
 }
 
+uint32_t setRequest(DataControlConnection::Selection selection)
+{
+    return selection == DataControlConnection::Selection::Primary ? DataControl::SetPrimarySelection
+                                                                  : DataControl::SetSelection;
+}
+
 } // namespace
 
 std::variant<std::unique_ptr<DataControlConnection>, DataControlUnavailable>
-DataControlConnection::open()
+DataControlConnection::open(Selection selection)
 {
     wl_display *display = wl_display_connect(nullptr);
     if (!display)
@@ -79,8 +85,14 @@ DataControlConnection::open()
             protocol ? QStringLiteral("the Wayland compositor offers no seat")
                      : QStringLiteral("the Wayland compositor offers no data-control manager")};
     }
+    if (selection == Selection::Primary && version < protocol->primarySince) {
+        wl_registry_destroy(registry);
+        wl_display_disconnect(display);
+        return DataControlUnavailable{
+            QStringLiteral("the Wayland compositor's data-control offers no primary selection")};
+    }
     std::unique_ptr<DataControlConnection> connection(
-        new DataControlConnection(display, *protocol));
+        new DataControlConnection(display, *protocol, selection));
     connection->m_seat = asProxy(wl_registry_bind(registry, globals.seat, &wl_seat_interface, 1));
     connection->m_manager = asProxy(wl_registry_bind(registry, name, protocol->manager, version));
     wl_registry_destroy(registry);
@@ -93,13 +105,21 @@ DataControlConnection::open()
                           reinterpret_cast<void (**)(void)>(
                               const_cast<DataControl::DeviceListener *>(&deviceListener)),
                           connection.get());
+    if (selection == Selection::Primary) {
+        connection->m_announcing = false;
+        if (wl_display_roundtrip(display) < 0)
+            return DataControlUnavailable{QStringLiteral("the Wayland compositor did not answer"),
+                                          true};
+        connection->m_announcing = true;
+    }
     connection->sendRequests();
     return connection;
 }
 
 DataControlConnection::DataControlConnection(wl_display *display,
-                                             const DataControlProtocol &protocol)
-    : m_display(display), m_protocol(&protocol),
+                                             const DataControlProtocol &protocol,
+                                             Selection selection)
+    : m_display(display), m_protocol(&protocol), m_selection(selection),
       m_notifier(new QSocketNotifier(wl_display_get_fd(display), QSocketNotifier::Read, this))
 {
     connect(m_notifier, &QSocketNotifier::activated, this, &DataControlConnection::readEvents);
@@ -129,6 +149,11 @@ DataControlConnection::~DataControlConnection()
 const char *DataControlConnection::protocolName() const
 {
     return m_protocol->managerName;
+}
+
+bool DataControlConnection::offersPrimarySelection() const
+{
+    return m_manager && wl_proxy_get_version(m_manager) >= m_protocol->primarySince;
 }
 
 QList<QByteArray> DataControlConnection::offerTypes(OfferKey offer) const
@@ -175,7 +200,7 @@ void DataControlConnection::setOwnSelection(const QList<QByteArray> &types)
                           this);
     for (const QByteArray &type : types)
         wl_proxy_marshal_flags(m_source, DataControl::Offer, nullptr, version, 0, type.constData());
-    wl_proxy_marshal_flags(m_device, DataControl::SetSelection, nullptr, version, 0, m_source);
+    wl_proxy_marshal_flags(m_device, setRequest(m_selection), nullptr, version, 0, m_source);
     sendRequests();
 }
 
@@ -184,7 +209,7 @@ void DataControlConnection::clearSelection()
     if (m_failed)
         return;
     destroySource();
-    wl_proxy_marshal_flags(m_device, DataControl::SetSelection, nullptr,
+    wl_proxy_marshal_flags(m_device, setRequest(m_selection), nullptr,
                            wl_proxy_get_version(m_device), 0, nullptr);
     sendRequests();
 }
@@ -253,14 +278,23 @@ void DataControlConnection::onOfferType(void *data, wl_proxy *offer, const char 
 
 void DataControlConnection::onSelection(void *data, wl_proxy *, wl_proxy *offer)
 {
-    emit static_cast<DataControlConnection *>(data)->selectionChanged(offer);
+    static_cast<DataControlConnection *>(data)->announce(Selection::Clipboard, offer);
 }
 
 void DataControlConnection::onPrimarySelection(void *data, wl_proxy *, wl_proxy *offer)
 {
-    // Mouse-selected text is not what Brimvale records.
+    static_cast<DataControlConnection *>(data)->announce(Selection::Primary, offer);
+}
+
+void DataControlConnection::announce(Selection selection, wl_proxy *offer)
+{
+    // Each connection follows one selection; the other's offers are let go.
+    if (selection == m_selection && m_announcing) {
+        emit selectionChanged(offer);
+        return;
+    }
     if (offer)
-        static_cast<DataControlConnection *>(data)->dropOffer(offer);
+        dropOffer(offer);
 }
 
 void DataControlConnection::onFinished(void *data, wl_proxy *)

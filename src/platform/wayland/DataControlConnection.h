@@ -39,14 +39,23 @@ public:
     // Opaque, since the meta-object system needs complete pointee types.
     using OfferKey = void *;
 
+    // Which selection the connection follows and sets: the clipboard, or the
+    // primary selection (the text selected with the mouse).
+    enum class Selection { Clipboard, Primary };
+
     // Connects to the compositor named by WAYLAND_DISPLAY and binds a data-control
     // manager: ext when offered, else wlroots'.
-    // Returns why not when there is no compositor or no manager.
-    static std::variant<std::unique_ptr<DataControlConnection>, DataControlUnavailable> open();
+    // Returns why not when there is no compositor or no manager, or, for the
+    // primary selection, none that offers it. A primary connection announces no
+    // selection made before it opened: that was made before anyone asked for it.
+    static std::variant<std::unique_ptr<DataControlConnection>, DataControlUnavailable>
+    open(Selection selection = Selection::Clipboard);
     ~DataControlConnection() override;
 
     // The manager's interface name, for the log.
     const char *protocolName() const;
+    // Whether the manager bound offers the primary selection too.
+    bool offersPrimarySelection() const;
 
     QList<QByteArray> offerTypes(OfferKey offer) const;
     // Asks the offer's owner to write `mimeType` into `fd`; closes our copy of it.
@@ -60,7 +69,7 @@ public:
     void clearSelection();
 
 signals:
-    // A new selection; `offer` is null when the clipboard was cleared.
+    // A new selection of the kind followed; `offer` is null when it was cleared.
     void selectionChanged(DataControlConnection::OfferKey offer);
     // Someone pastes our selection: write it into `fd` and close it.
     void sendRequested(const QByteArray &mimeType, int fd);
@@ -69,7 +78,9 @@ signals:
     void lost();
 
 private:
-    DataControlConnection(wl_display *display, const DataControlProtocol &protocol);
+    DataControlConnection(wl_display *display, const DataControlProtocol &protocol,
+                          Selection selection);
+    void announce(Selection selection, wl_proxy *offer);
     void readEvents();
     void flush();
     void sendRequests();
@@ -86,6 +97,10 @@ private:
 
     wl_display *m_display;
     const DataControlProtocol *m_protocol;
+    Selection m_selection;
+    // Until the first round trip is done, the selection the compositor sends is
+    // the one that was there before; see open().
+    bool m_announcing = true;
     wl_proxy *m_seat = nullptr;
     wl_proxy *m_manager = nullptr;
     wl_proxy *m_device = nullptr;

@@ -16,6 +16,9 @@ static_assert(ZWLR_DATA_CONTROL_DEVICE_V1_SET_SELECTION == SetSelection);
 static_assert(EXT_DATA_CONTROL_DEVICE_V1_SET_SELECTION == SetSelection);
 static_assert(ZWLR_DATA_CONTROL_DEVICE_V1_DESTROY == DestroyDevice);
 static_assert(EXT_DATA_CONTROL_DEVICE_V1_DESTROY == DestroyDevice);
+static_assert(ZWLR_DATA_CONTROL_DEVICE_V1_SET_PRIMARY_SELECTION == SetPrimarySelection);
+static_assert(EXT_DATA_CONTROL_DEVICE_V1_SET_PRIMARY_SELECTION == SetPrimarySelection);
+static_assert(ZWLR_DATA_CONTROL_DEVICE_V1_PRIMARY_SELECTION_SINCE_VERSION == 2);
 static_assert(ZWLR_DATA_CONTROL_SOURCE_V1_OFFER == Offer);
 static_assert(EXT_DATA_CONTROL_SOURCE_V1_OFFER == Offer);
 static_assert(ZWLR_DATA_CONTROL_SOURCE_V1_DESTROY == DestroySource);
@@ -33,20 +36,26 @@ static_assert(sizeof(OfferListener) == sizeof(ext_data_control_offer_v1_listener
 
 const DataControlProtocol &ext()
 {
-    static const DataControlProtocol protocol{
-        "ext_data_control_manager_v1",         &ext_data_control_manager_v1_interface,
-        &ext_data_control_device_v1_interface, &ext_data_control_source_v1_interface,
-        &ext_data_control_offer_v1_interface,  1};
+    static const DataControlProtocol protocol{"ext_data_control_manager_v1",
+                                              &ext_data_control_manager_v1_interface,
+                                              &ext_data_control_device_v1_interface,
+                                              &ext_data_control_source_v1_interface,
+                                              &ext_data_control_offer_v1_interface,
+                                              1,
+                                              1};
     return protocol;
 }
 
 const DataControlProtocol &wlr()
 {
-    // Version 1 lacks only the primary selection, which we ignore anyway.
-    static const DataControlProtocol protocol{
-        "zwlr_data_control_manager_v1",         &zwlr_data_control_manager_v1_interface,
-        &zwlr_data_control_device_v1_interface, &zwlr_data_control_source_v1_interface,
-        &zwlr_data_control_offer_v1_interface,  2};
+    // Version 1 lacks only the primary selection.
+    static const DataControlProtocol protocol{"zwlr_data_control_manager_v1",
+                                              &zwlr_data_control_manager_v1_interface,
+                                              &zwlr_data_control_device_v1_interface,
+                                              &zwlr_data_control_source_v1_interface,
+                                              &zwlr_data_control_offer_v1_interface,
+                                              2,
+                                              2};
     return protocol;
 }
 

@@ -19,6 +19,8 @@ struct DataControlProtocol
     const wl_interface *offer;
     // The highest manager version we know how to use.
     std::uint32_t highestVersion;
+    // The first manager version with the primary selection.
+    std::uint32_t primarySince;
 };
 
 namespace DataControl {
@@ -28,7 +30,7 @@ const DataControlProtocol &wlr();
 
 // Request opcodes, the same in both protocols.
 enum ManagerRequest : std::uint32_t { CreateDataSource = 0, GetDataDevice = 1, DestroyManager = 2 };
-enum DeviceRequest : std::uint32_t { SetSelection = 0, DestroyDevice = 1 };
+enum DeviceRequest : std::uint32_t { SetSelection = 0, DestroyDevice = 1, SetPrimarySelection = 2 };
 enum SourceRequest : std::uint32_t { Offer = 0, DestroySource = 1 };
 enum OfferRequest : std::uint32_t { Receive = 0, DestroyOffer = 1 };
 

@@ -5,6 +5,8 @@
 #include "OfferTypes.h"
 #include "PipeTransfer.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <csignal>
@@ -28,9 +30,16 @@ constexpr auto reconnectInterval = 1s;
 
 WaylandClipboard::WaylandClipboard(std::unique_ptr<DataControlConnection> connection,
                                    QObject *parent)
+    : WaylandClipboard(std::move(connection), DataControlConnection::Selection::Clipboard, parent)
+{
+}
+
+WaylandClipboard::WaylandClipboard(std::unique_ptr<DataControlConnection> connection,
+                                   DataControlConnection::Selection selection, QObject *parent)
     // The compositor sends every new selection, and every text read in is
     // announced; our own copies are known without one.
-    : Clipboard(ChangeNotices::Every, parent), m_reconnectTimer(new QTimer(this))
+    : Clipboard(ChangeNotices::Every, parent), m_selection(selection),
+      m_reconnectTimer(new QTimer(this))
 {
     // A paster that closes its pipe early must not kill us with SIGPIPE; the
     // failed write says enough.
@@ -104,6 +113,11 @@ void WaylandClipboard::take(OfferKey offer)
     // the manager has seen it already.
     if (OfferTypes::isOwnCopy(types))
         return publish(m_ownText, false);
+    // Text selected in our own panel is the user reading the history, not adding
+    // to it.
+    if (m_selection == DataControlConnection::Selection::Primary && qGuiApp &&
+        QGuiApplication::clipboard()->ownsSelection())
+        return publish(std::nullopt, false);
     const QList<ClipboardTextPolicy::TextType> textTypes = ClipboardTextPolicy::textTypes(types);
     if (textTypes.isEmpty())
         return publish(std::nullopt);
@@ -214,7 +228,7 @@ void WaylandClipboard::onLost()
 
 void WaylandClipboard::reconnect()
 {
-    auto opened = DataControlConnection::open();
+    auto opened = DataControlConnection::open(m_selection);
     auto *connection = std::get_if<std::unique_ptr<DataControlConnection>>(&opened);
     if (!connection)
         return;

@@ -20,14 +20,20 @@ class QTimer;
 // loop, and changed() is emitted once its text is complete. readText() serves the
 // last text read and never blocks. A selection that arrives while another is read
 // waits its turn; of several waiting, only the newest is read.
+//
+// On a connection that follows the primary selection it reads the text selected
+// with the mouse instead, leaving out what Brimvale's own panel selects.
 class WaylandClipboard final : public Clipboard
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(WaylandClipboard)
 
 public:
+    // Follows the selection `connection` was opened for.
     explicit WaylandClipboard(std::unique_ptr<DataControlConnection> connection,
                               QObject *parent = nullptr);
+    WaylandClipboard(std::unique_ptr<DataControlConnection> connection,
+                     DataControlConnection::Selection selection, QObject *parent = nullptr);
     ~WaylandClipboard() override;
 
     std::optional<QString> readText() override;
@@ -53,6 +59,7 @@ private:
     void onLost();
     void reconnect();
 
+    DataControlConnection::Selection m_selection = DataControlConnection::Selection::Clipboard;
     std::unique_ptr<DataControlConnection> m_connection;
     std::optional<QString> m_text;
     // What our own current copy holds, served to whoever pastes it.
