@@ -180,10 +180,14 @@ void XcbClipboard::processEvents()
 void XcbClipboard::ownerChanged(uint32_t owner, uint32_t time)
 {
     for (Read &read : m_reads) {
-        if (!read.replaced && !read.done() &&
-            read.giveUpAt.remainingTimeAsDuration() > replacedOwnerTimeout)
+        const bool replacedNow = !std::exchange(read.replaced, true);
+        // A selection replaced while it is read was not finished: only the
+        // last one of a drag is wanted, and reading the others costs the owner.
+        if (m_selection == Selection::Primary)
+            giveUp(read);
+        else if (replacedNow && !read.done() &&
+                 read.giveUpAt.remainingTimeAsDuration() > replacedOwnerTimeout)
             read.giveUpAt.setRemainingTime(replacedOwnerTimeout);
-        read.replaced = true;
     }
     // Text selected in our own panel is the user reading the history, not adding
     // to it; Qt's owner side answers for our whole process.

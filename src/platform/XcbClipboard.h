@@ -30,7 +30,9 @@ class XcbConnection;
 // asked before it lost the clipboard and still answers, and its copy is as much
 // the user's (a script copying in a loop). Texts are served in the order the
 // owners came; a replaced owner that stays silent for replacedOwnerTimeout is
-// given up on, so that it holds back its successor's text no longer.
+// given up on, so that it holds back its successor's text no longer. PRIMARY's
+// reader drops a replaced read instead: a selection replaced while it is read
+// was not finished.
 //
 // Writing goes through QClipboard: Qt's owner side answers every request on its
 // own, hands the text to a clipboard manager at exit, and never waits for another
