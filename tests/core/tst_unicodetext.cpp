@@ -79,6 +79,9 @@ private slots:
         QTest::newRow("Kelvin sign") << u"\u212A"_s;
         QTest::newRow("Hangul syllable") << u"\uAC00"_s;
         QTest::newRow("Hangul jamo") << u"\u1100\u1161"_s;
+        QTest::newRow("Hangul jamo, three to one") << u"\u1100\u1161\u11A8"_s;
+        // Alpha with three marks: four units that compose to one, the most there is.
+        QTest::newRow("Greek, four to one") << u"\u03B1\u0313\u0300\u0345"_s.repeated(3);
         QTest::newRow("emoji") << u"\U0001F44D\U0001F3FD"_s;
     }
     void canonicalForm_isNfcAndSharesStorageWhenAlreadyNfc()
@@ -106,6 +109,7 @@ private slots:
         QVERIFY(mayNeedComposing(u"\U0001F44D"));
         QVERIFY(!canonicallyEqual(u"e"_s, u"E"_s));
         QVERIFY(!canonicallyEqual(u"e"_s, u"\u00E9"_s));
+        QVERIFY(!canonicallyEqual(u"e"_s, QString()));
     }
 
     void leadingGraphemeEnds_agreesWithWholeTextSegmentation()
