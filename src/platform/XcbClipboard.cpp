@@ -21,8 +21,8 @@ constexpr qint64 eventBudgetMs = 20;
 constexpr std::chrono::seconds retiredWindowLife{30};
 constexpr std::size_t retiredWindowsAtMost = 16;
 
-// Owners replaced while they are read; beyond that the oldest is given up on. A
-// loop of copies is read in far fewer.
+// Reads under way at once; beyond that the oldest is given up on. A loop of
+// copies is read in far fewer.
 constexpr std::size_t readsAtMost = 8;
 
 struct FreeEvent
@@ -201,8 +201,14 @@ void XcbClipboard::ownerChanged(uint32_t owner, uint32_t time)
             {std::make_unique<SelectionRead>(*m_connection, window, m_selectionAtom, time),
              QDeadlineTimer(answerTimeout)});
     }
-    while (m_reads.size() > readsAtMost)
-        giveUp(m_reads.front());
+    auto underWay = std::count_if(m_reads.begin(), m_reads.end(),
+                                  [](const Read &read) { return !read.done(); });
+    for (auto read = m_reads.begin(); underWay > qsizetype(readsAtMost); ++read) {
+        if (!read->done()) {
+            giveUp(*read);
+            --underWay;
+        }
+    }
     settle();
 }
 
